@@ -1,0 +1,123 @@
+// The ".mux" file: the configuration image, 32767 little-endian words, nothing else.
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+#include "model/Errors.h"
+#include "model/Mux.h"
+
+namespace tervis {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kFileBytes = image::kWords * 2;  // 65534
+
+std::string IoMessage(const char* what, const fs::path& name, int error) {
+    std::string text = std::string(what) + " " + name.string();
+    if (error != 0) {
+        text += ": ";
+        text += std::strerror(error);
+    }
+    return text;
+}
+
+// A name next to the target that no other save uses at the same time.
+fs::path TemporaryNameFor(const fs::path& target) {
+    std::random_device entropy;
+    const auto suffix = Format(".tmp%08x", static_cast<unsigned>(entropy()));
+    fs::path temporary = target;
+    temporary += suffix;
+    return temporary;
+}
+
+}  // namespace
+
+bool TMux::SaveToFile(const fs::path& name) {
+    std::array<char, kFileBytes> bytes{};
+    for (std::size_t i = 0; i < image_.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(image_[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(image_[i] >> 8);
+    }
+
+    // Write a complete copy beside the target and rename it over the target, so that a failed or
+    // interrupted save leaves the previous file as it was.
+    fs::path target = name;
+    std::error_code ec;
+    if (fs::is_symlink(target, ec)) {
+        const fs::path link = fs::read_symlink(target, ec);
+        if (!ec) {
+            target = link.is_absolute() ? link : target.parent_path() / link;
+        }
+    }
+    const fs::path temporary = TemporaryNameFor(target);
+    errno = 0;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            throw EInOutError(IoMessage("Не удалось создать файл", name, errno));
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        const int writeError = errno;
+        if (!out) {
+            out.close();
+            fs::remove(temporary, ec);
+            throw EInOutError(IoMessage("Ошибка записи файла", name, writeError));
+        }
+        out.close();
+        if (!out) {
+            const int closeError = errno;
+            fs::remove(temporary, ec);
+            throw EInOutError(IoMessage("Ошибка записи файла", name, closeError));
+        }
+    }
+    // Keep the permissions of the file being replaced.
+    const fs::file_status old = fs::status(target, ec);
+    if (!ec && fs::exists(old)) {
+        fs::permissions(temporary, old.permissions(), ec);
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw EInOutError(IoMessage("Ошибка записи файла", name, ec.value()));
+    }
+    SetModified(false);
+    return true;
+}
+
+bool TMux::LoadFromFile(const fs::path& name) {
+    std::error_code ec;
+    if (!fs::exists(name, ec)) {
+        if (operator_ != nullptr) {
+            operator_->ShowMessage("Файл " + name.string() + " не найден");
+        }
+        return false;
+    }
+    // Read into a separate buffer first: a short or unreadable file leaves the image untouched.
+    std::array<char, kFileBytes> bytes{};
+    {
+        errno = 0;
+        std::ifstream in(name, std::ios::binary);
+        if (!in) {
+            throw EInOutError(IoMessage("Не удалось открыть файл", name, errno));
+        }
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
+            throw EInOutError(IoMessage("Ошибка чтения файла", name, in.bad() ? errno : 0) +
+                              (in.bad() ? "" : ": файл короче 65534 байт"));
+        }
+    }
+    for (std::size_t i = 0; i < image_.size(); ++i) {
+        image_[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    SetModified(false);
+    return true;
+}
+
+}  // namespace tervis

@@ -1,0 +1,10 @@
+#include "shell/Settings.h"
+
+namespace tervis {
+
+TSettings& ProcessSettings() {
+    static TSettings settings;
+    return settings;
+}
+
+}  // namespace tervis
