@@ -160,6 +160,64 @@ void TMux::SendMuxSettings() {
     Send(payload);
 }
 
+// --- whole-device operations
+
+bool TMux::ReadConfiguration() {
+    return link_ && link_->ReadConfiguration();
+}
+bool TMux::LoadConfiguration() {
+    return link_ && link_->LoadConfiguration();
+}
+std::optional<bool> TMux::CompareConfiguration() {
+    return link_ ? link_->CompareConfiguration() : std::nullopt;
+}
+bool TMux::ClearConfiguration() {
+    return link_ && link_->ClearConfiguration();
+}
+
+void TMux::RestartMultiplexer() {
+    if (link_) {
+        link_->RestartMultiplexer();
+    }
+}
+
+void TMux::ResetCounters(int slot, int port) {
+    if (link_) {
+        link_->ResetCounters(slot, port);
+    }
+}
+
+void TMux::LineTest(int slot, int port) {
+    if (link_) {
+        link_->LineTest(slot, port);
+    }
+}
+
+void TMux::Trace(int slot, int port) {
+    if (link_) {
+        link_->Trace(slot, port);
+    }
+}
+
+bool TMux::WriteRs485Id(int identifier) {
+    if (settings_.rs485id != 0) {
+        if (operator_ != nullptr) {
+            operator_->ShowMessage("Запись возможна только через RS232!");
+        }
+        return false;
+    }
+    if (link_) {
+        link_->WriteRs485Id(identifier);
+    }
+    return true;
+}
+
+void TMux::Reconnect() {
+    if (link_) {
+        link_->Reconnect();
+    }
+}
+
 // --- slot level
 
 TSlotType TMux::GetSlotType(int slot) const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,20 @@ public:
     TSettings& Settings() const { return settings_; }
     INotificationSink* Owner() const { return owner_; }
     IOperatorMessages* OperatorMessages() const { return operator_; }
+
+    // --- whole-device operations, forwarded to the device link (nothing happens without one)
+    bool ReadConfiguration();
+    bool LoadConfiguration();
+    std::optional<bool> CompareConfiguration();
+    bool ClearConfiguration();
+    void RestartMultiplexer();
+    void ResetCounters(int slot, int port);
+    void LineTest(int slot, int port);
+    void Trace(int slot, int port);
+    // The identifier can only be written to the multiplexer reached directly over RS-232: with a device
+    // number set, the operator is told so and nothing is queued.
+    bool WriteRs485Id(int identifier);
+    void Reconnect();
 
     // --- slot level
     TSlotType GetSlotType(int slot) const;
