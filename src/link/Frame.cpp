@@ -63,49 +63,63 @@ bool EncodeFrame(std::span<const std::uint8_t> packet, std::vector<std::uint8_t>
     return true;
 }
 
-void TFrameDecoder::Store(std::uint8_t byte) {
-    if (count_ < kMaxReceivedBytes) {
-        buffer_[count_] = byte;
-    } else {
-        error_ = true;
-    }
-    // Keep counting so that an overlong frame stays refused, but never beyond what can be compared.
-    if (count_ <= kMaxReceivedBytes) {
-        ++count_;
-    }
+void TFrameDecoder::Feed(std::uint8_t byte) {
+    Feed(std::span<const std::uint8_t>(&byte, 1));
 }
 
-void TFrameDecoder::Feed(std::uint8_t byte) {
-    if (frameEnded_) {
-        count_ = 0;
-        frameEnded_ = false;
-        error_ = false;
-        escapePending_ = false;
-    }
-    if (escapePending_) {
-        escapePending_ = false;
-        if (byte == kFrameEscEnd) {
-            Store(kFrameEnd);
-        } else if (byte == kFrameEscEsc) {
-            Store(kFrameEsc);
+// The state lives in locals while the bytes are scanned: stores into the byte buffer could alias the
+// members and would force the compiler to reload them for every byte. The checksum runs along with
+// the bytes, so that each byte is looked at once.
+void TFrameDecoder::Feed(std::span<const std::uint8_t> bytes) {
+    std::uint8_t* const buffer = buffer_.data();
+    std::size_t count = count_;
+    std::uint16_t crc = crc_;
+    bool frameEnded = frameEnded_;
+    bool error = error_;
+    bool escapePending = escapePending_;
+    const auto store = [&](std::uint8_t value) {
+        if (count < kMaxReceivedBytes) {
+            buffer[count++] = value;
+            crc = ChecksumStep(crc, value);
         } else {
-            error_ = true;
-            Store(0);
+            error = true;
         }
-        return;
-    }
-    if (byte == kFrameEsc) {
-        escapePending_ = true;
-    } else if (byte == kFrameEnd) {
-        frameEnded_ = true;
-        if (!error_ && count_ >= 3 && Checksum(std::span(buffer_.data(), count_)) == 0) {
-            // Parsers read fixed positions: what did not arrive reads as zero.
-            std::fill(buffer_.begin() + static_cast<std::ptrdiff_t>(count_), buffer_.end(), 0);
-            sink_(buffer_, count_);
+    };
+    for (std::uint8_t byte : bytes) {
+        if (frameEnded) {
+            std::fill(buffer, buffer + count, 0);  // zero beyond the length for the next frame
+            count = 0;
+            crc = 0;
+            frameEnded = false;
+            error = false;
+            escapePending = false;
         }
-    } else {
-        Store(byte);
+        if (escapePending) {
+            escapePending = false;
+            if (byte == kFrameEscEnd) {
+                store(kFrameEnd);
+            } else if (byte == kFrameEscEsc) {
+                store(kFrameEsc);
+            } else {
+                error = true;
+            }
+        } else if (byte == kFrameEsc) {
+            escapePending = true;
+        } else if (byte == kFrameEnd) {
+            frameEnded = true;
+            // A packet followed by its own checksum, low byte first, sums to zero.
+            if (!error && count >= 3 && crc == 0) {
+                sink_(buffer_, count);
+            }
+        } else {
+            store(byte);
+        }
     }
+    count_ = count;
+    crc_ = crc;
+    frameEnded_ = frameEnded;
+    error_ = error;
+    escapePending_ = escapePending;
 }
 
 }  // namespace tervis

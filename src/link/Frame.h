@@ -42,18 +42,13 @@ public:
 
     explicit TFrameDecoder(TSink sink) : sink_(std::move(sink)) {}
     void Feed(std::uint8_t byte);
-    void Feed(std::span<const std::uint8_t> bytes) {
-        for (std::uint8_t byte : bytes) {
-            Feed(byte);
-        }
-    }
+    void Feed(std::span<const std::uint8_t> bytes);
 
 private:
-    void Store(std::uint8_t byte);
-
     TSink sink_;
-    TBuffer buffer_{};
+    TBuffer buffer_{};  // zero beyond count_ at all times, so a short reply reads as zero-filled
     std::size_t count_ = 0;
+    std::uint16_t crc_ = 0;  // over the bytes stored so far
     bool frameEnded_ = true;
     bool error_ = false;
     bool escapePending_ = false;
