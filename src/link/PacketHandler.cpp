@@ -203,6 +203,7 @@ bool TCustomPacketHandler::QueueStreamStatus() {
 // --- reception
 
 void TCustomPacketHandler::PacketReceived(const TReceiveBuffer& buffer) {
+    ++packetsReceived_;
     const std::uint8_t control = buffer[0];
     if (head_ != tail_ && control == ring_[head_][0]) {
         if ((control & kUnconfirmed) == 0) {

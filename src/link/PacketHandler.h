@@ -133,6 +133,8 @@ public:
     TMux& Scratch() { return *scratch_; }
     TMux& Owner() { return owner_; }
     int TickCount() const { return tickCount_; }
+    // Valid packets received since creation: a sign of life for tools that must not wait forever.
+    std::uint64_t PacketsReceived() const { return packetsReceived_; }
 
     // Reduces the alarm records of reply 190 to one alarm word; p is the reply code position.
     static std::uint16_t ReduceAlarmRecords(const TReceiveBuffer& buffer, std::size_t p);
@@ -164,6 +166,7 @@ private:
     int unanswered_ = 0;
     int tickCount_ = 0;
     std::uint8_t lastControl_ = 0;
+    std::uint64_t packetsReceived_ = 0;
     IProgressWindow* progress_ = nullptr;
     IProgressFactory* progressFactory_ = nullptr;
     ITraceSink* traceSink_ = nullptr;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace tervis {
+
+// A serial port failure, with the component's code.
+class EDeviceError : public std::runtime_error {
+public:
+    EDeviceError(const std::string& message, int code) : std::runtime_error(message), code_(code) {}
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// The operator's port names "COM1".."COM4" are the first four serial ports; any other name is a
+// device path (a USB adapter, a pseudo-terminal) and is opened as given.
+QString SystemPortName(const QString& device);
+
+// The serial port of the device link: 57600 baud, 8 data bits, no parity, one stop bit, no flow control.
+// Received bytes arrive through bytesReceived on the thread that owns the object.
+class TXComm : public QObject {
+    Q_OBJECT
+public:
+    explicit TXComm(QObject* parent = nullptr);
+    ~TXComm() override;
+
+    void SetDeviceName(const QString& name) { deviceName_ = name; }
+    const QString& DeviceName() const { return deviceName_; }
+    // Raises EDeviceError ("Cannot open device %s", code 65535) when the device cannot be opened.
+    void Open();
+    void Close();
+    bool IsOpen() const { return port_.isOpen(); }
+    // Writes the bytes; false when the port is closed or refused them.
+    bool Write(const char* data, qint64 size);
+
+signals:
+    void bytesReceived(const QByteArray& bytes);
+    // The device went away (an adapter pulled out) or failed; the port has been closed.
+    void portLost(const QString& reason);
+
+private:
+    void OnReadyRead();
+    void OnError(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    QString deviceName_ = "COM2";
+};
+
+}  // namespace tervis

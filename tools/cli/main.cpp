@@ -1,0 +1,54 @@
+// tervis-cli: the configurator without windows, for scripts, backups and diffs.
+#include <QCoreApplication>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "DeviceCommands.h"
+#include "FileCommands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Использование: tervis-cli КОМАНДА [параметры]\n"
+    "Команды с файлами:\n"
+    "  dump [--json] ФАЙЛ       конфигурация в виде текста\n"
+    "  diff ЛЕВЫЙ ПРАВЫЙ        несовпадения двух конфигураций (0 совпадают, 1 различаются, 2 ошибка)\n"
+    "Команды с мультиплексором (--port, --address, --id, --timeout):\n"
+    "  read -o ФАЙЛ             считать конфигурацию\n"
+    "  load ФАЙЛ                загрузить конфигурацию\n"
+    "  compare ФАЙЛ             сравнить конфигурацию\n"
+    "  clear                    стереть конфигурацию\n"
+    "  restart                  перезапустить мультиплексор\n"
+    "  status                   связь, платы и текущая авария\n"
+    "  set-id N                 записать идентификатор RS422\n"
+    "  ports                    последовательные порты машины\n"
+    "tervis-cli КОМАНДА --help  подробнее о команде.\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        std::cout << kUsage;
+        return args.empty() ? 2 : 0;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "dump") {
+        return tervis::cli::RunDump(args, std::cout, std::cerr);
+    }
+    if (command == "diff") {
+        return tervis::cli::RunDiff(args, std::cout, std::cerr);
+    }
+    if (command == "ports") {
+        return tervis::cli::RunPorts(args, std::cout, std::cerr);
+    }
+    if (tervis::cli::IsDeviceCommand(command)) {
+        return tervis::cli::RunDeviceCommand(command, args, std::cout, std::cerr);
+    }
+    std::cerr << "Неизвестная команда " << command << "\n" << kUsage;
+    return 2;
+}
