@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace tervis {
@@ -27,5 +28,21 @@ struct TSettings {
 
 // The one instance the running program uses.
 TSettings& ProcessSettings();
+
+// Where the settings are kept: an INI file and the one section that holds every key.
+struct TSettingsLocation {
+    std::filesystem::path file;
+    std::string section = "SETTINGS";
+};
+
+// "tervis.ini" in the given directory (the process's current directory, not the executable's).
+TSettingsLocation DefaultSettingsLocation(const std::filesystem::path& currentDirectory);
+
+// Reads the keys present in the file over the current values; a missing or unreadable key, section or
+// file keeps them. In hosted mode only cashedtrx and lastfile are read.
+void ReadSettings(TSettings& settings, const TSettingsLocation& location);
+// Writes the same keys, keeping the rest of the file. A file that cannot be written is left as it was
+// and not reported.
+void WriteSettings(const TSettings& settings, const TSettingsLocation& location);
 
 }  // namespace tervis

@@ -1,0 +1,601 @@
+#include "MuxSimProgram.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "link/Address.h"
+
+namespace tervis::muxsim {
+
+namespace {
+
+constexpr std::string_view kProgram = "tervis-muxsim";
+constexpr std::int64_t kNsPerMs = 1'000'000;
+// The simulator's clock moves at least this often, so that delayed answers, trace messages and script
+// actions come out on time; an idle program wakes this often and no more.
+constexpr int kTickMs = 10;
+// After a hang-up the line is looked at again this much later rather than polled in a loop.
+constexpr std::int64_t kHangupPauseNs = 200 * kNsPerMs;
+// Answers nobody reads pile up no further than this; the oldest bytes go first (the configurator's decoder
+// resynchronises at the next frame end).
+constexpr std::size_t kMaxBacklogBytes = 64 * 1024;
+constexpr std::size_t kReadChunk = 4096;
+constexpr std::uint8_t kMaxDeviceNumber = 19;
+constexpr std::int64_t kMaxDelayMs = 600000;
+
+// --- Command line -----------------------------------------------------------------------------------
+
+std::int64_t IntegerValue(const std::string& option, const std::string& text, std::int64_t low,
+                          std::int64_t high) {
+    const auto value = ParseInteger(text);
+    if (!value || *value < low || *value > high) {
+        throw EUsageError(option + ": '" + text + "' is not a number from " + std::to_string(low) + " to " +
+                          std::to_string(high));
+    }
+    return *value;
+}
+
+double ProbabilityValue(const std::string& option, const std::string& text) {
+    double value = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !(value >= 0 && value <= 1)) {
+        throw EUsageError(option + ": '" + text + "' is not a probability from 0 to 1");
+    }
+    return value;
+}
+
+TBoardOption BoardValue(const std::string& option, const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        throw EUsageError(option + ": '" + text + "' is not SLOT:TYPE");
+    }
+    TBoardOption board;
+    board.Slot = static_cast<int>(IntegerValue(option + " slot", text.substr(0, colon), 0, sim::kSlots - 1));
+    board.Type = static_cast<std::uint8_t>(IntegerValue(option + " type", text.substr(colon + 1), 0, 255));
+    return board;
+}
+
+TRemoteOption RemoteValue(const std::string& option, const std::string& text) {
+    TRemoteOption remote;
+    remote.Text = text;
+    const auto equals = text.find('=');
+    const std::string pathText = text.substr(0, equals);
+    try {
+        remote.Path = ParseAddressPath(pathText);
+    } catch (const EAddressError&) {
+        throw EUsageError(option + ": '" + pathText +
+                          "' is not an address path (slotA,portA-slotB,portB;...)");
+    }
+    if (remote.Path.empty()) {
+        throw EUsageError(option + ": the address path is empty");
+    }
+    if (equals != std::string::npos) {
+        std::string_view boards = std::string_view(text).substr(equals + 1);
+        while (true) {
+            const auto comma = boards.find(',');
+            remote.Boards.push_back(BoardValue(option, std::string(boards.substr(0, comma))));
+            if (comma == std::string_view::npos) {
+                break;
+            }
+            boards.remove_prefix(comma + 1);
+        }
+    }
+    return remote;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& option, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw EUsageError(option + ": cannot read '" + path + "': " + std::strerror(errno));
+    }
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// --- Log ----------------------------------------------------------------------------------------------
+
+std::string Hex(std::uint8_t value) {
+    std::ostringstream out;
+    out << "0x" << std::hex << std::setw(2) << std::setfill('0') << static_cast<int>(value);
+    return out.str();
+}
+
+std::string Seconds(std::uint64_t ms) {
+    std::ostringstream out;
+    out << std::fixed << std::setprecision(3) << static_cast<double>(ms) / 1000.0;
+    return out.str();
+}
+
+// --- Signals ------------------------------------------------------------------------------------------
+
+int gStopWrite = -1;
+
+extern "C" void OnStopSignal(int) {
+    const int saved = errno;
+    if (gStopWrite >= 0) {
+        const char byte = 's';
+        [[maybe_unused]] const ssize_t written = write(gStopWrite, &byte, 1);
+    }
+    errno = saved;
+}
+
+// A pipe that becomes readable on SIGINT, SIGTERM or SIGHUP: the event loop waits on it with the line.
+int InstallStopSignals() {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        throw ELineError(std::string("pipe: ") + std::strerror(errno));
+    }
+    for (int fd : fds) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    gStopWrite = fds[1];
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    return fds[0];
+}
+
+}  // namespace
+
+TMuxSimOptions ParseMuxSimOptions(const std::vector<std::string>& args) {
+    TMuxSimOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (name.starts_with("--")) {
+            if (const auto equals = name.find('='); equals != std::string::npos) {
+                inlineValue = name.substr(equals + 1);
+                name.resize(equals);
+            }
+        }
+        const auto value = [&]() -> std::string {
+            if (inlineValue) {
+                return *inlineValue;
+            }
+            if (i + 1 >= args.size()) {
+                throw EUsageError(name + " needs a value");
+            }
+            return args[++i];
+        };
+        const auto flag = [&](bool& target) {
+            if (inlineValue) {
+                throw EUsageError(name + " takes no value");
+            }
+            target = true;
+        };
+
+        if (name == "--help" || name == "-h") {
+            flag(options.Help);
+        } else if (name == "--device") {
+            options.Device = value();
+        } else if (name == "--link") {
+            options.LinkPath = value();
+        } else if (name == "--config") {
+            options.ConfigFile = value();
+        } else if (name == "--no-install") {
+            bool noInstall = false;
+            flag(noInstall);
+            options.InstallConfigured = false;
+        } else if (name == "--board") {
+            options.Boards.push_back(BoardValue(name, value()));
+        } else if (name == "--install-only") {
+            options.InstallOnly.push_back(BoardValue(name, value()));
+        } else if (name == "--id") {
+            options.Id = static_cast<std::uint8_t>(IntegerValue(name, value(), 0, kMaxDeviceNumber));
+        } else if (name == "--remote") {
+            options.Remotes.push_back(RemoteValue(name, value()));
+        } else if (name == "--pace") {
+            flag(options.Pace);
+        } else if (name == "--delay") {
+            options.DelayMs = static_cast<std::uint32_t>(IntegerValue(name, value(), 0, kMaxDelayMs));
+        } else if (name == "--lose") {
+            options.Lose = ProbabilityValue(name, value());
+        } else if (name == "--corrupt") {
+            options.Corrupt = ProbabilityValue(name, value());
+        } else if (name == "--seed") {
+            options.Seed = static_cast<std::uint32_t>(IntegerValue(name, value(), 0, 0xFFFFFFFFLL));
+        } else if (name == "--scenario") {
+            options.ScenarioFiles.push_back(value());
+        } else if (name == "--demo") {
+            flag(options.Demo);
+        } else if (name == "--print-demo") {
+            flag(options.PrintDemo);
+        } else if (name == "--verbose" || name == "-v") {
+            flag(options.Verbose);
+        } else {
+            throw EUsageError("unknown option '" + args[i] + "'");
+        }
+    }
+    if (!options.ConfigFile && !options.InstallConfigured) {
+        throw EUsageError("--no-install goes with --config");
+    }
+    return options;
+}
+
+std::string MuxSimHelpText() {
+    return R"(Usage: tervis-muxsim [OPTION]...
+A simulated multiplexer on a serial line. It creates a pseudo-terminal, prints the path of its slave side
+as the first line of standard output and answers the configurator's requests there (57600 baud, 8N1) until
+it receives SIGINT, SIGTERM or SIGHUP. A configurator may close and reopen the port at any time.
+
+Line:
+  --device PATH          serve on this serial device instead (raw, 57600 8N1, no flow control); its path
+                         is the first line of output
+  --link PATH            also make a symbolic link PATH to the line (an existing symbolic link there is
+                         replaced); it is removed on exit
+  --pace                 move bytes at the real line rate (10 bits a byte, 5760 bytes/s) both ways: a
+                         request is taken once its last byte would have arrived, answers go out no faster
+  --delay MS             answers leave MS milliseconds (0..600000) after their request
+  --lose P               probability 0..1 that an answer is lost
+  --corrupt P            probability 0..1 that one bit of an answer is flipped
+  --seed N               seed of the fault generator, 0..4294967295 (default 1)
+
+Multiplexer:
+  --id N                 device number 0..19 the multiplexer answers: 0 (default) the one on the RS-232
+                         side; 1..19 its RS-485/RS-422 identifier, and then requests for 0 go unanswered
+  --config FILE          load a configuration image (.mux file, exactly 65534 bytes, little-endian words)
+                         into the configuration memory and plug in the boards it configures
+  --no-install           with --config: configuration only, no boards plugged in for it
+  --board SLOT:TYPE      a board of type code TYPE (0..255) configured and plugged into SLOT (0..15);
+                         repeatable
+  --install-only SLOT:TYPE
+                         a board plugged in but not configured; repeatable
+  --remote PATH[=SLOT:TYPE,...]
+                         a remote multiplexer behind the address path PATH, reached through the one of
+                         --id; PATH is written hop by hop as slotA,portA-slotB,portB; (for example
+                         "3,1-7,0;" or "3,1-7,0;2,0-5,1;"); the boards after "=" are configured and plugged
+                         in there; repeatable
+
+Scripts:
+  --scenario FILE        carry out the timed actions of a script (below); repeatable
+  --demo                 a populated chassis (4E1, 1E1, 4ТЧ, 4DSL, 4C64, 2VS, ДП with two-way links and
+                         signalling, every alarm reported) whose stream alarms come and go for ever; the
+                         other options apply on top of it
+  --print-demo           print the demo script and exit
+
+  -v, --verbose          log requests and script actions on standard error
+  -h, --help             print this text and exit
+Options take their value as the next argument or after "=" (--id=3).
+
+Script: one action per line, "#" starts a comment; numbers are decimal or hexadecimal with 0x.
+  at TIME [@PATH] ACTION ARGS...                     once, TIME after the start
+  every PERIOD [from TIME] [@PATH] ACTION ARGS...    at TIME (default 0), then every PERIOD
+TIME and PERIOD are seconds ("5", "2.5", "2.5s") or milliseconds ("500ms"); PERIOD is at least 10ms.
+Actions due at the same time run in the order of the file; those at 0 before the first request.
+An action goes to the multiplexer of --id, or with @PATH to the remote at that address path (one named by
+--remote, else a new empty one). Actions:
+  board SLOT TYPE                  configure and plug in a board
+  configure SLOT TYPE              configuration memory only
+  install SLOT TYPE                hardware only
+  remove SLOT                      take the board out for good
+  unplug SLOT, plug SLOT           pull the board out, put it back
+  alarm SLOT UNIT FLAG on|off      a stream alarm of unit 0..7; FLAG is the bit 0..7 or one of los, lof,
+                                   lomf, rlof, rlomf, ber3, ber6
+  flags SLOT UNIT BYTE             all alarm flags of a unit at once
+  hwerror CODE|off                 a hardware error with code 1..255 in the alarm records; 0 or off clears
+  silent on|off                    the multiplexer switched off, and on again
+  state SLOT STATE|auto            force the reported slot state 0..3, or let the board decide
+  mask BYTE                        settings word W9: which alarms are reported (0xFF: all)
+  setting WORD VALUE               settings word W0..W9
+  block SLOT W0 [W1 ... W8]        configuration block; missing words are 0
+  connect SLOT:CH SLOT:CH [COUNT]  two-way links of COUNT consecutive channels
+  signalling SLOT:CH BYTE [COUNT]  signalling entries (abcd bits 7..4, active mask bits 3..0)
+  cas SLOT:CH ABCD [COUNT]         abcd bits arriving on channels
+  trace MODE STATE                 an event on the traced port, while a trace runs
+  power SLOT normal|leak|break|short   the line a remote power board feeds
+  lose P, corrupt P, delay MS, linesilent on|off
+                                   faults of the whole line (without @PATH)
+For example:
+  at 5 alarm 4 1 lof on
+  at 10 unplug 3
+  at 12 plug 3
+  at 20 silent on
+  every 30 from 25 hwerror 2
+  every 30 from 28 hwerror off
+
+Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the line cannot be opened or linked; 2 for a bad
+option, value, configuration file or script line (named with its number).
+)";
+}
+
+TSimulation BuildSimulation(const TMuxSimOptions& options) {
+    TSimulation simulation;
+    simulation.Line = std::make_unique<sim::TSimLine>(options.Seed);
+    auto& line = *simulation.Line;
+    line.Faults().DelayMs = options.DelayMs;
+    line.Faults().LostProbability = options.Lose;
+    line.Faults().CorruptProbability = options.Corrupt;
+
+    simulation.ServedNumber = options.Id;
+    if (options.Id == 0) {
+        simulation.Served = &line.Local();
+    } else {
+        // Only the identifier reaches it: nothing sits on the RS-232 side to answer device number 0.
+        line.Local().SetSilent(true);
+        simulation.Served = &line.AddRs485Device(options.Id);
+    }
+    auto& served = *simulation.Served;
+
+    const auto addScript = [&](std::vector<TScenarioAction> actions) {
+        auto player = std::make_unique<TScenarioPlayer>(std::move(actions), line, served, options.Id);
+        player->CreateTargets();
+        player->Run(0);
+        simulation.Scripts.push_back(std::move(player));
+    };
+    if (options.Demo) {
+        addScript(ParseScenario(DemoScenario(), "demo"));
+    }
+
+    if (options.ConfigFile) {
+        const auto image = ReadFileBytes("--config", *options.ConfigFile);
+        if (image.size() != sim::kImageBytes) {
+            throw EUsageError("--config: '" + *options.ConfigFile + "' has " + std::to_string(image.size()) +
+                              " bytes; a configuration image has " + std::to_string(sim::kImageBytes));
+        }
+        served.LoadImage(image);
+        if (options.InstallConfigured) {
+            for (int slot = 0; slot < sim::kSlots; ++slot) {
+                served.InstallBoard(slot, served.ConfiguredBoard(slot));
+            }
+        }
+    }
+    for (const auto& board : options.Boards) {
+        served.SetBoard(board.Slot, board.Type);
+    }
+    for (const auto& board : options.InstallOnly) {
+        served.InstallBoard(board.Slot, board.Type);
+    }
+    for (const auto& remote : options.Remotes) {
+        auto& mux = line.AddRemote(remote.Path, options.Id);
+        for (const auto& board : remote.Boards) {
+            mux.SetBoard(board.Slot, board.Type);
+        }
+    }
+
+    for (const auto& file : options.ScenarioFiles) {
+        const auto bytes = ReadFileBytes("--scenario", file);
+        try {
+            addScript(ParseScenario(
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), file));
+        } catch (const EScenarioError& e) {
+            throw EUsageError(e.what());
+        }
+    }
+    return simulation;
+}
+
+TLineServer::TLineServer(TSimulation& simulation, int lineFd, bool pace, std::ostream* log)
+    : simulation_(simulation),
+      fd_(lineFd),
+      log_(log),
+      startNs_(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+                   .count()),
+      inbound_(pace ? kByteNs : 0),
+      outbound_(pace ? kByteNs : 0) {
+    if (log_ != nullptr) {
+        requestLog_ =
+            std::make_unique<TFrameDecoder>([this](const TFrameDecoder::TBuffer& buffer, std::size_t length) {
+                LogRequest(std::vector<std::uint8_t>(
+                    buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length - 2)));
+            });
+    }
+}
+
+std::int64_t TLineServer::NowNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+               .count() -
+           startNs_;
+}
+
+void TLineServer::LogRequest(const std::vector<std::uint8_t>& packet) {
+    *log_ << kProgram << ' ' << Seconds(simMs_) << ": request";
+    if (packet.size() < 4 || 3u + packet[1] >= packet.size()) {
+        *log_ << " malformed (" << packet.size() << " bytes)\n";
+        return;
+    }
+    const std::vector<std::uint8_t> path(packet.begin() + 3, packet.begin() + 3 + packet[1]);
+    *log_ << " control " << Hex(packet[0]) << " device " << static_cast<int>(packet[2]);
+    if (!path.empty()) {
+        *log_ << " path " << FormatAddressPath(path);
+    }
+    *log_ << " command " << static_cast<int>(packet[3 + packet[1]]) << '\n';
+}
+
+void TLineServer::AdvanceTo(std::int64_t nowNs) {
+    const auto nowMs = static_cast<std::uint64_t>(nowNs / kNsPerMs);
+    auto& line = *simulation_.Line;
+    while (simMs_ < nowMs) {
+        const auto step = static_cast<std::uint32_t>(std::min<std::uint64_t>(nowMs - simMs_, 0xFFFFFFFFu));
+        line.Advance(step);
+        simMs_ += step;
+    }
+    for (auto& script : simulation_.Scripts) {
+        script->Run(simMs_, [this](std::uint64_t atMs, const TScenarioAction& action) {
+            if (log_ != nullptr) {
+                *log_ << kProgram << ' ' << Seconds(atMs) << ": line " << action.Line << ": " << action.Text
+                      << '\n';
+            }
+        });
+    }
+}
+
+void TLineServer::Hangup(std::int64_t nowNs) {
+    lineQuietUntilNs_ = nowNs + kHangupPauseNs;
+    if (!hangupReported_) {
+        hangupReported_ = true;
+        std::cerr << kProgram << ": the line hung up; waiting for it to come back\n";
+    }
+}
+
+void TLineServer::ReadLine(std::int64_t nowNs) {
+    std::uint8_t buffer[kReadChunk];
+    for (;;) {
+        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        if (n > 0) {
+            inbound_.Push(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), nowNs);
+            hangupReported_ = false;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            Hangup(nowNs);
+        }
+        return;
+    }
+}
+
+void TLineServer::WriteLine(std::int64_t nowNs) {
+    const std::size_t due = outbound_.DueCount(nowNs);
+    writeBlocked_ = false;
+    if (due == 0) {
+        return;
+    }
+    const auto bytes = outbound_.Front(due);
+    const ssize_t n = write(fd_, bytes.data(), bytes.size());
+    if (n > 0) {
+        outbound_.Pop(static_cast<std::size_t>(n));
+        writeBlocked_ = static_cast<std::size_t>(n) < bytes.size();
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        writeBlocked_ = true;
+    } else if (n < 0 && errno != EINTR) {
+        Hangup(nowNs);
+    }
+    if (outbound_.Size() > kMaxBacklogBytes) {
+        outbound_.Pop(outbound_.Size() - kMaxBacklogBytes);
+    }
+}
+
+int TLineServer::TimeoutMs(std::int64_t nowNs) const {
+    std::int64_t next = nowNs + kTickMs * kNsPerMs;
+    if (const auto due = inbound_.FrontDueNs()) {
+        next = std::min(next, *due);
+    }
+    if (const auto due = outbound_.FrontDueNs(); due && !writeBlocked_) {
+        next = std::min(next, *due);
+    }
+    for (const auto& script : simulation_.Scripts) {
+        if (const auto due = script->NextDueMs()) {
+            next = std::min(next, static_cast<std::int64_t>(*due) * kNsPerMs);
+        }
+    }
+    if (next <= nowNs) {
+        return 0;
+    }
+    return static_cast<int>((next - nowNs + kNsPerMs - 1) / kNsPerMs);  // never wake before it is due
+}
+
+void TLineServer::Run(int stopFd) {
+    auto& line = *simulation_.Line;
+    for (;;) {
+        std::int64_t nowNs = NowNs();
+        AdvanceTo(nowNs);
+        // Requests whose last byte has arrived reach the multiplexers in order.
+        if (const std::size_t due = inbound_.DueCount(nowNs); due > 0) {
+            const auto bytes = inbound_.Front(due);
+            inbound_.Pop(due);
+            if (requestLog_) {
+                requestLog_->Feed(bytes);
+            }
+            line.Receive(bytes);
+        }
+        if (line.HasOutput()) {
+            const auto answer = line.TakeOutput();
+            outbound_.Push(answer, nowNs);
+        }
+        if (nowNs >= lineQuietUntilNs_) {
+            WriteLine(nowNs);
+        }
+
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {fd_, 0, 0}};
+        const bool watchLine = nowNs >= lineQuietUntilNs_;
+        if (watchLine) {
+            fds[1].events = static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0));
+        }
+        const int timeout = watchLine ? TimeoutMs(nowNs)
+                                      : static_cast<int>(std::min<std::int64_t>(
+                                            kTickMs, (lineQuietUntilNs_ - nowNs + kNsPerMs - 1) / kNsPerMs));
+        const int ready = poll(fds, watchLine ? 2 : 1, timeout);
+        if (ready < 0 && errno != EINTR) {
+            throw ELineError(std::string("poll: ") + std::strerror(errno));
+        }
+        if (fds[0].revents != 0) {
+            return;
+        }
+        nowNs = NowNs();
+        if (watchLine && (fds[1].revents & POLLIN)) {
+            ReadLine(nowNs);
+        } else if (watchLine && (fds[1].revents & (POLLHUP | POLLERR))) {
+            Hangup(nowNs);
+        }
+    }
+}
+
+int RunMuxSimProgram(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    TMuxSimOptions options;
+    TSimulation simulation;
+    try {
+        options = ParseMuxSimOptions(args);
+        if (options.Help) {
+            std::cout << MuxSimHelpText();
+            return kExitOk;
+        }
+        if (options.PrintDemo) {
+            std::cout << DemoScenario();
+            return kExitOk;
+        }
+        simulation = BuildSimulation(options);
+    } catch (const EUsageError& e) {
+        std::cerr << kProgram << ": " << e.what() << "\nTry '" << kProgram << " --help'.\n";
+        return kExitUsage;
+    }
+
+    try {
+        // Before the line and its link exist, so that a stop at any moment after them removes the link.
+        const int stopFd = InstallStopSignals();
+        TSerialLine line =
+            options.Device ? TSerialLine::OpenDevice(*options.Device) : TSerialLine::OpenPseudoTerminal();
+        std::optional<TLineLink> link;
+        if (options.LinkPath) {
+            link.emplace(*options.LinkPath, line.Path());
+        }
+        // The first line of output is the one thing a starting script waits for.
+        std::cout << line.Path() << std::endl;
+        TLineServer server(simulation, line.Fd(), options.Pace, options.Verbose ? &std::cerr : nullptr);
+        server.Run(stopFd);
+        if (options.Verbose) {
+            const auto& c = simulation.Line->Counters();
+            std::cerr << kProgram << ": " << c.RequestsSeen << " requests, " << c.FramesSent
+                      << " frames sent, " << c.FramesLost << " lost, " << c.FramesCorrupted << " corrupted\n";
+        }
+    } catch (const ELineError& e) {
+        std::cerr << kProgram << ": " << e.what() << '\n';
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace tervis::muxsim
