@@ -103,7 +103,8 @@ bool PumpUntil(const TCustomPacketHandler& handler, double timeoutSeconds, const
     silence.start();
     std::uint64_t lastCount = handler.PacketsReceived();
     while (!done()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        // Blocks until something happens; the link's 50 ms timer wakes it at the latest.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (handler.PacketsReceived() != lastCount) {
             lastCount = handler.PacketsReceived();
             silence.restart();

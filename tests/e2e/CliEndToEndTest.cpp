@@ -1,0 +1,147 @@
+// tervis-cli against tervis-muxsim on a pseudo-terminal: whole programs, real line.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "Process.h"
+#include "model/Mux.h"
+#include "model/Recorders.h"
+
+namespace tervis {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TSimulatorProcess;
+
+std::string ReadFile(const fs::path& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A chassis of 4E1 boards (sixteen: fully populated) with links, the generator and signalling.
+void WriteChassis(const fs::path& name, std::uint32_t seed, int boards = kSlotCount) {
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
+    std::mt19937 random(seed);
+    for (int slot = 0; slot < boards; ++slot) {
+        mux.SetSlotType(slot, {bt4E1, 0, 0});
+    }
+    for (int i = 0; i < 300; ++i) {
+        const int a = static_cast<int>(random() % static_cast<unsigned>(boards));
+        const int b = static_cast<int>(random() % static_cast<unsigned>(boards));
+        const int ca = 1 + static_cast<int>(random() % 127);
+        const int cb = 1 + static_cast<int>(random() % 127);
+        i % 9 == 0 ? mux.LinkGenerator(a, ca) : mux.LinkBoth(a, ca, b, cb);
+        mux.StoreSignalling(MakeEndpoint(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(ca)),
+                            static_cast<std::uint16_t>(random() & 0xFF));
+    }
+    mux.SetMuxSettings({0, 16, 96, 96, 96, 96, 2, 255, 254, 0x41});
+    mux.SaveToFile(name);
+}
+
+class CliEndToEndTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), TERVIS_CLI_PATH);
+        return args;
+    }
+    test::TTempDir dir;
+};
+
+TEST_F(CliEndToEndTest, LoadReadCompareAndClearAFullChassis) {
+    TSimulatorProcess sim({TERVIS_MUXSIM_PATH});
+    ASSERT_FALSE(sim.Path().empty());
+    const std::string port = sim.Path();
+    WriteChassis(dir / "chassis.mux", 1);
+
+    auto load = test::Run(Cli({"load", (dir / "chassis.mux").string(), "--port", port}));
+    ASSERT_EQ(load.Status, 0) << load.Err;
+    auto read = test::Run(Cli({"read", "-o", (dir / "back.mux").string(), "--port", port}));
+    ASSERT_EQ(read.Status, 0) << read.Err;
+    EXPECT_TRUE(ReadFile(dir / "back.mux") == ReadFile(dir / "chassis.mux"));
+
+    auto same = test::Run(Cli({"compare", (dir / "chassis.mux").string(), "--port", port}));
+    EXPECT_EQ(same.Status, 0) << same.Err;
+    EXPECT_EQ(same.Out, "Отличий не найдено\n");
+
+    auto clear = test::Run(Cli({"clear", "--port", port}));
+    ASSERT_EQ(clear.Status, 0) << clear.Err;
+    auto differs = test::Run(Cli({"compare", (dir / "chassis.mux").string(), "--port", port}));
+    EXPECT_EQ(differs.Status, 1) << differs.Err;
+    EXPECT_EQ(differs.Out.substr(0, differs.Out.find('\n')), "ЦП: несовпадение типа синхронизации");
+    EXPECT_NE(differs.Out.find("Плата 15: несовпадение типа \"4E1\" - \"---\"\n"), std::string::npos);
+
+    // The status of the running device, in the alarm panel's words.
+    auto status = test::Run(Cli({"status", "--port", port}));
+    EXPECT_EQ(status.Status, 0) << status.Err;
+    EXPECT_EQ(status.Out.substr(0, status.Out.find('\n')), "Связь есть");
+    EXPECT_NE(status.Out.find("Аварий нет"), std::string::npos) << status.Out;
+}
+
+TEST_F(CliEndToEndTest, LostAndCorruptedAnswersChangeNothing) {
+    // Every lost or spoilt answer costs a 500 ms retransmission, so two boards keep this short.
+    TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--lose", "0.03", "--corrupt", "0.03", "--seed", "5"});
+    WriteChassis(dir / "chassis.mux", 2, 2);
+    auto load = test::Run(Cli({"load", (dir / "chassis.mux").string(), "--port", sim.Path()}));
+    ASSERT_EQ(load.Status, 0) << load.Err;
+    auto read = test::Run(Cli({"read", "-o", (dir / "back.mux").string(), "--port", sim.Path()}));
+    ASSERT_EQ(read.Status, 0) << read.Err;
+    EXPECT_TRUE(ReadFile(dir / "back.mux") == ReadFile(dir / "chassis.mux"));
+}
+
+TEST_F(CliEndToEndTest, SimulatorKilledMidReadGivesNoLinkAndNoFile) {
+    TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--pace", "--board", "0:10", "--board", "1:10"});
+    const std::string port = sim.Path();
+    std::thread killer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        sim.Kill(SIGKILL);
+    });
+    auto read = test::Run(Cli({"read", "-o", (dir / "half.mux").string(), "--port", port, "--timeout", "2"}));
+    killer.join();
+    EXPECT_EQ(read.Status, 3);
+    EXPECT_NE(read.Err.find("Нет связи с мультиплексором"), std::string::npos) << read.Err;
+    EXPECT_FALSE(fs::exists(dir / "half.mux"));
+    EXPECT_TRUE(fs::is_empty(dir.Path())) << "no temporary file left either";
+}
+
+TEST_F(CliEndToEndTest, AddressPathAndDeviceNumberReachOnlyTheirMultiplexer) {
+    TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--id", "3", "--board", "2:10", "--remote", "3,1-7,0;=2:23"});
+    const std::string port = sim.Path();
+    auto local = test::Run(Cli({"read", "-o", (dir / "local.mux").string(), "--port", port, "--id", "3"}));
+    ASSERT_EQ(local.Status, 0) << local.Err;
+    EXPECT_EQ(ReadFile(dir / "local.mux")[4], '\x0A');
+    auto remote = test::Run(Cli(
+        {"read", "-o", (dir / "remote.mux").string(), "--port", port, "--id", "3", "--address", "3,1-7"}));
+    ASSERT_EQ(remote.Status, 0) << remote.Err;
+    EXPECT_EQ(ReadFile(dir / "remote.mux")[4], '\x17');
+    auto nobody = test::Run(Cli({"status", "--port", port, "--id", "0", "--timeout", "1.5"}));
+    EXPECT_EQ(nobody.Status, 3);
+    auto wrongPath =
+        test::Run(Cli({"status", "--port", port, "--id", "3", "--address", "4,0-1,0;", "--timeout", "1.5"}));
+    EXPECT_EQ(wrongPath.Status, 3);
+}
+
+TEST_F(CliEndToEndTest, TroubleIsReportedClearly) {
+    const std::string missing = (dir / "no-such-port").string();
+    auto noPort = test::Run(Cli({"status", "--port", missing}));
+    EXPECT_EQ(noPort.Status, 2);
+    EXPECT_EQ(noPort.Err, "Ошибка открытия порта " + missing + "\n");
+
+    auto badAddress = test::Run(Cli({"status", "--port", missing, "--address", "16,0-1,0;"}));
+    EXPECT_EQ(badAddress.Status, 2);
+    EXPECT_EQ(badAddress.Err, "Неверный формат адреса\n");
+
+    TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--id", "4"});
+    auto refused = test::Run(Cli({"set-id", "7", "--port", sim.Path(), "--id", "4"}));
+    EXPECT_EQ(refused.Status, 2);
+    EXPECT_EQ(refused.Err, "Запись возможна только через RS232!\n");
+    auto missingFile =
+        test::Run(Cli({"load", (dir / "none.mux").string(), "--port", sim.Path(), "--id", "4"}));
+    EXPECT_EQ(missingFile.Status, 2);
+    EXPECT_EQ(missingFile.Err, "Файл " + (dir / "none.mux").string() + " не найден\n");
+}
+
+}  // namespace
+}  // namespace tervis
