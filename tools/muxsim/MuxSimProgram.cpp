@@ -488,7 +488,7 @@ void TLineServer::WriteLine(std::int64_t nowNs) {
     }
 }
 
-int TLineServer::TimeoutMs(std::int64_t nowNs) const {
+std::int64_t TLineServer::TimeoutNs(std::int64_t nowNs) const {
     std::int64_t next = nowNs + kTickMs * kNsPerMs;
     if (const auto due = inbound_.FrontDueNs()) {
         next = std::min(next, *due);
@@ -501,10 +501,7 @@ int TLineServer::TimeoutMs(std::int64_t nowNs) const {
             next = std::min(next, static_cast<std::int64_t>(*due) * kNsPerMs);
         }
     }
-    if (next <= nowNs) {
-        return 0;
-    }
-    return static_cast<int>((next - nowNs + kNsPerMs - 1) / kNsPerMs);  // never wake before it is due
+    return std::max<std::int64_t>(0, next - nowNs);
 }
 
 void TLineServer::Run(int stopFd) {
@@ -534,10 +531,12 @@ void TLineServer::Run(int stopFd) {
         if (watchLine) {
             fds[1].events = static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0));
         }
-        const int timeout = watchLine ? TimeoutMs(nowNs)
-                                      : static_cast<int>(std::min<std::int64_t>(
-                                            kTickMs, (lineQuietUntilNs_ - nowNs + kNsPerMs - 1) / kNsPerMs));
-        const int ready = poll(fds, watchLine ? 2 : 1, timeout);
+        const std::int64_t timeoutNs =
+            watchLine ? TimeoutNs(nowNs)
+                      : std::min<std::int64_t>(kTickMs * kNsPerMs, lineQuietUntilNs_ - nowNs);
+        const timespec timeout = {static_cast<time_t>(timeoutNs / 1'000'000'000),
+                                  static_cast<long>(timeoutNs % 1'000'000'000)};
+        const int ready = ppoll(fds, watchLine ? 2 : 1, &timeout, nullptr);
         if (ready < 0 && errno != EINTR) {
             throw ELineError(std::string("poll: ") + std::strerror(errno));
         }

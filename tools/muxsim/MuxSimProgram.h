@@ -88,7 +88,9 @@ private:
     void ReadLine(std::int64_t nowNs);
     void WriteLine(std::int64_t nowNs);
     void Hangup(std::int64_t nowNs);
-    int TimeoutMs(std::int64_t nowNs) const;
+    // How long to wait for the line before something falls due; nanoseconds, so that paced bytes leave on
+    // time rather than at the next whole millisecond.
+    std::int64_t TimeoutNs(std::int64_t nowNs) const;
     void LogRequest(const std::vector<std::uint8_t>& packet);
 
     TSimulation& simulation_;
