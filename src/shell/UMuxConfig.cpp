@@ -309,8 +309,7 @@ void TConfigForm::BuildToolBar() {
     bar->setObjectName("ToolBar1");
     bar->setMovable(false);
     bar->setFloatable(false);
-    bar->setFixedHeight(kToolBarHeight);
-    bar->setIconSize(QSize(22, 22));
+    bar->setIconSize(QSize(20, 20));
     struct TButton {
         const char* name;
         const char* action;
@@ -353,8 +352,9 @@ void TConfigForm::BuildToolBar() {
     alarmText_->setFont(font);
     alarmText_->setAutoFillBackground(true);
     alarmText_->installEventFilter(this);
-    bar->addWidget(alarmText_)->setVisible(false);
-    alarmText_->setVisible(false);
+    // A widget on a toolbar is shown and hidden through its action.
+    alarmAction_ = bar->addWidget(alarmText_);
+    alarmAction_->setVisible(false);
 }
 
 void TConfigForm::BuildChassis() {
@@ -465,7 +465,7 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
                     PostNotification(kNotifyAlarm, kAlarmNoLink, 0);
                 } else {
                     alarm_.Clear();
-                    alarmText_->setVisible(false);
+                    alarmAction_->setVisible(false);
                     alarmText_->setText(QString());
                 }
                 tiles_[kCpuSlot]->SetStatus(0x20);
@@ -494,12 +494,12 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
             const auto word = static_cast<std::intptr_t>(wParam);
             if (word <= 0) {
                 alarm_.Clear();
-                alarmText_->setVisible(false);
+                alarmAction_->setVisible(false);
                 alarmText_->setText(QString());
             } else if (alarm_.Show(static_cast<std::uint16_t>(word))) {
                 alarmText_->setText(QString::fromStdString(alarm_.Text()));
                 alarmText_->setStyleSheet("color: rgb(255,0,0);");
-                alarmText_->setVisible(true);
+                alarmAction_->setVisible(true);
             }
             break;
         }

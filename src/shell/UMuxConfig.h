@@ -145,6 +145,7 @@ private:
 
     std::array<TSlotFrame*, kSlotCount + 1> tiles_{};
     QLabel* alarmText_ = nullptr;
+    QAction* alarmAction_ = nullptr;
     QLabel* linkPanel_ = nullptr;
     QLabel* queuePanel_ = nullptr;
     QTimer* timer1_ = nullptr;
