@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 
 #include "crossconnect/UPorts.h"
 #include "crossconnect/USelectType.h"
@@ -238,35 +239,10 @@ void TConfigForm::BuildMenus() {
             model_->Reconnect();
         });
     }
-    // The serial ports this machine has, by their stable names where it keeps them, so that a USB
-    // adapter can be chosen without editing files.
-    QStringList found;
-    const QDir byId("/dev/serial/by-id");
-    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        found << entry.absoluteFilePath();
-    }
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString location = info.systemLocation();
-        bool known = false;
-        for (const QString& f : found) {
-            known = known || QFileInfo(f).canonicalFilePath() == QFileInfo(location).canonicalFilePath();
-        }
-        if (!known && !location.startsWith("/dev/ttyS")) {
-            found << location;
-        }
-    }
-    for (const QString& name : found) {
-        QAction* item = options->addAction(name);
-        item->setObjectName("ItemPort");
-        item->setCheckable(true);
-        portGroup_->addAction(item);
-        comItems_.push_back(item);
-        connect(item, &QAction::triggered, this, [this, name] {
-            SelectPort(name);
-            model_->Reconnect();
-        });
-    }
-    options->addSeparator();
+    // The serial ports this machine has are listed when the menu opens: looking for them takes longer
+    // than building the whole window, and an adapter plugged in later shows up too.
+    portsEnd_ = options->addSeparator();
+    connect(options, &QMenu::aboutToShow, this, &TConfigForm::RefreshPortItems);
     AddAction(options, "AddrItem", "Адрес мультиплексора", &TConfigForm::AddrItemClick);
     options->addSeparator();
     alarmMenu_ = options->addMenu("Сигнализация");
@@ -302,6 +278,52 @@ void TConfigForm::BuildMenus() {
 
     QMenu* help = menuBar()->addMenu("?");
     AddAction(help, "ItemAbout", "О программе...", &TConfigForm::ItemAboutClick);
+}
+
+void TConfigForm::RefreshPortItems() {
+    for (QAction* item : foundPorts_) {
+        portGroup_->removeAction(item);
+        portMenu_->removeAction(item);
+        comItems_.erase(std::remove(comItems_.begin(), comItems_.end(), item), comItems_.end());
+        item->deleteLater();
+    }
+    foundPorts_.clear();
+    QStringList found;
+    const QDir byId("/dev/serial/by-id");
+    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        found << entry.absoluteFilePath();
+    }
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString location = info.systemLocation();
+        bool known = false;
+        for (const QString& f : found) {
+            known = known || QFileInfo(f).canonicalFilePath() == QFileInfo(location).canonicalFilePath();
+        }
+        if (!known && !location.startsWith("/dev/ttyS")) {
+            found << location;
+        }
+    }
+    // The current device, also when it is none of those (a pseudo-terminal, say).
+    const QString current = QString::fromStdString(settings_.device);
+    if (!current.startsWith("COM") && !found.contains(current)) {
+        found << current;
+    }
+    for (const QString& name : found) {
+        auto* item = new QAction(name, portMenu_);
+        item->setObjectName("ItemPort");
+        item->setCheckable(true);
+        item->setChecked(name == current);
+        item->setVisible(!settings_.Hosted());
+        item->setEnabled(!settings_.restricted);
+        portMenu_->insertAction(portsEnd_, item);
+        portGroup_->addAction(item);
+        comItems_.push_back(item);
+        foundPorts_.push_back(item);
+        connect(item, &QAction::triggered, this, [this, name] {
+            SelectPort(name);
+            model_->Reconnect();
+        });
+    }
 }
 
 void TConfigForm::BuildToolBar() {

@@ -115,6 +115,7 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBar();
+    void RefreshPortItems();
     void BuildChassis();
     void BuildStatusBar();
     void ApplyRunModes();
@@ -153,6 +154,8 @@ private:
     QMenu* portMenu_ = nullptr;
     QMenu* alarmMenu_ = nullptr;
     std::vector<QAction*> comItems_;
+    std::vector<QAction*> foundPorts_;
+    QAction* portsEnd_ = nullptr;
     QPointer<TReportForm> reportForm_;
     QPointer<TViewLinksForm> viewLinksForm_;
     QPointer<TAddressForm> addressForm_;

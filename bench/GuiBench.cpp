@@ -1,0 +1,143 @@
+// Start-up of the main window to its first paint, as a ratio to a bare Qt main window (menu bar, toolbar,
+// status bar) started the same way in the same run; and the idle CPU of the running program polling a
+// silent port. Run with QT_QPA_PLATFORM=offscreen or on a display.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "e2e/Process.h"
+#include "shell/GuiSeams.h"
+#include "shell/UMuxConfig.h"
+
+namespace {
+
+using namespace tervis;
+
+// Answers nothing: the benchmark never asks anything.
+class TSilentDialogs : public IDialogs {
+public:
+    TAnswer Ask(QWidget*, const QString&, bool) override { return TAnswer::No; }
+    void Message(QWidget*, const QString&) override {}
+    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    int Exec(QDialog&) override { return 0; }
+    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
+};
+
+// Notices the first paint of a window.
+class TPaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted = true;
+        }
+        return false;
+    }
+};
+
+template <typename Make>
+double MillisecondsToFirstPaint(Make make) {
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<QWidget> window = make();
+    TPaintWatch watch;
+    window->installEventFilter(&watch);
+    window->show();
+    while (!watch.painted) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    window->close();
+    window.reset();
+    QCoreApplication::processEvents();
+    return ms;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double ProcessCpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; ++i) {
+        if (i == 14 || i == 15) {
+            ticks += std::stod(field);
+        }
+    }
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tervis-gui-bench";
+    std::filesystem::create_directories(dir);
+    {
+        std::ofstream ini(dir / "tervis.ini", std::ios::binary);
+        ini << "[SETTINGS]\r\ndevice=" << (dir / "no-port").string() << "\r\n";
+    }
+    std::filesystem::current_path(dir);
+    TSilentDialogs dialogs;
+
+    std::vector<double> bare;
+    std::vector<double> tervis;
+    for (int round = 0; round < 15; ++round) {
+        bare.push_back(MillisecondsToFirstPaint([] {
+            auto window = std::make_unique<QMainWindow>();
+            window->menuBar()->addMenu("&Файл")->addAction("Выход");
+            window->addToolBar("ToolBar1")->addAction("Новая конфигурация");
+            window->setCentralWidget(new QLabel("Tervis"));
+            window->statusBar()->showMessage("Нет связи");
+            return std::unique_ptr<QWidget>(std::move(window));
+        }));
+        tervis.push_back(MillisecondsToFirstPaint([&] {
+            ProcessSettings() = TSettings{};
+            return std::unique_ptr<QWidget>(new TConfigForm({"tervis"}, dir, dialogs));
+        }));
+    }
+    const double bareMs = Median(bare);
+    const double tervisMs = Median(tervis);
+    std::printf("start-up to first paint: main window %.2f ms, bare Qt main window %.2f ms, ratio %.2f\n",
+                tervisMs, bareMs, tervisMs / bareMs);
+
+    // Idle CPU: the program polling a port where nobody answers (a simulator listening to another number).
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--id", "5"});
+    {
+        std::ofstream ini(dir / "tervis.ini", std::ios::binary);
+        ini << "[SETTINGS]\r\ndevice=" << sim.Path() << "\r\n";
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        execl(TERVIS_PATH, TERVIS_PATH, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    sleep(2);  // settle
+    const double cpuStart = ProcessCpuSeconds(pid);
+    constexpr int kSeconds = 10;
+    sleep(kSeconds);
+    const double cpu = ProcessCpuSeconds(pid) - cpuStart;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    std::printf("idle CPU polling a silent port: %.2f%% of one core (%.3f s in %d s)\n",
+                100.0 * cpu / kSeconds, cpu, kSeconds);
+    return 0;
+}
