@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <random>
 
 #include "model/Errors.h"
 #include "model/Mux.h"
+#include "model/SafeFile.h"
 
 namespace tervis {
 
@@ -25,15 +25,6 @@ std::string IoMessage(const char* what, const fs::path& name, int error) {
     return text;
 }
 
-// A name next to the target that no other save uses at the same time.
-fs::path TemporaryNameFor(const fs::path& target) {
-    std::random_device entropy;
-    const auto suffix = Format(".tmp%08x", static_cast<unsigned>(entropy()));
-    fs::path temporary = target;
-    temporary += suffix;
-    return temporary;
-}
-
 }  // namespace
 
 bool TMux::SaveToFile(const fs::path& name) {
@@ -43,49 +34,8 @@ bool TMux::SaveToFile(const fs::path& name) {
         bytes[2 * i + 1] = static_cast<char>(image_[i] >> 8);
     }
 
-    // Write a complete copy beside the target and rename it over the target, so that a failed or
-    // interrupted save leaves the previous file as it was.
-    fs::path target = name;
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        const fs::path link = fs::read_symlink(target, ec);
-        if (!ec) {
-            target = link.is_absolute() ? link : target.parent_path() / link;
-        }
-    }
-    const fs::path temporary = TemporaryNameFor(target);
-    errno = 0;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            throw EInOutError(IoMessage("Не удалось создать файл", name, errno));
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        const int writeError = errno;
-        if (!out) {
-            out.close();
-            fs::remove(temporary, ec);
-            throw EInOutError(IoMessage("Ошибка записи файла", name, writeError));
-        }
-        out.close();
-        if (!out) {
-            const int closeError = errno;
-            fs::remove(temporary, ec);
-            throw EInOutError(IoMessage("Ошибка записи файла", name, closeError));
-        }
-    }
-    // Keep the permissions of the file being replaced.
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) {
-        fs::permissions(temporary, old.permissions(), ec);
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw EInOutError(IoMessage("Ошибка записи файла", name, ec.value()));
-    }
+    // A failed or interrupted save leaves the previous file as it was.
+    ReplaceFileContents(name, std::string_view(bytes.data(), bytes.size()));
     SetModified(false);
     return true;
 }

@@ -2,14 +2,14 @@
 
 #include <array>
 #include <charconv>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "model/Cp1251.h"
+#include "model/Errors.h"
+#include "model/SafeFile.h"
 
 namespace tervis {
 
@@ -112,22 +112,6 @@ TParsedLine ParseLine(std::string_view line) {
     return {TParsedLine::TKind::Entry, key, Trim(text.substr(equals + 1))};
 }
 
-fs::path TemporaryNameFor(const fs::path& target) {
-    unsigned suffix = 0;
-    try {
-        std::random_device entropy;
-        suffix = entropy();
-    } catch (const std::exception&) {
-        // No entropy source: the clock still makes a clash with a concurrent save unlikely.
-        suffix = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
-    }
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), ".tmp%08x", suffix);
-    fs::path temporary = target;
-    temporary += text.data();
-    return temporary;
-}
-
 }  // namespace
 
 std::optional<long long> ParseDecimal(std::string_view text) {
@@ -192,46 +176,12 @@ std::string TProfileFile::Text() const {
 }
 
 bool TProfileFile::Save(const fs::path& file) const {
-    // Replace what a symbolic link points to, not the link itself.
-    fs::path target = file;
-    std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
-        const fs::path link = fs::read_symlink(target, ec);
-        if (ec) {
-            return false;
-        }
-        target = link.is_absolute() ? link : target.parent_path() / link;
+    try {
+        ReplaceFileContents(file, Text());
+        return true;
+    } catch (const EInOutError&) {
+        return false;  // a settings file that cannot be written is not reported
     }
-    if (fs::is_directory(target, ec)) {
-        return false;
-    }
-    const fs::path temporary = TemporaryNameFor(target);
-    const std::string bytes = Text();
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        const bool written = out.good();
-        out.close();
-        if (!written || out.fail()) {
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) {
-        fs::permissions(temporary, old.permissions(), ec);
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
-    }
-    return true;
 }
 
 std::optional<TProfileFile::TPlace> TProfileFile::Find(std::string_view section, std::string_view key) const {

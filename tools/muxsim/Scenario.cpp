@@ -21,7 +21,7 @@ using sim::kChannelsPerSlot;
 //   X slot state 0..3 or auto                 W settings word 0..9 w block word 0..0xFFFF
 //   E channel SLOT:CH   N count 1..128        C abcd nibble 0..15  L power line condition
 //   P probability 0..1  M milliseconds 0..600000
-struct TActionSpec {
+struct TActionShape {
     std::string_view Name;
     TActionKind Kind;
     std::string_view Required;
@@ -30,7 +30,7 @@ struct TActionSpec {
     bool WholeLine = false;
 };
 
-constexpr std::array<TActionSpec, 23> kActions = {{
+constexpr std::array<TActionShape, 23> kActions = {{
     {"board", TActionKind::kBoard, "ST", "", "board SLOT TYPE"},
     {"configure", TActionKind::kConfigure, "ST", "", "configure SLOT TYPE"},
     {"install", TActionKind::kInstall, "ST", "", "install SLOT TYPE"},
@@ -119,15 +119,15 @@ std::vector<std::string_view> Tokens(std::string_view line) {
 // Reads the arguments of one action; throws a plain message that the caller puts the line number to.
 class TArgumentReader {
 public:
-    TArgumentReader(const TActionSpec& spec, TScenarioAction& action) : spec_(spec), action_(action) {}
+    TArgumentReader(const TActionShape& shape, TScenarioAction& action) : shape_(shape), action_(action) {}
 
     void Read(std::span<const std::string_view> args) {
-        const std::size_t required = spec_.Required.size();
-        if (args.size() < required || args.size() > required + spec_.Optional.size()) {
-            Fail("expected '" + std::string(spec_.Usage) + "'");
+        const std::size_t required = shape_.Required.size();
+        if (args.size() < required || args.size() > required + shape_.Optional.size()) {
+            Fail("expected '" + std::string(shape_.Usage) + "'");
         }
         for (std::size_t i = 0; i < args.size(); ++i) {
-            const char letter = i < required ? spec_.Required[i] : spec_.Optional[i - required];
+            const char letter = i < required ? shape_.Required[i] : shape_.Optional[i - required];
             One(letter, args[i]);
         }
     }
@@ -136,7 +136,7 @@ private:
     [[noreturn]] void Fail(const std::string& message) const { throw std::invalid_argument(message); }
 
     [[noreturn]] void Bad(std::string_view what, std::string_view token) const {
-        Fail(std::string(spec_.Name) + ": bad " + std::string(what) + " '" + std::string(token) + "'");
+        Fail(std::string(shape_.Name) + ": bad " + std::string(what) + " '" + std::string(token) + "'");
     }
 
     std::int64_t Number(std::string_view what, std::string_view token, std::int64_t low, std::int64_t high) {
@@ -232,7 +232,7 @@ private:
         }
     }
 
-    const TActionSpec& spec_;
+    const TActionShape& shape_;
     TScenarioAction& action_;
 };
 
@@ -288,16 +288,16 @@ TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
     if (i >= tokens.size()) {
         throw std::invalid_argument("missing action after the time");
     }
-    const auto spec = std::ranges::find(kActions, tokens[i], &TActionSpec::Name);
-    if (spec == kActions.end()) {
+    const auto shape = std::ranges::find(kActions, tokens[i], &TActionShape::Name);
+    if (shape == kActions.end()) {
         throw std::invalid_argument("unknown action '" + std::string(tokens[i]) + "'");
     }
-    if (spec->WholeLine && !action.Target.empty()) {
-        throw std::invalid_argument(std::string(spec->Name) +
+    if (shape->WholeLine && !action.Target.empty()) {
+        throw std::invalid_argument(std::string(shape->Name) +
                                     " acts on the whole line, not on one multiplexer");
     }
-    action.Kind = spec->Kind;
-    TArgumentReader(*spec, action).Read(tokens.subspan(i + 1));
+    action.Kind = shape->Kind;
+    TArgumentReader(*shape, action).Read(tokens.subspan(i + 1));
 
     std::string text;
     for (std::size_t k = i; k < tokens.size(); ++k) {
