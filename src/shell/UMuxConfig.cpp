@@ -581,6 +581,8 @@ void TConfigForm::PlayAlarmSound() {
     }
 }
 
+bool TConfigForm::AlarmPanelVisible() const { return alarmAction_->isVisible(); }
+
 void TConfigForm::AlarmTextClick() {
     alarm_.Acknowledge();
     if (alarm_.Look() == TAlarmIndicator::TLook::Acknowledged) {

@@ -98,6 +98,7 @@ public:
     int QueueLength() const { return queueLength_; }
     const TAlarmIndicator& Alarm() const { return alarm_; }
     QLabel* AlarmPanel() const { return alarmText_; }
+    bool AlarmPanelVisible() const;
     QLabel* LinkPanel() const { return linkPanel_; }
     QLabel* QueuePanel() const { return queuePanel_; }
     QAction* Action(const QString& objectName) const;

@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, NotificationsReachTheStatusBarTilesAndAlarmPanel) {
 
     window->PostNotification(kNotifyAlarm, 0x3041, 0);
     Pump();
-    EXPECT_TRUE(window->AlarmPanel()->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->AlarmPanelVisible());
     EXPECT_EQ(window->AlarmPanel()->text(), "Потеря потока (слот 3)!");
     for (int i = 0; i < 79; ++i) {
         window->AlarmTextClick();  // too early to acknowledge
@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, NotificationsReachTheStatusBarTilesAndAlarmPanel) {
     window->PostNotification(kNotifyAlarm, 0x5080, 0);
     window->PostNotification(kNotifyLinkState, 0, 0);
     Pump();
-    EXPECT_FALSE(window->AlarmPanel()->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->AlarmPanelVisible());
     EXPECT_EQ(window->Alarm().Current(), 0);
 }
 
