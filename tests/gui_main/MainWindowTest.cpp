@@ -13,6 +13,7 @@
 #include "ScriptedDialogs.h"
 #include "e2e/Process.h"
 #include "link/PacketHandler.h"
+#include "link/SerialPacketHandler.h"
 #include "model/Recorders.h"
 #include "shell/IniFile.h"
 #include "shell/UMuxConfig.h"
@@ -385,6 +386,30 @@ TEST_F(MainWindowTest, WorksEndToEndWithTheSimulator) {
     sim.Kill(SIGKILL);
     ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Нет связи"; }));
     EXPECT_EQ(window->TileForSlot(3)->findChild<QLabel*>("TypeLabel")->text(), "---");
+}
+
+// A port that vanishes (an adapter pulled out, here the simulator killed) is closed, the link goes down
+// by the no-answer rule, and the port is reopened without a word when it is back.
+TEST(SerialTransport, VanishedPortIsReopenedSilently) {
+    test::TTempDir dir;
+    const std::string line = (dir / "line").string();
+    auto sim = std::make_unique<test::TSimulatorProcess>(
+        std::vector<std::string>{TERVIS_MUXSIM_PATH, "--link", line});
+    ASSERT_FALSE(sim->Path().empty());
+    TSettings settings;
+    settings.device = line;
+    test::TNotificationRecorder sink;
+    test::TOperatorRecorder messages;
+    TMux mux(&sink, &messages, settings);
+    mux.SetDeviceLink(std::make_unique<TSerialPacketHandler>(mux));
+    ASSERT_TRUE(PumpUntil([&] { return mux.LinkUp(); }));
+
+    sim->Kill(SIGKILL);
+    ASSERT_TRUE(PumpUntil([&] { return !mux.LinkUp(); }));
+    sim = std::make_unique<test::TSimulatorProcess>(
+        std::vector<std::string>{TERVIS_MUXSIM_PATH, "--link", line});
+    ASSERT_TRUE(PumpUntil([&] { return mux.LinkUp(); }));
+    EXPECT_TRUE(messages.Messages.empty());
 }
 
 }  // namespace
