@@ -382,6 +382,22 @@ TEST_F(MainWindowTest, WorksEndToEndWithTheSimulator) {
     Pump();
     EXPECT_EQ(Caption(), "device.mux");
 
+    // Compare, load and clear run their progress windows for real.
+    dialogs.messages.clear();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{"Отличий не найдено"});
+    window->Model().SetSlotType(7, {bt4TCh, 0, 0});
+    dialogs.answers = {TAnswer::Yes};
+    window->WriteItemClick();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    dialogs.answers = {TAnswer::Yes};
+    window->ClearItemClick();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.executed.back(), "Несовпадение конфигурации");
+    EXPECT_EQ(window->Model().SlotBoardType(7), bt4TCh)
+        << "clearing the device leaves the program's configuration";
+
     // Pulling the simulator's plug: the link goes down by the no-answer rule.
     sim.Kill(SIGKILL);
     ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Нет связи"; }));
