@@ -29,8 +29,10 @@ public:
     // A message box without icon.
     virtual void Message(QWidget* parent, const QString& text) = 0;
     // The open and save dialogs of ".mux" files; empty when cancelled. folder is the initial folder.
-    virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& currentName, const QString& folder) = 0;
-    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& currentName, const QString& folder) = 0;
+    virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& currentName,
+                                                const QString& folder) = 0;
+    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& currentName,
+                                                const QString& folder) = 0;
     // Runs a modal dialog and returns QDialog::Accepted or QDialog::Rejected. Tests fill in the dialog's
     // controls and return a result without entering a modal loop.
     virtual int Exec(QDialog& dialog) = 0;

@@ -581,7 +581,9 @@ void TConfigForm::PlayAlarmSound() {
     }
 }
 
-bool TConfigForm::AlarmPanelVisible() const { return alarmAction_->isVisible(); }
+bool TConfigForm::AlarmPanelVisible() const {
+    return alarmAction_->isVisible();
+}
 
 void TConfigForm::AlarmTextClick() {
     alarm_.Acknowledge();
