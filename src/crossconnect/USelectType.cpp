@@ -10,6 +10,8 @@
 
 #include <array>
 
+#include "shell/DialogButtons.h"
+
 namespace tervis {
 
 namespace {
@@ -51,22 +53,13 @@ TSelectTypeForm::TSelectTypeForm(QWidget* parent) : QDialog(parent) {
         grid->addWidget(item, index % kRowsPerColumn, index / kRowsPerColumn);
     }
 
-    OKButton = new QPushButton("ОК", this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
+    const TDialogButtons buttons = MakeDialogButtons(*this, "ОК", "Отмена");
+    OKButton = buttons.Ok;
+    CancelButton = buttons.Cancel;
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    CancelButton = new QPushButton("Отмена", this);
-    CancelButton->setObjectName("CancelButton");
-    CancelButton->setAutoDefault(false);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RadioGroup1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.Row);
     resize(270, 289);
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "link/Address.h"
+#include "shell/DialogButtons.h"
 
 namespace tervis {
 
@@ -40,19 +41,10 @@ TAddressForm::TAddressForm(IDialogs& dialogs, QWidget* parent) : QDialog(parent)
     ComboBox1->setCurrentIndex(0);
     Label2->setBuddy(ComboBox1);
 
-    OKButton = new QPushButton("&OK", this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
+    const TDialogButtons buttons = MakeDialogButtons(*this, "&OK", "Отмена");
+    OKButton = buttons.Ok;
+    CancelButton = buttons.Cancel;
     connect(OKButton, &QPushButton::clicked, this, &TAddressForm::OKButtonClick);
-    CancelButton = new QPushButton("Отмена", this);
-    CancelButton->setObjectName("CancelButton");
-    CancelButton->setAutoDefault(false);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(Edit1);
@@ -60,7 +52,7 @@ TAddressForm::TAddressForm(IDialogs& dialogs, QWidget* parent) : QDialog(parent)
     layout->addWidget(Label2);
     layout->addWidget(ComboBox1);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

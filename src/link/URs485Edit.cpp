@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/DialogButtons.h"
+
 namespace tervis {
 
 namespace {
@@ -28,24 +30,15 @@ TRs485EditForm::TRs485EditForm(QWidget* parent) : QDialog(parent) {
     ComboBox1->setCurrentIndex(0);
     Label1->setBuddy(ComboBox1);
 
-    OKButton = new QPushButton("Записать", this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
+    const TDialogButtons buttons = MakeDialogButtons(*this, "Записать", "Отмена");
+    OKButton = buttons.Ok;
+    CancelButton = buttons.Cancel;
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    CancelButton = new QPushButton("Отмена", this);
-    CancelButton->setObjectName("CancelButton");
-    CancelButton->setAutoDefault(false);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(ComboBox1);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
