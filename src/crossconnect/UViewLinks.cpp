@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "crossconnect/ConnectionList.h"
+#include "shell/DialogButtons.h"
 #include "shell/GuiSeams.h"
 
 namespace tervis {
@@ -26,20 +27,14 @@ TViewLinksForm::TViewLinksForm(QWidget* parent) : QDialog(parent) {
     Memo1->setPalette(palette);
     Memo1->setFixedHeight(321);
 
-    OKButton = new QPushButton("&OK", this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    const TCloseButton buttons = MakeCloseButton(*this, "&OK");
+    OKButton = buttons.Ok;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->setSpacing(4);
     layout->addWidget(Memo1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.Row);
     setFixedSize(335, 356);
 }
 

@@ -21,4 +21,16 @@ TDialogButtons MakeDialogButtons(QDialog& dialog, const QString& okText, const Q
     return {ok, cancel, row};
 }
 
+TCloseButton MakeCloseButton(QDialog& dialog, const QString& text) {
+    auto* ok = new QPushButton(text, &dialog);
+    ok->setObjectName("OKButton");
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addStretch();
+    return {ok, row};
+}
+
 }  // namespace tervis

@@ -18,4 +18,11 @@ struct TDialogButtons {
 };
 TDialogButtons MakeDialogButtons(QDialog& dialog, const QString& okText, const QString& cancelText);
 
+// A single centred default button that accepts the dialog (the information windows' "OK").
+struct TCloseButton {
+    QPushButton* Ok;
+    QHBoxLayout* Row;
+};
+TCloseButton MakeCloseButton(QDialog& dialog, const QString& text);
+
 }  // namespace tervis

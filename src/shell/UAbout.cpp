@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/DialogButtons.h"
+
 namespace tervis {
 
 TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
@@ -26,21 +28,15 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     BuildLabel->setObjectName("BuildLabel");
     BuildLabel->setAlignment(Qt::AlignCenter);
 
-    OKButton = new QPushButton("OK", this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    const TCloseButton buttons = MakeCloseButton(*this, "OK");
+    OKButton = buttons.Ok;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addSpacing(8);
     layout->addWidget(Label1);
     layout->addWidget(BuildLabel);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
