@@ -33,6 +33,7 @@
 #include "gui/shell/USlotFrame.h"
 #include "gui/widgets/Icons.h"
 #include "platform/SerialPacketHandler.h"
+#include "platform/ServerPacketHandler.h"
 
 namespace tervis {
 
@@ -59,16 +60,6 @@ public:
     unsigned Message;
     std::uintptr_t WParam;
     std::intptr_t LParam;
-};
-
-// In hosted mode the host application carries the packets. Until that transport exists the link has
-// nothing to send through, so it stays down and the operator sees "Нет связи".
-class TDetachedPacketHandler : public TCustomPacketHandler {
-public:
-    explicit TDetachedPacketHandler(TMux& owner) : TCustomPacketHandler(owner) {}
-    void Connect() override {}
-    void Disconnect() override {}
-    void SendPacket(const TPacket&) override {}
 };
 
 bool IsSignallingType(std::uint8_t type) {
@@ -183,7 +174,7 @@ void TConfigForm::CreateModel() {
     progressFactory_ = std::make_unique<TProgressFactory>(this);
     std::unique_ptr<TCustomPacketHandler> link;
     if (settings_.Hosted()) {
-        link = std::make_unique<TDetachedPacketHandler>(*model_);
+        link = std::make_unique<TServerPacketHandler>(*model_);
     } else {
         link = std::make_unique<TSerialPacketHandler>(*model_);
     }

@@ -286,7 +286,7 @@ TEST_F(MainWindowTest, RestrictedAndHostedModesAdaptTheMenus) {
     dialogs.answers = {TAnswer::No};
     Close();
 
-    // Hosted: no port, address, alarm or identifier items; the link has no transport and stays down;
+    // Hosted: no port, address, alarm or identifier items; no host 1234 listens, so the link stays down;
     // the serial and address keys of the settings file are left alone.
     fs::remove(dir / "tervis.ini");
     WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\naddress=3,1-7,0;\r\n[OTHER]\r\nkey=kept\r\n");

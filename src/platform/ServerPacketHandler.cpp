@@ -1,0 +1,136 @@
+#include "platform/ServerPacketHandler.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "core/model/Mux.h"
+#include "platform/HostChannel.h"
+
+namespace tervis {
+
+namespace {
+constexpr int kTickMs = 50;
+constexpr int kRetryTicks = 20;  // a host that is not there is looked for again every second
+// A host that stops reading must not make us buffer without end; past this the packets are dropped and
+// the link goes down by the no-answer rule, as with a silent device.
+constexpr qint64 kMaxUnsentBytes = 64 * 1024;
+}  // namespace
+
+TServerPacketHandler::TServerPacketHandler(TMux& owner, QObject* parent)
+    : QObject(parent),
+      TCustomPacketHandler(owner),
+      reader_([this](std::uint8_t kind, std::span<const std::uint8_t> body) { OnMessage(kind, body); }) {
+    timer_.setInterval(kTickMs);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &TServerPacketHandler::OnTimer);
+    Connect();
+    timer_.start();
+}
+
+TServerPacketHandler::~TServerPacketHandler() {
+    timer_.stop();
+    Disconnect();
+}
+
+void TServerPacketHandler::SetTimerRunning(bool running) {
+    if (running) {
+        timer_.start();
+    } else {
+        timer_.stop();
+    }
+}
+
+bool TServerPacketHandler::HostConnected() const {
+    return socket_ && socket_->state() == QLocalSocket::ConnectedState;
+}
+
+void TServerPacketHandler::Connect() {
+    host_ = Owner().Settings().hostWindow;
+    if (host_ < 0) {
+        return;  // no host: nothing is sent, and the link stays down
+    }
+    socket_ = std::make_unique<QLocalSocket>();
+    connect(socket_.get(), &QLocalSocket::readyRead, this, &TServerPacketHandler::OnReadyRead);
+    connect(socket_.get(), &QLocalSocket::disconnected, this, &TServerPacketHandler::OnDisconnected);
+    StartConnecting();
+}
+
+void TServerPacketHandler::Disconnect() {
+    host_ = -1;
+    if (socket_) {
+        // Detached first, so that closing it reports nothing back to us.
+        socket_->disconnect(this);
+        socket_->abort();
+        socket_.reset();
+    }
+    reader_.Reset();
+}
+
+void TServerPacketHandler::StartConnecting() {
+    reader_.Reset();
+    retryCountdown_ = kRetryTicks;
+    socket_->abort();
+    socket_->connectToServer(HostServerName(host_));
+}
+
+void TServerPacketHandler::RetryNow() {
+    if (host_ >= 0 && socket_ && socket_->state() == QLocalSocket::UnconnectedState) {
+        StartConnecting();
+    }
+}
+
+void TServerPacketHandler::SendPacket(const TPacket& packet) {
+    if (!HostConnected() || packet.empty()) {
+        return;
+    }
+    message_.clear();
+    if (!EncodeHostMessage(kHostDataCopy, packet, message_) || socket_->bytesToWrite() > kMaxUnsentBytes) {
+        return;
+    }
+    socket_->write(reinterpret_cast<const char*>(message_.data()), static_cast<qint64>(message_.size()));
+}
+
+void TServerPacketHandler::OnReadyRead() {
+    const QByteArray bytes = socket_->readAll();
+    reader_.Feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           static_cast<std::size_t>(bytes.size())));
+}
+
+void TServerPacketHandler::OnMessage(std::uint8_t kind, std::span<const std::uint8_t> body) {
+    if (kind == kHostActivate) {
+        if (INotificationSink* window = Owner().Owner(); window != nullptr) {
+            window->PostNotification(kNotifyActivate, 0, 0);
+        }
+        return;
+    }
+    if (body.empty()) {
+        return;  // not a packet: it has no control byte to match
+    }
+    TReceiveBuffer buffer{};  // a short reply reads as zeros beyond what arrived
+    std::copy(body.begin(), body.end(), buffer.begin());
+    // The receive path must not throw into the socket's signal; a failure while a packet is handled is
+    // shown like the program's other errors and the link carries on.
+    try {
+        PacketReceived(buffer);
+    } catch (const std::exception& e) {
+        if (Owner().OperatorMessages() != nullptr) {
+            Owner().OperatorMessages()->ShowError(e.what());
+        }
+    }
+}
+
+void TServerPacketHandler::OnDisconnected() {
+    // The host went away; packets are dropped until it is back.
+    reader_.Reset();
+    retryCountdown_ = kRetryTicks;
+}
+
+void TServerPacketHandler::OnTimer() {
+    if (host_ >= 0 && socket_ && socket_->state() == QLocalSocket::UnconnectedState &&
+        --retryCountdown_ <= 0) {
+        StartConnecting();  // silently: the link state tells the operator whether the host is there
+    }
+    Tick();
+}
+
+}  // namespace tervis
