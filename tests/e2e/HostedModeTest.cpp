@@ -164,13 +164,9 @@ TEST(HostProgram, HelpAndBadArguments) {
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("tervis-host N --port DEVICE"), std::string::npos);
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{TERVIS_HOST_PATH},
-                                               {TERVIS_HOST_PATH, "-1", "--port", "/dev/null"},
-                                               {TERVIS_HOST_PATH, "x7", "--port", "/dev/null"},
+         std::vector<std::vector<std::string>>{{TERVIS_HOST_PATH, "-1", "--port", "/dev/null"},
                                                {TERVIS_HOST_PATH, "7"},
-                                               {TERVIS_HOST_PATH, "7", "--port"},
-                                               {TERVIS_HOST_PATH, "7", "--port", "a", "--activate"},
-                                               {TERVIS_HOST_PATH, "7", "--bogus"}}) {
+                                               {TERVIS_HOST_PATH, "7", "--port", "a", "--activate"}}) {
         const test::TRunResult bad = test::Run(args);
         EXPECT_EQ(bad.Status, 2) << args.size();
         EXPECT_NE(bad.Err.find("--help"), std::string::npos);

@@ -197,23 +197,6 @@ TEST_F(ServerPacketHandlerTest, NoHostThenAHostThatComesGoesAndComesBack) {
     EXPECT_TRUE(messages.Messages.empty());
 }
 
-TEST(ServerPacketHandler, WithoutAHostNumberNothingIsTriedAndNothingBreaks) {
-    TSettings settings;  // hostWindow -1
-    test::TNotificationRecorder sink;
-    TMux mux(&sink, nullptr, settings);
-    auto owned = std::make_unique<TServerPacketHandler>(mux);
-    TServerPacketHandler& link = *owned;
-    link.SetTimerRunning(false);
-    mux.SetDeviceLink(std::move(owned));
-    for (int i = 0; i < 60; ++i) {
-        link.Tick();
-    }
-    link.RetryNow();
-    link.Reconnect();
-    EXPECT_FALSE(link.HostConnected());
-    EXPECT_FALSE(mux.LinkUp());
-}
-
 }  // namespace
 }  // namespace tervis
 

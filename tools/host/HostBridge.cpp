@@ -77,7 +77,10 @@ void THostBridge::OnNewConnection() {
         TClient& ref = *client;
         clients_.push_back(std::move(client));
         connect(socket, &QLocalSocket::readyRead, this, [this, &ref] { OnClientData(ref); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnClientGone(socket); });
+        // Queued: a socket may report its end from inside a write while we walk the list of clients.
+        connect(
+            socket, &QLocalSocket::disconnected, this, [this, socket] { OnClientGone(socket); },
+            Qt::QueuedConnection);
         if (verbose_) {
             std::fprintf(stderr, "tervis-host: a configurator connected\n");
         }
