@@ -10,8 +10,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "shell/DialogButtons.h"
-#include "shell/GuiSeams.h"
+#include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/GuiSeams.h"
 
 namespace tervis::boards {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/boards/BlockFields.h"
-#include "model/Mux.h"
+#include "core/model/Mux.h"
 
 class QCheckBox;
 class QComboBox;
@@ -122,6 +122,11 @@ protected:
 
 // Creates the dialog of a board type (the CPU's included), or null for a type without one.
 std::unique_ptr<TConfigDialog> CreateBoardDialog(std::uint8_t type, IDialogs& dialogs, QWidget* parent);
+
+// Opens the dialog of the slot's board on the slot's block (the CPU's on the multiplexer settings record)
+// and, on OK, gives the result to the model, which sends it on when it changed. True when the operator
+// confirmed; false on Cancel and for a type without a dialog (empty, ТЛМ, 4DSL', unknown codes).
+bool EditBoardConfig(TMux& model, int slot, IDialogs& dialogs, QWidget* parent);
 
 }  // namespace boards
 }  // namespace tervis

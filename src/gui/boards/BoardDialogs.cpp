@@ -7,6 +7,7 @@
 #include "gui/boards/UConfig4E1.h"
 #include "gui/boards/UConfig4I15.h"
 #include "gui/boards/UConfigCPU.h"
+#include "gui/widgets/GuiSeams.h"
 
 namespace tervis::boards {
 
@@ -31,6 +32,35 @@ std::unique_ptr<TConfigDialog> CreateBoardDialog(std::uint8_t type, IDialogs& di
         default:
             return nullptr;
     }
+}
+
+bool EditBoardConfig(TMux& model, int slot, IDialogs& dialogs, QWidget* parent) {
+    const std::uint8_t type = model.SlotBoardType(slot);
+    // Created for one opening and freed when it closes, whatever the result.
+    const std::unique_ptr<TConfigDialog> dialog = CreateBoardDialog(type, dialogs, parent);
+    if (!dialog) {
+        return false;
+    }
+    if (auto* cpu = qobject_cast<TConfigCPUForm*>(dialog.get())) {
+        cpu->LoadFromSettings(model.GetMuxSettings());
+        if (dialogs.Exec(*cpu) != QDialog::Accepted) {
+            return false;
+        }
+        TMuxSettings record{};
+        cpu->StoreToSettings(record);
+        model.SetMuxSettings(record);
+        return true;
+    }
+    auto& board = static_cast<TBoardDialog&>(*dialog);
+    board.setWindowTitle(QString::fromStdString(DialogTitle(type, slot)));
+    TBoardConfig block = model.GetBoardConfig(slot);
+    board.LoadFromBlock(block);
+    if (dialogs.Exec(board) != QDialog::Accepted) {
+        return false;
+    }
+    board.StoreToBlock(block);
+    model.SetBoardConfig(slot, block);
+    return true;
 }
 
 }  // namespace tervis::boards
