@@ -22,6 +22,7 @@
 #include "core/base/Errors.h"
 #include "core/link/Address.h"
 #include "core/settings/CommandLine.h"
+#include "gui/boards/BoardDialog.h"
 #include "gui/crossconnect/UPorts.h"
 #include "gui/crossconnect/USelectType.h"
 #include "gui/crossconnect/UViewLinks.h"
@@ -825,9 +826,14 @@ void TConfigForm::SelectBoardType(int slot) {
     EditSignallingBits(slot);
 }
 
-// The board dialogs, the signalling-bit editor, the information dialogs and the trace window come with
-// their own work; until then these commands open nothing.
-void TConfigForm::EditBoardConfig(int) {}
+void TConfigForm::EditBoardConfig(int slot) {
+    if (!settings_.restricted) {
+        Guard([&] { boards::EditBoardConfig(*model_, slot, dialogs_, this); });
+    }
+}
+
+// The signalling-bit editor, the information dialogs and the trace window come with their own work;
+// until then these commands open nothing.
 void TConfigForm::EditSignallingBits(int) {}
 void TConfigForm::ShowBoardInfo(int) {}
 
