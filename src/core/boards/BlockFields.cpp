@@ -468,10 +468,15 @@ std::vector<TSettingText> DescribeBlock(std::uint8_t type, std::span<const std::
 }
 
 std::string SettingName(const TSettingText& setting) {
-    if (setting.Set < 0) {
-        return setting.Caption;
+    // A label's own colon would double the one that follows the name.
+    std::string_view caption = setting.Caption;
+    if (caption.ends_with(':')) {
+        caption.remove_suffix(1);
     }
-    return "комплект " + std::to_string(setting.Set) + ": " + setting.Caption;
+    if (setting.Set < 0) {
+        return std::string(caption);
+    }
+    return "комплект " + std::to_string(setting.Set) + ": " + std::string(caption);
 }
 
 }  // namespace tervis::boards
