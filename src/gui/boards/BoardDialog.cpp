@@ -93,6 +93,25 @@ bool TConfigDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void TConfigDialog::showEvent(QShowEvent* event) {
+    if (!tabOrderSet_) {
+        // The buttons are made before the controls above them; Tab reaches them last.
+        QWidget* last = nullptr;
+        for (QWidget* at = cancel_->nextInFocusChain(); at != ok_ && at != this;
+             at = at->nextInFocusChain()) {
+            if (at != cancel_ && (at->focusPolicy() & Qt::TabFocus) != 0) {
+                last = at;
+            }
+        }
+        if (last != nullptr) {
+            setTabOrder(last, ok_);
+            setTabOrder(ok_, cancel_);
+        }
+        tabOrderSet_ = true;
+    }
+    QDialog::showEvent(event);
+}
+
 QCheckBox* TConfigDialog::MakeBox(const TBlockField& field, int set, QWidget* parent) {
     auto* box = new QCheckBox(Text(field.Caption), parent);
     box->setObjectName(Name(ControlName(field, set)));

@@ -68,6 +68,7 @@ protected:
     QVBoxLayout* Body() const { return body_; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     // Controls made from a field's table entry, named and captioned from it.
     QCheckBox* MakeBox(const TBlockField& field, int set, QWidget* parent);
@@ -92,6 +93,7 @@ private:
     QVBoxLayout* body_;
     QPushButton* ok_;
     QPushButton* cancel_;
+    bool tabOrderSet_ = false;
 };
 
 // A dialog that edits the 18-byte configuration block of one slot.

@@ -24,6 +24,7 @@ TConfigDslLinesForm::TConfigDslLinesForm(std::uint8_t type, const char* objectNa
     : TBoardDialog(*FindBlockLayout(type), dialogs, parent, {"Button1", "Button2"}) {
     setObjectName(objectName);
     auto* tabs = new QTabWidget(this);
+    tabs->setUsesScrollButtons(false);  // every set's tab in sight
     tabs->setObjectName("PageControl1");
     for (int set = 0; set < kSets; ++set) {
         TLine& line = lines_[static_cast<std::size_t>(set)];
@@ -72,9 +73,11 @@ TConfigDslLinesForm::TConfigDslLinesForm(std::uint8_t type, const char* objectNa
             grid->addWidget(frame, row++, 1);
             line.TcPam16 = made.at(0);
             line.TcPam32 = made.at(1);
+            QStringList rates;
             for (int channels = dsl::kLowestLineRate; channels <= dsl::kHighest4DslLineRate; ++channels) {
-                line.SpeedDsl->addItem(QString::fromStdString(dsl::RateItemCyrillic(channels)));
+                rates.append(QString::fromStdString(dsl::RateItemCyrillic(channels)));
             }
+            line.SpeedDsl->addItems(rates);
             line.SpeedDsl->setCurrentIndex(-1);
         }
         line.SpeedTdm = list("CBSpeedTDM%d");
@@ -155,10 +158,12 @@ void TConfigDslLinesForm::RebuildTdmList(int set) {
     }
     const int maximum = dsl::TdmMaximum(LineRate(set), Remote(set), line.SelfControl->isChecked());
     const int previous = line.SpeedTdm->currentIndex();
-    line.SpeedTdm->clear();
+    QStringList rates;
     for (int rate = 0; rate <= maximum; ++rate) {
-        line.SpeedTdm->addItem(QString::fromStdString(dsl::RateItemLatin(rate)));
+        rates.append(QString::fromStdString(dsl::RateItemLatin(rate)));
     }
+    line.SpeedTdm->clear();
+    line.SpeedTdm->addItems(rates);
     line.SpeedTdm->setCurrentIndex(dsl::TdmIndexAfterRebuild(previous, maximum));
     if (!IsV2()) {
         EnableTcPam(set);
@@ -266,10 +271,12 @@ void TConfig4DSLv2Form::CBTcpamChange(int set) {
 void TConfig4DSLv2Form::BuildLineRates(int set, int code) {
     QComboBox* rates = lines_[static_cast<std::size_t>(set)].SpeedDsl;
     const int previous = rates->currentIndex();
-    rates->clear();
+    QStringList items;
     for (int channels = dsl::kLowestLineRate; channels <= dsl::HighestLineRate(code); ++channels) {
-        rates->addItem(QString::fromStdString(dsl::RateItemLatin(channels)));
+        items.append(QString::fromStdString(dsl::RateItemLatin(channels)));
     }
+    rates->clear();
+    rates->addItems(items);
     rates->setCurrentIndex(dsl::LineRateIndexAfterRebuild(previous, code));
 }
 

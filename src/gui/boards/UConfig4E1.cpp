@@ -14,6 +14,7 @@ TConfigE1TabsForm::TConfigE1TabsForm(std::uint8_t type, const char* objectName, 
     : TBoardDialog(*FindBlockLayout(type), dialogs, parent, {"OkButton", "CancelButton"}) {
     setObjectName(objectName);
     tabs_ = new QTabWidget(this);
+    tabs_->setUsesScrollButtons(false);  // every set's tab in sight
     tabs_->setObjectName("PageControl1");
     for (int set = 0; set < layout_.SetCount; ++set) {
         auto* page = new QWidget(tabs_);

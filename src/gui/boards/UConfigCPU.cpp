@@ -27,6 +27,7 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
     const auto& fields = layout_.Fields;
 
     auto* tabs = new QTabWidget(this);
+    tabs->setUsesScrollButtons(false);  // every set's tab in sight
     tabs->setObjectName("PageControl1");
     auto* sync = new QWidget(tabs);
     sync->setObjectName("TabSheet1");

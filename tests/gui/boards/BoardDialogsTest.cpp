@@ -454,6 +454,21 @@ TEST_F(BoardDialogs, EscAndCloseBoxCancel) {
         EXPECT_FALSE(edit->hasFocus());
     }
     {
+        // Tab runs through the controls and then to OK and Cancel.
+        TConfig1E1Form dialog(dialogs, &owner);
+        dialog.show();
+        const auto nextStop = [](QWidget* from) {
+            QWidget* at = from->nextInFocusChain();
+            while ((at->focusPolicy() & Qt::TabFocus) == 0) {
+                at = at->nextInFocusChain();
+            }
+            return at;
+        };
+        EXPECT_EQ(nextStop(Find<QCheckBox>(dialog, "CBRemoteCtrl")), dialog.OkButton());
+        EXPECT_EQ(nextStop(dialog.OkButton()), dialog.CancelButton());
+        dialog.reject();
+    }
+    {
         TConfigCPUForm dialog(dialogs, &owner);
         dialog.show();
         dialog.close();
