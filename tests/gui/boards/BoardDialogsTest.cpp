@@ -356,6 +356,27 @@ TEST_F(BoardDialogs, GuardedOkOfThe4I15KeepsTheDialogOpen) {
     EXPECT_EQ(dialogs.messages, std::vector<QString>{"Указаны неправильные значения параметров"});
 }
 
+// A dialog whose rebuild meets a value too large for its word shows the run-time range message and stays
+// open; a guarded dialog reports every failure as invalid parameters.
+TEST_F(BoardDialogs, FailedRebuildMessages) {
+    class TFailing : public TConfigDialog {
+    public:
+        TFailing(IDialogs& dialogs, TOkGuard guard)
+            : TConfigDialog(dialogs, nullptr, {"OkButton", "CancelButton"}, guard) {
+            connect(OkButton(), &QPushButton::clicked, this, [this] { RunOkHandler(); });
+        }
+        void RebuildWorkingCopy() override { throw ERangeCheck("value above 65535"); }
+    };
+    TFailing plain(dialogs, TOkGuard::None);
+    plain.OkButton()->click();
+    TFailing guarded(dialogs, TOkGuard::Parameters);
+    guarded.OkButton()->click();
+    EXPECT_NE(plain.result(), QDialog::Accepted);
+    EXPECT_NE(guarded.result(), QDialog::Accepted);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<QString>{"Range check error", "Указаны неправильные значения параметров"}));
+}
+
 TEST_F(BoardDialogs, CpuSettingsLoadAndStore) {
     TConfigCPUForm dialog(dialogs);
     EXPECT_EQ(dialog.windowTitle(), "Настройки мультиплексора");
