@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "link/Frame.h"
+#include "core/link/Frame.h"
 
 namespace tervis {
 namespace {

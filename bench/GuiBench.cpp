@@ -18,9 +18,9 @@
 #include <fstream>
 #include <vector>
 
-#include "e2e/Process.h"
-#include "shell/GuiSeams.h"
-#include "shell/UMuxConfig.h"
+#include "gui/shell/UMuxConfig.h"
+#include "gui/widgets/GuiSeams.h"
+#include "support/Process.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "core/model/Mux.h"
 #include "gui/crossconnect/UJackField.h"
-#include "model/Mux.h"
 
 namespace {
 

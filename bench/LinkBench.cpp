@@ -2,7 +2,7 @@
 // codec and the simulated multiplexer over an in-memory line: packets per second of CPU time.
 #include <benchmark/benchmark.h>
 
-#include "Loopback.h"
+#include "support/Loopback.h"
 
 namespace tervis {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "Loopback.h"
-#include "e2e/Process.h"
+#include "support/Loopback.h"
+#include "support/Process.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <random>
 
-#include "Process.h"
-#include "model/Mux.h"
-#include "model/Recorders.h"
+#include "core/model/Mux.h"
+#include "core/model/Recorders.h"
+#include "support/Process.h"
 
 namespace tervis {
 namespace {

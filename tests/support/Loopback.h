@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "SimLine.h"
-#include "link/Frame.h"
-#include "link/PacketHandler.h"
-#include "model/Mux.h"
+#include "core/link/Frame.h"
+#include "core/link/PacketHandler.h"
+#include "core/model/Mux.h"
 
 namespace tervis::test {
 

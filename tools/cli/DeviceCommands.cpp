@@ -17,11 +17,11 @@
 #include <map>
 #include <optional>
 
-#include "link/Address.h"
-#include "link/SerialPacketHandler.h"
-#include "model/Errors.h"
-#include "model/Mux.h"
-#include "shell/AlarmIndication.h"
+#include "core/alarms/AlarmIndication.h"
+#include "core/base/Errors.h"
+#include "core/link/Address.h"
+#include "core/model/Mux.h"
+#include "platform/SerialPacketHandler.h"
 
 namespace tervis::cli {
 

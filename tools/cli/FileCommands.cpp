@@ -6,8 +6,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "crossconnect/ConnectionList.h"
-#include "model/Errors.h"
+#include "core/base/Errors.h"
+#include "core/crossconnect/ConnectionList.h"
 
 namespace tervis::cli {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Mux.h"
+#include "core/model/Mux.h"
 
 namespace tervis::cli {
 

@@ -17,7 +17,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "link/Address.h"
+#include "SimAddress.h"
 
 namespace tervis::muxsim {
 
@@ -75,12 +75,12 @@ TRemoteOption RemoteValue(const std::string& option, const std::string& text) {
     remote.Text = text;
     const auto equals = text.find('=');
     const std::string pathText = text.substr(0, equals);
-    try {
-        remote.Path = ParseAddressPath(pathText);
-    } catch (const EAddressError&) {
+    const auto path = sim::ParsePath(pathText);
+    if (!path) {
         throw EUsageError(option + ": '" + pathText +
                           "' is not an address path (slotA,portA-slotB,portB;...)");
     }
+    remote.Path = *path;
     if (remote.Path.empty()) {
         throw EUsageError(option + ": the address path is empty");
     }
@@ -417,7 +417,7 @@ void TLineServer::LogRequest(const std::vector<std::uint8_t>& packet) {
     const std::vector<std::uint8_t> path(packet.begin() + 3, packet.begin() + 3 + packet[1]);
     *log_ << " control " << Hex(packet[0]) << " device " << static_cast<int>(packet[2]);
     if (!path.empty()) {
-        *log_ << " path " << FormatAddressPath(path);
+        *log_ << " path " << sim::FormatPath(path);
     }
     *log_ << " command " << static_cast<int>(packet[3 + packet[1]]) << '\n';
 }

@@ -7,7 +7,7 @@
 #include <limits>
 #include <span>
 
-#include "link/Address.h"
+#include "SimAddress.h"
 
 namespace tervis::muxsim {
 
@@ -275,11 +275,11 @@ TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
     }
 
     if (i < tokens.size() && tokens[i].starts_with('@')) {
-        try {
-            action.Target = ParseAddressPath(tokens[i].substr(1));
-        } catch (const EAddressError&) {
+        const auto target = sim::ParsePath(tokens[i].substr(1));
+        if (!target) {
             throw std::invalid_argument("bad address path '" + std::string(tokens[i].substr(1)) + "'");
         }
+        action.Target = *target;
         if (action.Target.empty()) {
             throw std::invalid_argument("empty address path after '@'");
         }

@@ -8,7 +8,7 @@
 
 #include "SimMultiplexer.h"
 #include "SimRandom.h"
-#include "link/Frame.h"
+#include "core/link/Frame.h"
 
 namespace tervis::sim {
 

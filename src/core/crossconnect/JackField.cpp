@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/base/Format.h"
+
 namespace tervis {
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Mux.h"
+#include "core/model/Mux.h"
 
 namespace tervis {
 

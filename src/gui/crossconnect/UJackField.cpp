@@ -10,7 +10,7 @@
 
 #include <exception>
 
-#include "model/Mux.h"
+#include "core/model/Mux.h"
 
 namespace tervis {
 

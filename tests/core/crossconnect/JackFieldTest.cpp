@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/crossconnect/JackField.h"
-#include "model/Recorders.h"
+#include "core/model/Recorders.h"
 
 namespace tervis {
 namespace {

@@ -14,12 +14,12 @@
 #include <fstream>
 #include <functional>
 
-#include "ScriptedDialogs.h"
-#include "e2e/Process.h"
+#include "core/model/Recorders.h"
 #include "gui/crossconnect/UJackField.h"
 #include "gui/crossconnect/UViewLinks.h"
-#include "model/Recorders.h"
-#include "shell/UMuxConfig.h"
+#include "gui/shell/UMuxConfig.h"
+#include "gui/widgets/GuiSeams.h"
+#include "support/Process.h"
 
 namespace tervis {
 namespace {
@@ -41,6 +41,23 @@ bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
     }
     return true;
 }
+
+// Runs each modal dialog through a function of the test; no question is expected.
+class TExecDialogs : public IDialogs {
+public:
+    TAnswer Ask(QWidget*, const QString& text, bool) override {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return TAnswer::No;
+    }
+    void Message(QWidget*, const QString& text) override { messages.push_back(text); }
+    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    int Exec(QDialog& dialog) override { return onExec ? onExec(dialog) : int(QDialog::Rejected); }
+    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
+
+    std::function<int(QDialog&)> onExec;
+    std::vector<QString> messages;
+};
 
 class JackFieldEndToEnd : public ::testing::Test {
 protected:
@@ -75,7 +92,7 @@ protected:
     }
 
     test::TTempDir dir;
-    test::TScriptedDialogs dialogs;
+    TExecDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
 
 private:

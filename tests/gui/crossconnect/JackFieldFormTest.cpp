@@ -1,6 +1,5 @@
 // The cross-connect field window, offscreen: buttons found by name or by position, keys and hover.
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -8,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/model/Mux.h"
 #include "gui/crossconnect/UJackField.h"
-#include "model/Mux.h"
 
 namespace tervis {
 namespace {
@@ -162,22 +161,6 @@ TEST_F(JackFieldFormTest, LevelFollowsTheCpuStatusAndTheLink) {
     EXPECT_EQ(level->text(), QString("0") + QLocale().decimalPoint() + "00");
     form.Notify(kNotifyLinkState, 0, 0);
     EXPECT_EQ(level->text(), "???");
-}
-
-// Pictures of the field for the documentation, when asked for.
-TEST_F(JackFieldFormTest, Pictures) {
-    const QByteArray folder = qgetenv("TERVIS_PICTURES");
-    if (folder.isEmpty()) {
-        GTEST_SKIP() << "set TERVIS_PICTURES to a folder to save pictures";
-    }
-    const QDir dir(QString::fromLocal8Bit(folder));
-    mux.LinkBoth(0, 1, 1, 1);
-    mux.LinkBoth(0, 2, 3, 0);
-    mux.LinkGenerator(1, 3);
-    mux.ConnectMeasurer(0, 2);
-    form.Refresh();
-    Named("TrunkButton0_5")->click();
-    form.grab().save(dir.filePath("jackfield-two-way.png"));
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#include "core/base/SafeFile.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+#include "core/base/Errors.h"
+#include "core/base/Format.h"
+
+namespace tervis {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string IoMessage(const char* what, const fs::path& name, int error) {
+    std::string text = std::string(what) + " " + name.string();
+    if (error != 0) {
+        text += ": ";
+        text += std::strerror(error);
+    }
+    return text;
+}
+
+// A name next to the target that no other save uses at the same time.
+fs::path TemporaryNameFor(const fs::path& target) {
+    unsigned suffix = 0;
+    try {
+        std::random_device entropy;
+        suffix = entropy();
+    } catch (const std::exception&) {
+        // No entropy source: the clock still makes a clash with a concurrent save unlikely.
+        suffix = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    fs::path temporary = target;
+    temporary += Format(".tmp%08x", suffix);
+    return temporary;
+}
+
+}  // namespace
+
+void ReplaceFileContents(const fs::path& name, std::string_view bytes) {
+    fs::path target = name;
+    std::error_code ec;
+    if (fs::is_symlink(target, ec)) {
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec) {
+            throw EInOutError(IoMessage("Ошибка записи файла", name, ec.value()));
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    if (fs::is_directory(target, ec)) {
+        throw EInOutError(IoMessage("Ошибка записи файла", name, EISDIR));
+    }
+    const fs::path temporary = TemporaryNameFor(target);
+    errno = 0;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            throw EInOutError(IoMessage("Не удалось создать файл", name, errno));
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        const int writeError = errno;
+        const bool written = out.good();
+        out.close();
+        if (!written || out.fail()) {
+            fs::remove(temporary, ec);
+            throw EInOutError(IoMessage("Ошибка записи файла", name, written ? errno : writeError));
+        }
+    }
+    const fs::file_status old = fs::status(target, ec);
+    if (!ec && fs::exists(old)) {
+        fs::permissions(temporary, old.permissions(), ec);
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw EInOutError(IoMessage("Ошибка записи файла", name, ec.value()));
+    }
+}
+
+}  // namespace tervis

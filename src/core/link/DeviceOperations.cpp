@@ -1,0 +1,146 @@
+// Read, compare, load and clear: batches of confirmed packets worked off under a progress window.
+#include <stdexcept>
+
+#include "core/link/PacketHandler.h"
+#include "core/model/Mux.h"
+
+namespace tervis {
+
+namespace {
+
+std::uint8_t High(std::uint16_t value) {
+    return static_cast<std::uint8_t>(value >> 8);
+}
+std::uint8_t Low(std::uint16_t value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+
+}  // namespace
+
+bool TCustomPacketHandler::RunPhase(const std::string& caption) {
+    if (progressFactory_ == nullptr) {
+        throw std::logic_error("device operation without a progress window");
+    }
+    tickCount_ = kTicksPerTransmission - 1;  // the first packet goes out at the next tick
+    std::unique_ptr<IProgressWindow> window = progressFactory_->CreateProgress(caption);
+    progress_ = window.get();
+    window->Start(QueueLength());
+    bool completed = false;
+    try {
+        completed = window->Execute();
+    } catch (...) {
+        progress_ = nullptr;
+        ClearQueue();
+        throw;
+    }
+    progress_ = nullptr;
+    return completed;
+}
+
+void TCustomPacketHandler::QueueReadTypes() {
+    EnqueueCommand({cmd::kReadSettings}, 0, false);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        EnqueueCommand({cmd::kReadSlotType, static_cast<std::uint8_t>(slot)}, 0, true);
+        EnqueueCommand({cmd::kReadBlock, static_cast<std::uint8_t>(slot)}, 0, true);
+    }
+    ReportQueueLength();
+}
+
+void TCustomPacketHandler::QueueReadChannels() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const int channels = scratch_->SlotChannels(slot);
+        for (int channel = 0; channel < channels; ++channel) {
+            const std::uint16_t e =
+                MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
+            EnqueueCommand({cmd::kReadEndpoint, High(e), Low(e)}, 0, true);
+        }
+    }
+    ReportQueueLength();
+}
+
+// Reads the device's configuration into the scratch model; true when both phases completed.
+bool TCustomPacketHandler::ReadInto(const char* typesCaption, const char* channelsCaption) {
+    ClearQueue();
+    scratch_->Clear();
+    QueueReadTypes();
+    bool completed = RunPhase(typesCaption);
+    if (completed) {
+        QueueReadChannels();
+        completed = RunPhase(channelsCaption);
+    }
+    ClearQueue();
+    return completed;
+}
+
+bool TCustomPacketHandler::ReadConfiguration() {
+    const bool completed = ReadInto("Чтение конфигурации плат...", "Чтение соединений...");
+    if (completed) {
+        owner_.Assign(*scratch_);
+    }
+    return completed;
+}
+
+std::optional<bool> TCustomPacketHandler::CompareConfiguration() {
+    if (!ReadInto("Сравнение - чтение типов плат...", "Сравнение - чтение соединений...")) {
+        return std::nullopt;
+    }
+    return owner_.CompareWith(*scratch_);
+}
+
+bool TCustomPacketHandler::LoadConfiguration() {
+    ClearQueue();
+    std::vector<std::uint8_t> settings = {cmd::kWriteSettings};
+    for (std::uint16_t word : owner_.GetMuxSettings()) {
+        settings.push_back(Low(word));
+    }
+    EnqueueCommand(settings, 0, true);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const auto s = static_cast<std::uint8_t>(slot);
+        const TSlotType type = owner_.GetSlotType(slot);
+        EnqueueCommand({cmd::kWriteSlotType, s, type.Type, High(type.Param1), Low(type.Param1),
+                        High(type.Param2), Low(type.Param2)},
+                       0, true);
+        std::vector<std::uint8_t> block = {cmd::kWriteBlock, s};
+        for (std::uint16_t word : owner_.GetBoardConfig(slot)) {
+            block.push_back(High(word));
+            block.push_back(Low(word));
+        }
+        EnqueueCommand(block, 0, true);
+        const int channels = owner_.SlotChannels(slot);
+        for (int channel = 0; channel < channels; ++channel) {
+            const std::uint16_t e = MakeEndpoint(s, static_cast<std::uint8_t>(channel));
+            const std::uint16_t link = owner_.GetLink(e);
+            EnqueueCommand(
+                {cmd::kWriteEndpoint, High(e), Low(e), High(link), Low(link), Low(owner_.GetSignalling(e))},
+                0, true);
+        }
+    }
+    ReportQueueLength();
+    const bool completed = RunPhase("Загрузка конфигурации...");
+    ClearQueue();
+    return completed;
+}
+
+bool TCustomPacketHandler::ClearConfiguration() {
+    ClearQueue();
+    EnqueueCommand({cmd::kWriteSettings, 0x00, 0x10, 0x60, 0x60, 0x60, 0x60, 0x03, 0xFF, 0xFF, 0x00}, 0,
+                   true);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const auto s = static_cast<std::uint8_t>(slot);
+        EnqueueCommand({cmd::kWriteSlotType, s, 0, 0, 0, 0, 0}, 0, true);
+        std::vector<std::uint8_t> block(20, 0);
+        block[0] = cmd::kWriteBlock;
+        block[1] = s;
+        EnqueueCommand(block, 0, true);
+        for (int channel = 0; channel < kChannelsPerSlot; ++channel) {
+            const std::uint16_t e = MakeEndpoint(s, static_cast<std::uint8_t>(channel));
+            EnqueueCommand({cmd::kWriteEndpoint, High(e), Low(e), 0xFF, 0xFF, 0x50}, 0, true);
+        }
+    }
+    ReportQueueLength();
+    const bool completed = RunPhase("Очистка конфигурации...");
+    ClearQueue();
+    return completed;
+}
+
+}  // namespace tervis

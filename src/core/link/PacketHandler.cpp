@@ -1,0 +1,248 @@
+#include "core/link/PacketHandler.h"
+
+#include "core/model/Mux.h"
+
+namespace tervis {
+
+namespace {
+
+constexpr std::size_t kRingSlots = 65536;
+constexpr int kStreamPollPairs = 64;  // 16 slots × 4 ports
+
+// Types whose information selection adds the CAS polls of steps 5 and 6.
+bool HasCasPolls(std::uint8_t type) {
+    return type == 7 || type == 10 || type == 13 || type == 22 || type == 23 || type == 24 || type == 29;
+}
+bool HasStatePoll(std::uint8_t type) {
+    return type == 7 || type == 10 || type == 13 || type == 15 || type == 19 || type == 22 || type == 23 ||
+           type == 26;
+}
+bool HasDslPoll(std::uint8_t type) {
+    return type == 23 || type == 24 || type == 29;
+}
+
+std::uint8_t SlotPort(int slot, int port) {
+    return static_cast<std::uint8_t>((slot & 0x0F) + 16 * port);
+}
+
+}  // namespace
+
+TCustomPacketHandler::TCustomPacketHandler(TMux& owner)
+    : owner_(owner),
+      scratch_(std::make_unique<TMux>(nullptr, nullptr, owner.Settings())),
+      ring_(kRingSlots) {}
+
+TCustomPacketHandler::~TCustomPacketHandler() = default;
+
+void TCustomPacketHandler::Reconnect() {
+    Disconnect();
+    Connect();
+}
+
+// --- queue
+
+void TCustomPacketHandler::Enqueue(TPacket packet, bool batch) {
+    if (packet.empty() || static_cast<std::uint16_t>(tail_ + 1) == head_) {
+        return;  // full ring: dropped
+    }
+    if ((packet[0] & kUnconfirmed) != 0 && QueueLength() >= kUnconfirmedFloodLimit) {
+        return;  // polls and other unconfirmed packets never pile up behind a blocked head
+    }
+    sequence_ = static_cast<std::uint8_t>((sequence_ + 1) & 0x7F);
+    packet[0] |= sequence_;
+    ring_[tail_] = std::move(packet);
+    ++tail_;
+    busy_ = true;
+    if (!batch) {
+        ReportQueueLength();
+    }
+}
+
+void TCustomPacketHandler::ClearQueue() {
+    head_ = 0;
+    tail_ = 0;
+    busy_ = false;
+    ReportQueueLength();
+}
+
+void TCustomPacketHandler::Dequeue() {
+    if (head_ == tail_) {
+        return;
+    }
+    ring_[head_].clear();
+    ++head_;
+    if (head_ == tail_) {
+        busy_ = false;
+    }
+    ReportQueueLength();
+}
+
+void TCustomPacketHandler::ReportQueueLength() {
+    const int length = QueueLength();
+    if (progress_ != nullptr) {
+        progress_->Update(length);
+    }
+    if (owner_.Owner() != nullptr) {
+        owner_.Owner()->PostNotification(kNotifyQueueLength, 0, length);
+    }
+}
+
+void TCustomPacketHandler::EnqueueCommand(std::vector<std::uint8_t> payload, std::uint8_t control,
+                                          bool batch) {
+    TPacket packet = owner_.BuildRequest(payload);
+    packet[0] = control;
+    Enqueue(std::move(packet), batch);
+}
+
+// --- transmission and the tick
+
+void TCustomPacketHandler::TransmitHead() {
+    if (head_ == tail_) {
+        return;
+    }
+    // The third transmission in a row without any packet from the device declares the link lost.
+    if (unanswered_ >= 2) {
+        owner_.SetLinkUp(false);
+    } else {
+        ++unanswered_;
+    }
+    const TPacket& packet = ring_[head_];
+    const std::uint8_t control = packet[0];
+    SendPacket(packet);
+    if ((control & kUnconfirmed) != 0) {
+        Dequeue();
+    }
+    lastControl_ = control;
+}
+
+void TCustomPacketHandler::Tick() {
+    ++tickCount_;
+    if (tickCount_ < kTicksPerTransmission) {
+        return;
+    }
+    if (!busy_) {
+        PollStep();
+    }
+    TransmitHead();
+    tickCount_ = 0;
+}
+
+void TCustomPacketHandler::PollStep() {
+    const std::uint8_t type = owner_.InfoSelection().Type;
+    const int slot = owner_.InfoSelection().Slot;
+    const int port = owner_.InfoSelection().Unit;
+    for (int attempts = 0; attempts < 9; ++attempts) {
+        const int step = pollStep_;
+        pollStep_ = (pollStep_ + 1) % 9;
+        switch (step) {
+            case 0:
+                EnqueueCommand({cmd::kPollSlots}, kUnconfirmed, false);
+                return;
+            case 1:
+                EnqueueCommand({cmd::kPollLeds}, kUnconfirmed, false);
+                return;
+            case 2:
+                EnqueueCommand({cmd::kPollAlarm}, kUnconfirmed, false);
+                return;
+            case 3:
+                if (owner_.Settings().uselog && QueueStreamStatus()) {
+                    return;
+                }
+                break;
+            case 4:
+                if (type == btCPU) {
+                    EnqueueCommand({cmd::kPollCpu}, kUnconfirmed, false);
+                    return;
+                }
+                break;
+            case 5:
+                if (HasCasPolls(type)) {
+                    EnqueueCommand({cmd::kPollCasReceived, SlotPort(slot, port)}, kUnconfirmed, false);
+                    return;
+                }
+                break;
+            case 6:
+                if (HasCasPolls(type)) {
+                    EnqueueCommand({cmd::kPollCasTransmitted, SlotPort(slot, port)}, kUnconfirmed, false);
+                    return;
+                }
+                break;
+            case 7:
+                if (HasStatePoll(type)) {
+                    EnqueueCommand({cmd::kPollState, SlotPort(slot, port)}, kUnconfirmed, false);
+                    return;
+                }
+                break;
+            default:
+                if (HasDslPoll(type)) {
+                    EnqueueCommand({cmd::kPollDsl, SlotPort(slot, port)}, kUnconfirmed, false);
+                    return;
+                }
+                break;
+        }
+    }
+}
+
+// The stream-status rotation feeds the alarm log: the next (slot, port) whose board, as the device
+// reports it, has streams.
+bool TCustomPacketHandler::QueueStreamStatus() {
+    for (int attempt = 0; attempt < kStreamPollPairs; ++attempt) {
+        const int index = streamPollIndex_;
+        streamPollIndex_ = (streamPollIndex_ + 1) % kStreamPollPairs;
+        const int slot = index / 4;
+        const int port = index % 4;
+        const auto reported = static_cast<std::uint8_t>(owner_.SlotStatus(slot) & 0xFF);
+        if ((reported == bt1E1 && port == 0) || reported == bt4E1 || reported == bt4ToP) {
+            EnqueueCommand({cmd::kPollState, SlotPort(slot, port)}, kUnconfirmed, false);
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- reception
+
+void TCustomPacketHandler::PacketReceived(const TReceiveBuffer& buffer) {
+    ++packetsReceived_;
+    const std::uint8_t control = buffer[0];
+    if (head_ != tail_ && control == ring_[head_][0]) {
+        if ((control & kUnconfirmed) == 0) {
+            Dequeue();
+        }
+        TransmitHead();
+        tickCount_ = 0;
+    }
+    if (control == lastControl_) {
+        tickCount_ = kTicksPerTransmission - 1;  // the next tick, 50 ms later, polls and transmits
+    }
+    unanswered_ = 0;
+    owner_.SetLinkUp(true);
+    const std::size_t p = static_cast<std::size_t>(buffer[2]) + 3;
+    if (p < buffer.size()) {
+        Dispatch(buffer, p);
+    }
+}
+
+// --- single-shot commands
+
+void TCustomPacketHandler::RestartMultiplexer() {
+    EnqueueCommand({cmd::kRestart}, kUnconfirmed, false);
+}
+
+void TCustomPacketHandler::ResetCounters(int slot, int port) {
+    EnqueueCommand({cmd::kResetCounters, SlotPort(slot, port)}, kUnconfirmed, false);
+}
+
+void TCustomPacketHandler::LineTest(int slot, int port) {
+    EnqueueCommand({cmd::kLineTest, SlotPort(slot, port)}, kUnconfirmed, false);
+}
+
+void TCustomPacketHandler::Trace(int slot, int port) {
+    EnqueueCommand({cmd::kTrace, static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(port)}, 0, false);
+}
+
+void TCustomPacketHandler::WriteRs485Id(int identifier) {
+    EnqueueCommand({cmd::kWriteRs485Id, static_cast<std::uint8_t>(identifier)}, 0, false);
+}
+
+}  // namespace tervis

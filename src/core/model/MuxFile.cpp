@@ -1,0 +1,73 @@
+// The ".mux" file: the configuration image, 32767 little-endian words, nothing else.
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "core/base/Errors.h"
+#include "core/base/SafeFile.h"
+#include "core/model/Mux.h"
+
+namespace tervis {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kFileBytes = image::kWords * 2;  // 65534
+
+std::string IoMessage(const char* what, const fs::path& name, int error) {
+    std::string text = std::string(what) + " " + name.string();
+    if (error != 0) {
+        text += ": ";
+        text += std::strerror(error);
+    }
+    return text;
+}
+
+}  // namespace
+
+bool TMux::SaveToFile(const fs::path& name) {
+    std::array<char, kFileBytes> bytes{};
+    for (std::size_t i = 0; i < image_.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(image_[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(image_[i] >> 8);
+    }
+
+    // A failed or interrupted save leaves the previous file as it was.
+    ReplaceFileContents(name, std::string_view(bytes.data(), bytes.size()));
+    SetModified(false);
+    return true;
+}
+
+bool TMux::LoadFromFile(const fs::path& name) {
+    std::error_code ec;
+    if (!fs::exists(name, ec)) {
+        if (operator_ != nullptr) {
+            operator_->ShowMessage("Файл " + name.string() + " не найден");
+        }
+        return false;
+    }
+    // Read into a separate buffer first: a short or unreadable file leaves the image untouched.
+    std::array<char, kFileBytes> bytes{};
+    {
+        errno = 0;
+        std::ifstream in(name, std::ios::binary);
+        if (!in) {
+            throw EInOutError(IoMessage("Не удалось открыть файл", name, errno));
+        }
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
+            throw EInOutError(IoMessage("Ошибка чтения файла", name, in.bad() ? errno : 0) +
+                              (in.bad() ? "" : ": файл короче 65534 байт"));
+        }
+    }
+    for (std::size_t i = 0; i < image_.size(); ++i) {
+        image_[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    SetModified(false);
+    return true;
+}
+
+}  // namespace tervis

@@ -1,0 +1,76 @@
+#include "core/settings/Settings.h"
+
+#include "core/settings/IniFile.h"
+
+namespace tervis {
+
+TSettings& ProcessSettings() {
+    static TSettings settings;
+    return settings;
+}
+
+TSettingsLocation DefaultSettingsLocation(const std::filesystem::path& currentDirectory) {
+    return {currentDirectory / "tervis.ini", "SETTINGS"};
+}
+
+namespace {
+
+void ReadFlag(const TProfileFile& profile, const std::string& section, std::string_view key, bool& flag) {
+    flag = profile.GetInt(section, key, flag ? 1 : 0) != 0;
+}
+
+std::string FlagText(bool flag) {
+    return flag ? "1" : "0";
+}
+
+}  // namespace
+
+void ReadSettings(TSettings& settings, const TSettingsLocation& location) {
+    TProfileFile profile;
+    if (!profile.Load(location.file)) {
+        return;  // an unreadable file gives the current values, like a missing one
+    }
+    const std::string& section = location.section;
+    // The host carries the line, so the line's settings belong to it and are left alone here.
+    if (!settings.Hosted()) {
+        settings.device = profile.GetString(section, "device", settings.device);
+        settings.rs485id = profile.GetInt(section, "rs485id", settings.rs485id);
+        settings.address = profile.GetString(section, "address", settings.address);
+        ReadFlag(profile, section, "usespeaker", settings.usespeaker);
+        ReadFlag(profile, section, "usewave", settings.usewave);
+        ReadFlag(profile, section, "alarmconnect", settings.alarmconnect);
+        ReadFlag(profile, section, "uselog", settings.uselog);
+    }
+    ReadFlag(profile, section, "cashedtrx", settings.cashedtrx);
+    settings.lastfile = profile.GetString(section, "lastfile", settings.lastfile);
+}
+
+void WriteSettings(const TSettings& settings, const TSettingsLocation& location) {
+    // One load and one save: a failed write changes none of the keys.
+    TProfileFile profile;
+    if (!profile.Load(location.file)) {
+        return;  // never replace a file whose content could not be read
+    }
+    // A key the file cannot hold (a line break in a value, a section name with "]") is skipped and the
+    // others are written; failures are not reported to the operator.
+    bool changed = false;
+    const auto set = [&](std::string_view key, const std::string& value) {
+        changed = profile.SetString(location.section, key, value) || changed;
+    };
+    if (!settings.Hosted()) {
+        set("device", settings.device);
+        set("rs485id", std::to_string(settings.rs485id));
+        set("address", settings.address);
+        set("usespeaker", FlagText(settings.usespeaker));
+        set("usewave", FlagText(settings.usewave));
+        set("alarmconnect", FlagText(settings.alarmconnect));
+        set("uselog", FlagText(settings.uselog));
+    }
+    set("cashedtrx", FlagText(settings.cashedtrx));
+    set("lastfile", settings.lastfile);
+    if (changed) {
+        profile.Save(location.file);
+    }
+}
+
+}  // namespace tervis

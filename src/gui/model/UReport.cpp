@@ -1,0 +1,45 @@
+#include "gui/model/UReport.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+
+namespace tervis {
+
+TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
+    setObjectName("ReportForm");
+    setWindowTitle("Несовпадение конфигурации");
+    resize(520, 320);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName("Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    Button1 = new QPushButton("&Закрыть", this);
+    Button1->setObjectName("Button1");
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Memo1, 1);
+    layout->addLayout(buttons);
+}
+
+void TReportForm::SetLines(const std::vector<std::string>& lines) {
+    QStringList text;
+    text.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) {
+        text.append(QString::fromStdString(line));
+    }
+    Memo1->setPlainText(text.join('\n'));
+}
+
+}  // namespace tervis

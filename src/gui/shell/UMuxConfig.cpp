@@ -1,0 +1,894 @@
+#include "gui/shell/UMuxConfig.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QSerialPortInfo>
+#include <QSoundEffect>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <algorithm>
+
+#include "core/base/Errors.h"
+#include "core/link/Address.h"
+#include "core/settings/CommandLine.h"
+#include "gui/crossconnect/UJackField.h"
+#include "gui/crossconnect/UPorts.h"
+#include "gui/crossconnect/USelectType.h"
+#include "gui/crossconnect/UViewLinks.h"
+#include "gui/link/UAddress.h"
+#include "gui/link/UProgress.h"
+#include "gui/link/URs485Edit.h"
+#include "gui/model/UReport.h"
+#include "gui/shell/UAbout.h"
+#include "gui/shell/USlotFrame.h"
+#include "gui/widgets/Icons.h"
+#include "platform/SerialPacketHandler.h"
+
+namespace tervis {
+
+namespace {
+
+const QString kQuestionCaption = "Конфигуратор мультиплексора";
+const QString kDefaultFileName = "newcfg.mux";
+constexpr int kClientWidth = 754;
+constexpr int kClientHeight = 281;
+constexpr int kToolBarHeight = 31;
+constexpr int kStatusHeight = 20;
+constexpr int kTileStep = 44;
+constexpr int kTimerMs = 50;
+
+// A notification waiting in the window's event queue.
+class TNotificationEvent : public QEvent {
+public:
+    static QEvent::Type Kind() {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+    TNotificationEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+        : QEvent(Kind()), Message(message), WParam(wParam), LParam(lParam) {}
+    unsigned Message;
+    std::uintptr_t WParam;
+    std::intptr_t LParam;
+};
+
+// In hosted mode the host application carries the packets. Until that transport exists the link has
+// nothing to send through, so it stays down and the operator sees "Нет связи".
+class TDetachedPacketHandler : public TCustomPacketHandler {
+public:
+    explicit TDetachedPacketHandler(TMux& owner) : TCustomPacketHandler(owner) {}
+    void Connect() override {}
+    void Disconnect() override {}
+    void SendPacket(const TPacket&) override {}
+};
+
+bool IsSignallingType(std::uint8_t type) {
+    return HasSignallingEditor(type);
+}
+bool IsInformationType(std::uint8_t type) {
+    return HasInformationDialog(type);
+}
+bool IsTraceableType(std::uint8_t type) {
+    return ShowsTraceMessages(type);
+}
+
+}  // namespace
+
+TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesystem::path& currentDirectory,
+                         IDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      dialogs_(dialogs),
+      settings_(ProcessSettings()),
+      currentDirectory_(currentDirectory) {
+    setWindowTitle("Конфигуратор MUX");
+    setWindowIcon(ApplicationIcon());
+    // 1. The keyboard hook of the tile buttons.
+    qApp->installEventFilter(this);
+    BuildMenus();
+    BuildToolBar();
+    BuildChassis();
+    BuildStatusBar();
+    // 2, 3. Settings file name, then the command line.
+    location_ = DefaultSettingsLocation(currentDirectory_);
+    ParseCommandLine(args, settings_, location_);
+    // 4, 5. Hosted and restricted modes.
+    ApplyRunModes();
+    // 6. The settings.
+    ReadSettings(settings_, location_);
+    // 7. The alarm sound; a missing or unplayable file leaves the wave sound off.
+    const QString wave = QString::fromStdString((currentDirectory_ / "alarm.wav").string());
+    if (QFileInfo::exists(wave)) {
+        alarmSound_ = std::make_unique<QSoundEffect>();
+        alarmSound_->setSource(QUrl::fromLocalFile(wave));
+    }
+    // 8. Check marks.
+    Action("CashedTrxItem")->setChecked(settings_.cashedtrx);
+    Action("UseSpeakerItem")->setChecked(settings_.usespeaker);
+    Action("UseWaveItem")->setChecked(settings_.usewave);
+    Action("AlarmConnectItem")->setChecked(settings_.alarmconnect);
+    Action("ItemUseLog")->setChecked(settings_.uselog);
+    // 9. The CPU tile.
+    tiles_[kCpuSlot]->SetBoardType(btCPU);
+    // 10. The model and its link.
+    CreateModel();
+    // 11. The address path.
+    try {
+        model_->SetAddress(ParseAddressPath(settings_.address));
+    } catch (const EAddressError&) {
+        model_->SetAddress({});  // a damaged setting: the directly attached multiplexer
+    }
+    // 12, 13.
+    SelectPort(QString::fromStdString(settings_.device));
+    SetFileName(kDefaultFileName);
+    // 14. The last file.
+    const QString last = QString::fromStdString(settings_.lastfile);
+    if (!last.isEmpty() && last != kDefaultFileName) {
+        Guard([&] {
+            if (model_->LoadFromFile(settings_.lastfile)) {
+                SetFileName(last);
+            }
+        });
+    }
+    RefreshCaption();
+    timer1_ = new QTimer(this);
+    timer1_->setInterval(kTimerMs);
+    connect(timer1_, &QTimer::timeout, this, &TConfigForm::Timer1Timer);
+    timer1_->start();
+}
+
+TConfigForm::~TConfigForm() {
+    qApp->removeEventFilter(this);
+    WriteSettingsOnExit();
+}
+
+void TConfigForm::WriteSettingsOnExit() {
+    if (settingsWritten_ || !model_) {
+        return;
+    }
+    settingsWritten_ = true;
+    // Errors here end the program without a message: there is no one left to tell.
+    try {
+        settings_.address = FormatAddressPath(model_->Address());
+        settings_.lastfile = fileName_.toStdString();
+        model_.reset();
+        alarmSound_.reset();
+        WriteSettings(settings_, location_);
+    } catch (...) {
+    }
+}
+
+template <typename F>
+void TConfigForm::Guard(F&& action) {
+    // The application's error display: file and port errors become a message box.
+    try {
+        action();
+    } catch (const std::exception& e) {
+        dialogs_.Message(this, QString::fromStdString(e.what()));
+    }
+}
+
+void TConfigForm::CreateModel() {
+    model_ = std::make_unique<TMux>(this, this, settings_);
+    progressFactory_ = std::make_unique<TProgressFactory>(this);
+    std::unique_ptr<TCustomPacketHandler> link;
+    if (settings_.Hosted()) {
+        link = std::make_unique<TDetachedPacketHandler>(*model_);
+    } else {
+        link = std::make_unique<TSerialPacketHandler>(*model_);
+    }
+    link->SetProgressFactory(progressFactory_.get());
+    model_->SetDeviceLink(std::move(link));
+}
+
+TCustomPacketHandler* TConfigForm::Link() const {
+    return model_ ? static_cast<TCustomPacketHandler*>(model_->DeviceLink()) : nullptr;
+}
+
+// --- building the window
+
+QAction* TConfigForm::AddAction(QMenu* menu, const QString& objectName, const QString& text,
+                                void (TConfigForm::*handler)(), const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(objectName);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+    }
+    if (handler != nullptr) {
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    }
+    return action;
+}
+
+QAction* TConfigForm::Action(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+
+void TConfigForm::BuildMenus() {
+    QMenu* file = menuBar()->addMenu("&Файл");
+    AddAction(file, "NewItem", "Новая конфигурация", &TConfigForm::NewItemClick, QKeySequence("Ctrl+N"));
+    AddAction(file, "SaveItem", "Сохранить", &TConfigForm::SaveItemClick, QKeySequence(Qt::Key_F2));
+    AddAction(file, "OpenItem", "Открыть", &TConfigForm::OpenItemClick, QKeySequence(Qt::Key_F3));
+    AddAction(file, "SaveAsItem", "Сохранить как...", &TConfigForm::SaveAsItemClick,
+              QKeySequence(Qt::SHIFT | Qt::Key_F12));
+    file->addSeparator();
+    QAction* exit = AddAction(file, "N7", "Выход", nullptr);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* options = menuBar()->addMenu("&Настройки");
+    portMenu_ = options;
+    portGroup_ = new QActionGroup(this);
+    portGroup_->setExclusive(true);
+    for (int i = 1; i <= 4; ++i) {
+        const QString name = QString("COM%1").arg(i);
+        QAction* item = AddAction(options, QString("ItemCOM%1").arg(i), name, nullptr);
+        item->setCheckable(true);
+        item->setChecked(i == 1);
+        portGroup_->addAction(item);
+        comItems_.push_back(item);
+        connect(item, &QAction::triggered, this, [this, name] {
+            SelectPort(name);
+            model_->Reconnect();
+        });
+    }
+    // The serial ports this machine has are listed when the menu opens: looking for them takes longer
+    // than building the whole window, and an adapter plugged in later shows up too.
+    portsEnd_ = options->addSeparator();
+    connect(options, &QMenu::aboutToShow, this, &TConfigForm::RefreshPortItems);
+    AddAction(options, "AddrItem", "Адрес мультиплексора", &TConfigForm::AddrItemClick);
+    options->addSeparator();
+    alarmMenu_ = options->addMenu("Сигнализация");
+    alarmMenu_->menuAction()->setObjectName("AlarmMenu");
+    const auto toggle = [this](QMenu* menu, const QString& objectName, const QString& text,
+                               bool TSettings::*field) {
+        QAction* item = AddAction(menu, objectName, text, nullptr);
+        item->setCheckable(true);
+        connect(item, &QAction::toggled, this, [this, field](bool on) { settings_.*field = on; });
+        return item;
+    };
+    toggle(alarmMenu_, "UseSpeakerItem", "Звуковая сигнализация на динамик", &TSettings::usespeaker);
+    toggle(alarmMenu_, "UseWaveItem", "Звуковая сигнализация на колонки", &TSettings::usewave);
+    toggle(alarmMenu_, "AlarmConnectItem", "Сигнализация при потере связи", &TSettings::alarmconnect);
+    toggle(alarmMenu_, "ItemUseLog", "Лог аварий потока", &TSettings::uselog);
+    options->addSeparator();
+    toggle(options, "CashedTrxItem", "Передавать изменения", &TSettings::cashedtrx);
+
+    QMenu* config = menuBar()->addMenu("&Конфигурация");
+    AddAction(config, "CompareItem", "Сравнить", &TConfigForm::CompareItemClick, QKeySequence(Qt::Key_F5));
+    AddAction(config, "ReadItem", "Считать", &TConfigForm::ReadItemClick, QKeySequence(Qt::Key_F6));
+    AddAction(config, "WriteItem", "Загрузить", &TConfigForm::WriteItemClick, QKeySequence(Qt::Key_F7));
+    AddAction(config, "ClearItem", "Очистить", &TConfigForm::ClearItemClick, QKeySequence(Qt::Key_F8));
+    AddAction(config, "ResetItem", "Перезапуск мультиплексора", &TConfigForm::ResetItemClick,
+              QKeySequence(Qt::Key_F9));
+    config->addSeparator();
+    AddAction(config, "JackFieldItem", "Коммутационное поле", &TConfigForm::JackFieldItemClick,
+              QKeySequence(Qt::Key_F10));
+    AddAction(config, "ViewLinksItem", "Список соединений", &TConfigForm::ViewLinksItemClick);
+    QAction* hidden = config->addSeparator();
+    hidden->setVisible(false);
+    AddAction(config, "ItemRS422Id", "Записать идентификатор RS422...", &TConfigForm::ItemRS422IdClick);
+
+    QMenu* help = menuBar()->addMenu("?");
+    AddAction(help, "ItemAbout", "О программе...", &TConfigForm::ItemAboutClick);
+}
+
+void TConfigForm::RefreshPortItems() {
+    for (QAction* item : foundPorts_) {
+        portGroup_->removeAction(item);
+        portMenu_->removeAction(item);
+        comItems_.erase(std::remove(comItems_.begin(), comItems_.end(), item), comItems_.end());
+        item->deleteLater();
+    }
+    foundPorts_.clear();
+    QStringList found;
+    const QDir byId("/dev/serial/by-id");
+    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        found << entry.absoluteFilePath();
+    }
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString location = info.systemLocation();
+        bool known = false;
+        for (const QString& f : found) {
+            known = known || QFileInfo(f).canonicalFilePath() == QFileInfo(location).canonicalFilePath();
+        }
+        if (!known && !location.startsWith("/dev/ttyS")) {
+            found << location;
+        }
+    }
+    // The current device, also when it is none of those (a pseudo-terminal, say).
+    const QString current = QString::fromStdString(settings_.device);
+    if (!current.startsWith("COM") && !found.contains(current)) {
+        found << current;
+    }
+    for (const QString& name : found) {
+        auto* item = new QAction(name, portMenu_);
+        item->setObjectName("ItemPort");
+        item->setCheckable(true);
+        item->setChecked(name == current);
+        item->setVisible(!settings_.Hosted());
+        item->setEnabled(!settings_.restricted);
+        portMenu_->insertAction(portsEnd_, item);
+        portGroup_->addAction(item);
+        comItems_.push_back(item);
+        foundPorts_.push_back(item);
+        connect(item, &QAction::triggered, this, [this, name] {
+            SelectPort(name);
+            model_->Reconnect();
+        });
+    }
+}
+
+void TConfigForm::BuildToolBar() {
+    QToolBar* bar = addToolBar("ToolBar1");
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(20, 20));
+    struct TButton {
+        const char* name;
+        const char* action;
+        TToolIcon icon;
+        const char* hint;
+    };
+    const TButton buttons[] = {
+        {"NewTB", "NewItem", TToolIcon::New, "Новая конфигурация"},
+        {"OpenTB", "OpenItem", TToolIcon::Open, "Открыть"},
+        {"SaveTB", "SaveItem", TToolIcon::Save, "Сохранить"},
+        {"AddrTB", "AddrItem", TToolIcon::Address, "Адрес мультиплексора"},
+        {nullptr, nullptr, TToolIcon::New, nullptr},
+        {"CompareTB", "CompareItem", TToolIcon::Compare, "Сравнить конфигурацию"},
+        {"ReadTB", "ReadItem", TToolIcon::Read, "Считать конфигурацию"},
+        {"WriteTB", "WriteItem", TToolIcon::Load, "Загрузить конфигурацию"},
+        {"ClearTB", "ClearItem", TToolIcon::Clear, "Стереть конфигурацию"},
+        {"ResetTB", "ResetItem", TToolIcon::Restart, "Сброс мультиплексора"},
+        {nullptr, nullptr, TToolIcon::New, nullptr},
+        {"JackFieldTB", "JackFieldItem", TToolIcon::JackField, "Коммутационное поле"},
+        {nullptr, nullptr, TToolIcon::New, nullptr},
+    };
+    for (const TButton& b : buttons) {
+        if (b.name == nullptr) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction* action = Action(b.action);
+        action->setIcon(ToolIcon(b.icon));
+        action->setToolTip(b.hint);
+        bar->addAction(action);
+        bar->widgetForAction(action)->setObjectName(b.name);
+    }
+    alarmText_ = new QLabel("---", bar);
+    alarmText_->setObjectName("AlarmText");
+    alarmText_->setFixedSize(420, 22);
+    alarmText_->setAlignment(Qt::AlignCenter);
+    QFont font = alarmText_->font();
+    font.setBold(true);
+    font.setPointSize(8);
+    alarmText_->setFont(font);
+    alarmText_->setAutoFillBackground(true);
+    alarmText_->installEventFilter(this);
+    // A widget on a toolbar is shown and hidden through its action.
+    alarmAction_ = bar->addWidget(alarmText_);
+    alarmAction_->setVisible(false);
+}
+
+void TConfigForm::BuildChassis() {
+    auto* central = new QWidget(this);
+    central->setObjectName("Chassis");
+    const int height = kClientHeight - kToolBarHeight - kStatusHeight;
+    central->setFixedSize(kClientWidth, height);
+    // Numbers at y = 36 and tiles at y = 57 of the client area, below the 31-pixel toolbar.
+    for (int position = 0; position <= kSlotCount; ++position) {
+        const int slot = position < kSlotCount ? kSlotCount - 1 - position : kCpuSlot;
+        auto* number = new QLabel(slot == kCpuSlot ? QString("ЦП") : QString::number(slot), central);
+        number->setFrameShape(QFrame::Box);
+        number->setAlignment(Qt::AlignCenter);
+        number->setGeometry(4 + kTileStep * position, 36 - kToolBarHeight, 41, 17);
+        auto* tile = new TSlotFrame(slot, *this, central);
+        tile->setObjectName(QString("SlotFrame%1").arg(slot));
+        tile->move(4 + kTileStep * position, 57 - kToolBarHeight);
+        tiles_[static_cast<std::size_t>(slot)] = tile;
+    }
+    // Tab order runs left to right.
+    for (int position = 0; position < kSlotCount; ++position) {
+        const int slot = kSlotCount - 1 - position;
+        const int next = position + 1 < kSlotCount ? slot - 1 : kCpuSlot;
+        setTabOrder(tiles_[static_cast<std::size_t>(slot)], tiles_[static_cast<std::size_t>(next)]);
+    }
+    setCentralWidget(central);
+}
+
+void TConfigForm::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(kStatusHeight);
+    linkPanel_ = new QLabel("Нет связи");
+    linkPanel_->setObjectName("StatusPanel0");
+    linkPanel_->setFixedWidth(200);
+    linkPanel_->setAlignment(Qt::AlignCenter);
+    queuePanel_ = new QLabel("Пакетов в очереди: 0");
+    queuePanel_->setObjectName("StatusPanel1");
+    queuePanel_->setFixedWidth(200);
+    queuePanel_->setAlignment(Qt::AlignCenter);
+    auto* empty = new QLabel;
+    empty->setFixedWidth(250);
+    bar->addWidget(linkPanel_);
+    bar->addWidget(queuePanel_);
+    bar->addWidget(empty);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TConfigForm::ApplyRunModes() {
+    if (settings_.Hosted()) {
+        for (const char* name : {"AddrItem", "ItemRS422Id"}) {
+            Action(name)->setVisible(false);
+        }
+        for (QAction* item : comItems_) {
+            item->setVisible(false);
+        }
+        alarmMenu_->menuAction()->setVisible(false);
+    }
+    if (settings_.restricted) {
+        for (const char* name :
+             {"NewItem", "SaveItem", "OpenItem", "SaveAsItem", "AddrItem", "UseSpeakerItem", "UseWaveItem",
+              "AlarmConnectItem", "ItemUseLog", "CashedTrxItem", "ReadItem", "WriteItem", "ClearItem",
+              "ResetItem", "JackFieldItem", "ItemRS422Id"}) {
+            Action(name)->setEnabled(false);
+        }
+        for (QAction* item : comItems_) {
+            item->setEnabled(false);
+        }
+    }
+}
+
+// --- notifications
+
+void TConfigForm::PostNotification(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    QCoreApplication::postEvent(this, new TNotificationEvent(message, wParam, lParam));
+}
+
+bool TConfigForm::event(QEvent* e) {
+    if (e->type() == TNotificationEvent::Kind()) {
+        const auto* n = static_cast<TNotificationEvent*>(e);
+        HandleNotification(n->Message, n->WParam, n->LParam);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (!model_) {
+        return;
+    }
+    switch (message) {
+        case kNotifyModified:
+            RefreshCaption();
+            for (int slot = 0; slot < kSlotCount; ++slot) {
+                tiles_[static_cast<std::size_t>(slot)]->SetButtonCaption(model_->SlotBoardType(slot));
+            }
+            break;
+        case kNotifyLinkState:
+            connected_ = wParam == 1;
+            if (connected_) {
+                linkPanel_->setText("Связь есть");
+                PostNotification(kNotifyAlarm, 0, 0);
+                tiles_[kCpuSlot]->SetStatus(0x120);
+            } else {
+                linkPanel_->setText("Нет связи");
+                if (settings_.alarmconnect) {
+                    PostNotification(kNotifyAlarm, kAlarmNoLink, 0);
+                } else {
+                    alarm_.Clear();
+                    alarmAction_->setVisible(false);
+                    alarmText_->setText(QString());
+                }
+                tiles_[kCpuSlot]->SetStatus(0x20);
+            }
+            if (notificationTarget_ != nullptr) {
+                notificationTarget_->Notify(message, wParam, lParam);
+            }
+            break;
+        case kNotifySlotStatus:
+            for (int slot = 0; slot < kSlotCount; ++slot) {
+                if (wParam >= static_cast<std::uintptr_t>(kSlotCount) ||
+                    wParam == static_cast<std::uintptr_t>(slot)) {
+                    tiles_[static_cast<std::size_t>(slot)]->SetStatus(model_->SlotStatus(slot));
+                }
+            }
+            break;
+        case kNotifyInformation:
+            if (notificationTarget_ != nullptr) {
+                notificationTarget_->Notify(message, wParam, lParam);
+            }
+            break;
+        case kNotifyQueueLength:
+            queueLength_ = static_cast<int>(lParam);
+            break;
+        case kNotifyAlarm: {
+            const auto word = static_cast<std::intptr_t>(wParam);
+            if (word <= 0) {
+                alarm_.Clear();
+                alarmAction_->setVisible(false);
+                alarmText_->setText(QString());
+            } else if (alarm_.Show(static_cast<std::uint16_t>(word))) {
+                alarmText_->setText(QString::fromStdString(alarm_.Text()));
+                alarmText_->setStyleSheet("color: rgb(255,0,0);");
+                alarmAction_->setVisible(true);
+            }
+            break;
+        }
+        case kNotifyActivate:
+            showMinimized();
+            showNormal();
+            raise();
+            activateWindow();
+            break;
+        default:
+            break;
+    }
+}
+
+void TConfigForm::RefreshCaption() {
+    const QString name = QFileInfo(fileName_).fileName();
+    setWindowTitle(model_ && model_->Modified() ? name + "*" : name);
+}
+
+// --- the 50 ms timer
+
+void TConfigForm::Timer1Timer() {
+    queuePanel_->setText(QString("Пакетов в очереди: %1").arg(queueLength_));
+    const TAlarmIndicator::TTick tick = alarm_.Tick();
+    if (tick.PlaySound) {
+        PlayAlarmSound();
+    }
+    switch (alarm_.Look()) {
+        case TAlarmIndicator::TLook::Hidden:
+            break;
+        case TAlarmIndicator::TLook::Steady:
+            alarmText_->setStyleSheet("color: rgb(255,0,0);");
+            break;
+        case TAlarmIndicator::TLook::Acknowledged:
+            alarmText_->setStyleSheet("color: black;");
+            break;
+        case TAlarmIndicator::TLook::Blink:
+            if (alarm_.RedPanel()) {
+                if (tick.Beep && settings_.usespeaker) {
+                    QApplication::beep();
+                }
+                alarmText_->setStyleSheet("color: palette(button); background-color: rgb(255,0,0);");
+            } else {
+                alarmText_->setStyleSheet("color: rgb(255,0,0);");
+            }
+            break;
+    }
+    for (int slot = 0; slot <= kSlotCount; ++slot) {
+        tiles_[static_cast<std::size_t>(slot)]->BlinkTick();
+    }
+}
+
+void TConfigForm::PlayAlarmSound() {
+    if (settings_.usewave && alarmSound_ && alarmSound_->status() != QSoundEffect::Error) {
+        alarmSound_->stop();
+        alarmSound_->play();
+    }
+}
+
+bool TConfigForm::AlarmPanelVisible() const {
+    return alarmAction_->isVisible();
+}
+
+void TConfigForm::AlarmTextClick() {
+    alarm_.Acknowledge();
+    if (alarm_.Look() == TAlarmIndicator::TLook::Acknowledged) {
+        alarmText_->setStyleSheet("color: black;");
+    }
+}
+
+bool TConfigForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == alarmText_ && e->type() == QEvent::MouseButtonPress) {
+        AlarmTextClick();
+        return true;
+    }
+    // Arrow keys move between the tile buttons while the main window is active.
+    if (e->type() == QEvent::KeyPress && isActiveWindow()) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        QWidget* focus = QApplication::focusWidget();
+        const bool onTile = focus != nullptr && focus->objectName() == "ButtonType";
+        if (onTile &&
+            (key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down)) {
+            focusNextPrevChild(key == Qt::Key_Right || key == Qt::Key_Down);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// --- file commands
+
+void TConfigForm::SetFileName(const QString& name) {
+    fileName_ = name;
+    RefreshCaption();
+}
+
+bool TConfigForm::AskToSave() {
+    if (!model_->Modified()) {
+        return true;
+    }
+    switch (dialogs_.Ask(this, "Сохранить изменения?", true)) {
+        case IDialogs::TAnswer::Cancel:
+            return false;
+        case IDialogs::TAnswer::Yes:
+            return SaveConfig();
+        case IDialogs::TAnswer::No:
+            return true;
+    }
+    return false;
+}
+
+static QString FolderOf(const QString& name, const std::filesystem::path& currentDirectory) {
+    const QFileInfo info(name);
+    return name.contains('/') ? info.absolutePath() : QString::fromStdString(currentDirectory.string());
+}
+
+bool TConfigForm::SaveConfig() {
+    if (fileName_ != kDefaultFileName) {
+        bool saved = false;
+        Guard([&] { saved = model_->SaveToFile(fileName_.toStdString()); });
+        return saved;
+    }
+    return SaveConfigAs();
+}
+
+bool TConfigForm::SaveConfigAs() {
+    const std::optional<QString> chosen =
+        dialogs_.SaveFileName(this, fileName_, FolderOf(fileName_, currentDirectory_));
+    if (!chosen) {
+        return false;
+    }
+    SetFileName(*chosen);
+    return SaveConfig();
+}
+
+bool TConfigForm::OpenConfig() {
+    const std::optional<QString> chosen =
+        dialogs_.OpenFileName(this, fileName_, FolderOf(fileName_, currentDirectory_));
+    if (!chosen) {
+        return false;
+    }
+    bool loaded = false;
+    Guard([&] { loaded = model_->LoadFromFile(chosen->toStdString()); });
+    if (loaded) {
+        SetFileName(*chosen);
+    }
+    return loaded;
+}
+
+void TConfigForm::NewItemClick() {
+    if (!AskToSave()) {
+        return;
+    }
+    model_->Clear();
+    SetFileName(kDefaultFileName);
+}
+
+void TConfigForm::OpenItemClick() {
+    if (AskToSave()) {
+        OpenConfig();
+    }
+}
+
+void TConfigForm::SaveItemClick() {
+    SaveConfig();
+}
+void TConfigForm::SaveAsItemClick() {
+    SaveConfigAs();
+}
+
+void TConfigForm::closeEvent(QCloseEvent* e) {
+    if (model_ && model_->Modified()) {
+        switch (dialogs_.Ask(this, "Сохранить изменения?", true)) {
+            case IDialogs::TAnswer::Cancel:
+                e->ignore();
+                return;
+            case IDialogs::TAnswer::Yes:
+                if (!SaveConfig()) {
+                    e->ignore();
+                    return;
+                }
+                break;
+            case IDialogs::TAnswer::No:
+                break;
+        }
+    }
+    e->accept();
+    timer1_->stop();
+    WriteSettingsOnExit();
+}
+
+// --- device commands
+
+void TConfigForm::CompareItemClick() {
+    Guard([&] { model_->CompareConfiguration(); });
+}
+
+void TConfigForm::ReadItemClick() {
+    Guard([&] { model_->ReadConfiguration(); });
+}
+
+void TConfigForm::WriteItemClick() {
+    if (dialogs_.Ask(this, "Загрузить конфигурацию ?", false) == IDialogs::TAnswer::Yes) {
+        Guard([&] { model_->LoadConfiguration(); });
+    }
+}
+
+void TConfigForm::ClearItemClick() {
+    if (dialogs_.Ask(this, "Стереть конфигурацию ?", false) == IDialogs::TAnswer::Yes) {
+        Guard([&] { model_->ClearConfiguration(); });
+    }
+}
+
+void TConfigForm::ResetItemClick() {
+    if (dialogs_.Ask(this, "Перезапустить мультиплексор ?", false) == IDialogs::TAnswer::Yes) {
+        model_->RestartMultiplexer();
+    }
+}
+
+void TConfigForm::SelectPort(const QString& name) {
+    for (QAction* item : comItems_) {
+        if (item->text() == name) {
+            item->setChecked(true);
+        }
+    }
+    settings_.device = name.toStdString();
+}
+
+void TConfigForm::AddrItemClick() {
+    if (!addressForm_) {
+        addressForm_ = new TAddressForm(dialogs_, this);
+    }
+    addressForm_->SetAddress(model_->Address());
+    addressForm_->SetDeviceNumber(settings_.rs485id & 0xFF);
+    if (dialogs_.Exec(*addressForm_) == QDialog::Accepted) {
+        model_->SetAddress(addressForm_->AddressResult());
+        settings_.rs485id = addressForm_->DeviceNumberResult();
+    }
+}
+
+void TConfigForm::ItemRS422IdClick() {
+    if (settings_.rs485id != 0) {
+        dialogs_.Message(this, "Запись возможна только через RS232!");
+        return;
+    }
+    TRs485EditForm form(this);
+    if (dialogs_.Exec(form) == QDialog::Accepted) {
+        model_->WriteRs485Id(form.Identifier());
+    }
+}
+
+void TConfigForm::ViewLinksItemClick() {
+    if (!viewLinksForm_) {
+        viewLinksForm_ = new TViewLinksForm(this);
+    }
+    viewLinksForm_->SetModel(model_.get());
+    dialogs_.Exec(*viewLinksForm_);
+}
+
+void TConfigForm::JackFieldItemClick() {
+    // The field gets the link-state and information notifications, and the link polls the CPU so that
+    // the measured level arrives, for as long as the field is open, however it ends.
+    class TTarget : public INotificationTarget {
+    public:
+        explicit TTarget(TJackFieldForm& form) : form_(form) {}
+        void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+            form_.Notify(message, wParam, lParam);
+        }
+
+    private:
+        TJackFieldForm& form_;
+    };
+    TJackFieldForm form(this);
+    TTarget target(form);
+    notificationTarget_ = &target;
+    model_->SelectInfo(kCpuSlot, 0, true);
+    Guard([&] {
+        form.Load(*model_);
+        dialogs_.Exec(form);
+    });
+    model_->SelectInfo(kCpuSlot, 0, false);
+    notificationTarget_ = nullptr;
+}
+
+void TConfigForm::ItemAboutClick() {
+    TAboutForm form(this);
+    dialogs_.Exec(form);
+}
+
+// --- operator messages
+
+void TConfigForm::ShowMessage(const std::string& text) {
+    dialogs_.Message(this, QString::fromStdString(text));
+}
+
+void TConfigForm::ShowReport(const std::vector<std::string>& lines) {
+    if (!reportForm_) {
+        reportForm_ = new TReportForm(this);
+    }
+    reportForm_->SetLines(lines);
+    dialogs_.Exec(*reportForm_);
+}
+
+// --- slot commands
+
+TSlotFrame* TConfigForm::TileForSlot(int slot) const {
+    return slot >= 0 && slot <= kSlotCount ? tiles_[static_cast<std::size_t>(slot)] : nullptr;
+}
+
+void TConfigForm::SelectBoardType(int slot) {
+    if (model_->SlotBoardType(slot) == btCPU) {
+        return;
+    }
+    TSelectTypeForm form(this);
+    form.setWindowTitle(QString("Тип платы, слот %1").arg(slot));
+    form.Preset(model_->GetSlotType(slot));
+    if (dialogs_.Exec(form) != QDialog::Accepted) {
+        return;
+    }
+    model_->SetSlotType(slot, form.Result());
+    EditBoardConfig(slot);
+    EditSignallingBits(slot);
+}
+
+// The board dialogs, the signalling-bit editor, the information dialogs and the trace window come with
+// their own work; until then these commands open nothing.
+void TConfigForm::EditBoardConfig(int) {}
+void TConfigForm::EditSignallingBits(int) {}
+void TConfigForm::ShowBoardInfo(int) {}
+
+void TConfigForm::TracePort(int slot) {
+    if (!model_->Address().empty()) {
+        dialogs_.Message(this, "Трассировка удаленного мультиплексора не поддерживается!");
+        return;
+    }
+    (void)slot;
+}
+
+std::unique_ptr<QMenu> TConfigForm::BuildTileMenu(int slot) {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName("PopupMenu1");
+    const std::uint8_t type = model_->SlotBoardType(slot);
+    const bool restricted = settings_.restricted;
+    const auto add = [&](const char* objectName, const QString& text, bool enabled, auto handler) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(objectName);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, [this, slot, handler] { (this->*handler)(slot); });
+        return action;
+    };
+    add("ContSelectTypeItem", "Изменить тип платы", !restricted && type != btCPU,
+        &TConfigForm::SelectBoardType);
+    add("ContConfigItem", "Конфигурация платы",
+        !restricted && type != 0 && type != btTLM && type != bt4DSLAlt, &TConfigForm::EditBoardConfig);
+    add("ContProtocolItem", "Биты сигнализации", !restricted && IsSignallingType(type),
+        &TConfigForm::EditSignallingBits);
+    add("ContInfItem", "Информация", connected_ && IsInformationType(type), &TConfigForm::ShowBoardInfo);
+    QAction* trace = add("ContTraceItem", "Трассировка порта", connected_ && IsTraceableType(type),
+                         &TConfigForm::TracePort);
+    trace->setVisible(!settings_.Hosted());
+    return menu;
+}
+
+void TConfigForm::TileMenu(int slot, const QPoint& globalPos) {
+    std::unique_ptr<QMenu> menu = BuildTileMenu(slot);
+    dialogs_.Popup(*menu, globalPos);  // the chosen item runs its command
+}
+
+}  // namespace tervis

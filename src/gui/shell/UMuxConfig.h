@@ -1,0 +1,165 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/alarms/AlarmIndication.h"
+#include "core/model/Mux.h"
+#include "core/settings/Settings.h"
+#include "gui/widgets/GuiSeams.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QSoundEffect;
+class QTimer;
+
+namespace tervis {
+
+class TSlotFrame;
+class TReportForm;
+class TViewLinksForm;
+class TAddressForm;
+class TCustomPacketHandler;
+class IProgressFactory;
+
+// A window that wants the link-state and information notifications while it is open.
+class INotificationTarget {
+public:
+    virtual ~INotificationTarget() = default;
+    virtual void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+};
+
+// The main window: the chassis, every file and device command, the notifications of the model and the
+// link, the status bar and the alarm panel.
+class TConfigForm : public QMainWindow,
+                    public ITileOwner,
+                    public INotificationSink,
+                    public IOperatorMessages {
+    Q_OBJECT
+public:
+    // args: the command line, program path first. currentDirectory: where the settings file and the
+    // alarm sound are looked for.
+    TConfigForm(const std::vector<std::string>& args, const std::filesystem::path& currentDirectory,
+                IDialogs& dialogs, QWidget* parent = nullptr);
+    ~TConfigForm() override;
+
+    // ITileOwner
+    TMux& Model() override { return *model_; }
+    bool Restricted() const override { return settings_.restricted; }
+    void SelectBoardType(int slot) override;
+    void EditBoardConfig(int slot) override;
+    void ShowBoardInfo(int slot) override;
+    void TileMenu(int slot, const QPoint& globalPos) override;
+    IDialogs& Dialogs() override { return dialogs_; }
+
+    // INotificationSink: queued, handled later on the UI thread.
+    void PostNotification(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // IOperatorMessages
+    void ShowMessage(const std::string& text) override;
+    void ShowReport(const std::vector<std::string>& lines) override;
+
+    // Commands, as the menus, toolbar and tiles run them.
+    void NewItemClick();
+    void OpenItemClick();
+    void SaveItemClick();
+    void SaveAsItemClick();
+    void CompareItemClick();
+    void ReadItemClick();
+    void WriteItemClick();
+    void ClearItemClick();
+    void ResetItemClick();
+    void AddrItemClick();
+    void ItemRS422IdClick();
+    void ViewLinksItemClick();
+    void JackFieldItemClick();
+    void ItemAboutClick();
+    void AlarmTextClick();
+    void SelectPort(const QString& name);
+    void EditSignallingBits(int slot);
+    void TracePort(int slot);
+
+    // The window's own operations.
+    void SetFileName(const QString& name);
+    bool SaveConfig();
+    bool SaveConfigAs();
+    bool OpenConfig();
+    TSlotFrame* TileForSlot(int slot) const;
+
+    const QString& FileName() const { return fileName_; }
+    bool Connected() const { return connected_; }
+    int QueueLength() const { return queueLength_; }
+    const TAlarmIndicator& Alarm() const { return alarm_; }
+    QLabel* AlarmPanel() const { return alarmText_; }
+    bool AlarmPanelVisible() const;
+    QLabel* LinkPanel() const { return linkPanel_; }
+    QLabel* QueuePanel() const { return queuePanel_; }
+    QAction* Action(const QString& objectName) const;
+    TCustomPacketHandler* Link() const;
+    // The popup menu of the tiles with the enabling for this slot (for the right click and for tests).
+    std::unique_ptr<QMenu> BuildTileMenu(int slot);
+    void Timer1Timer();
+    void SetNotificationTarget(INotificationTarget* target) { notificationTarget_ = target; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void RefreshPortItems();
+    void BuildChassis();
+    void BuildStatusBar();
+    void ApplyRunModes();
+    void CreateModel();
+    void HandleNotification(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    bool AskToSave();
+    void RefreshCaption();
+    void PlayAlarmSound();
+    QAction* AddAction(QMenu* menu, const QString& objectName, const QString& text,
+                       void (TConfigForm::*handler)(), const QKeySequence& shortcut = {});
+    template <typename F>
+    void Guard(F&& action);
+    void WriteSettingsOnExit();
+
+    IDialogs& dialogs_;
+    TSettings& settings_;
+    TSettingsLocation location_;
+    std::filesystem::path currentDirectory_;
+    QString fileName_;
+    std::unique_ptr<TMux> model_;
+    std::unique_ptr<IProgressFactory> progressFactory_;
+    bool connected_ = false;
+    INotificationTarget* notificationTarget_ = nullptr;
+    int queueLength_ = 0;
+    TAlarmIndicator alarm_;
+    std::unique_ptr<QSoundEffect> alarmSound_;
+    bool settingsWritten_ = false;
+
+    std::array<TSlotFrame*, kSlotCount + 1> tiles_{};
+    QLabel* alarmText_ = nullptr;
+    QAction* alarmAction_ = nullptr;
+    QLabel* linkPanel_ = nullptr;
+    QLabel* queuePanel_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    QActionGroup* portGroup_ = nullptr;
+    QMenu* portMenu_ = nullptr;
+    QMenu* alarmMenu_ = nullptr;
+    std::vector<QAction*> comItems_;
+    std::vector<QAction*> foundPorts_;
+    QAction* portsEnd_ = nullptr;
+    QPointer<TReportForm> reportForm_;
+    QPointer<TViewLinksForm> viewLinksForm_;
+    QPointer<TAddressForm> addressForm_;
+};
+
+}  // namespace tervis

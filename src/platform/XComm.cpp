@@ -1,0 +1,91 @@
+#include "platform/XComm.h"
+
+#include <QRegularExpression>
+
+namespace tervis {
+
+namespace {
+constexpr qint32 kBaudRate = 57600;
+}  // namespace
+
+QString SystemPortName(const QString& device) {
+    static const QRegularExpression comName("^COM([1-4])$");
+    const QRegularExpressionMatch match = comName.match(device);
+    if (match.hasMatch()) {
+        return QString("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    }
+    return device;
+}
+
+TXComm::TXComm(QObject* parent) : QObject(parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &TXComm::OnReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &TXComm::OnError);
+}
+
+TXComm::~TXComm() {
+    Close();
+}
+
+void TXComm::Open() {
+    if (port_.isOpen()) {
+        throw EDeviceError("Device is allready opened.", 2);
+    }
+    port_.setPortName(SystemPortName(deviceName_));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        throw EDeviceError("Cannot open device " + deviceName_.toStdString(), 65535);
+    }
+    const bool configured = port_.setBaudRate(kBaudRate) && port_.setDataBits(QSerialPort::Data8) &&
+                            port_.setParity(QSerialPort::NoParity) &&
+                            port_.setStopBits(QSerialPort::OneStop) &&
+                            port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        port_.close();
+        throw EDeviceError("Unable to update device control block.", 3);
+    }
+    port_.clear(QSerialPort::AllDirections);
+}
+
+void TXComm::Close() {
+    if (port_.isOpen()) {
+        port_.clear(QSerialPort::AllDirections);
+        port_.close();
+    }
+}
+
+bool TXComm::Write(const char* data, qint64 size) {
+    if (!port_.isOpen()) {
+        return false;
+    }
+    return port_.write(data, size) == size;
+}
+
+void TXComm::OnReadyRead() {
+    const QByteArray bytes = port_.readAll();
+    if (!bytes.isEmpty()) {
+        emit bytesReceived(bytes);
+    }
+}
+
+void TXComm::OnError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::NoError:
+        case QSerialPort::TimeoutError:
+            return;
+        case QSerialPort::OpenError:
+        case QSerialPort::DeviceNotFoundError:
+        case QSerialPort::PermissionError:
+            return;  // reported by Open itself
+        default:
+            break;
+    }
+    if (!port_.isOpen()) {
+        return;
+    }
+    const QString reason = port_.errorString();
+    port_.clearError();
+    // A removed device keeps failing; close it and let the owner reopen it when it is back.
+    port_.close();
+    emit portLost(reason);
+}
+
+}  // namespace tervis

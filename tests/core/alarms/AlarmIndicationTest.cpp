@@ -1,0 +1,82 @@
+#include "core/alarms/AlarmIndication.h"
+
+#include <gtest/gtest.h>
+
+namespace tervis {
+namespace {
+
+TEST(AlarmIndication, ReductionAndTexts) {
+    struct Case {
+        std::uint16_t word;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0x3041, "Потеря потока (слот 3)!"},
+        {0x5100, "Аппаратная ошибка (код 5)!"},
+        {0x0800, "Нет связи с мультиплексором!"},
+        {0xF0FF, "Отсутствует плата (слот 15)!"},
+        {0x2004, "Удаленная потеря сверхцикловой сихронизации (слот 2)!"},
+        {0x1002, "Превышен порог ошибок 10Е-3 (слот 1)!"},
+        {0x3200, "Неизвестная ошибка (12800)!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        EXPECT_EQ(AlarmText(ReduceAlarmWord(c.word)), c.text);
+    }
+    EXPECT_EQ(ReduceAlarmWord(0x3041), 0x3040);
+    EXPECT_EQ(ReduceAlarmWord(0x3200), 0x3200);
+}
+
+TEST(AlarmIndication, SteadyThenBlinkingAndSoundingUntilAcknowledged) {
+    TAlarmIndicator alarm;
+    EXPECT_TRUE(alarm.Show(0x3041));
+    std::vector<int> soundTicks;
+    int beeps = 0;
+    for (int tick = 1; tick <= 79; ++tick) {
+        alarm.Acknowledge();  // nothing to acknowledge while steady
+        const auto t = alarm.Tick();
+        EXPECT_FALSE(t.PlaySound || t.Beep) << tick;
+        EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Steady);
+    }
+    for (int tick = 80; tick <= 80 + 81 * 2; ++tick) {
+        const auto t = alarm.Tick();
+        if (t.PlaySound) {
+            soundTicks.push_back(tick);
+        }
+        beeps += t.Beep ? 1 : 0;
+    }
+    EXPECT_EQ(soundTicks, (std::vector<int>{80, 161, 242}));
+    EXPECT_GT(beeps, 0);
+    EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Blink);
+
+    // The same word keeps the phase; acknowledging silences it.
+    EXPECT_FALSE(alarm.Show(0x3041));
+    alarm.Acknowledge();
+    EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Acknowledged);
+    EXPECT_FALSE(alarm.Tick().PlaySound);
+    EXPECT_FALSE(alarm.Show(0x3040));  // reduces to the same alarm: stays acknowledged
+    EXPECT_EQ(alarm.Text(), "Потеря потока (слот 3)!");
+
+    // A different word starts a new steady phase; 0 clears.
+    EXPECT_TRUE(alarm.Show(0x0800));
+    EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Steady);
+    EXPECT_TRUE(alarm.Show(0));
+    EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Hidden);
+    EXPECT_EQ(alarm.Text(), "");
+}
+
+TEST(AlarmIndication, AnAlarmClearedWithinFourSecondsNeverSounds) {
+    TAlarmIndicator alarm;
+    alarm.Show(0x1001);
+    for (int tick = 0; tick < 79; ++tick) {
+        EXPECT_FALSE(alarm.Tick().PlaySound);
+    }
+    alarm.Show(0);
+    for (int tick = 0; tick < 200; ++tick) {
+        const auto t = alarm.Tick();
+        EXPECT_FALSE(t.PlaySound || t.Beep);
+    }
+}
+
+}  // namespace
+}  // namespace tervis

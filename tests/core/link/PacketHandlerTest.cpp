@@ -1,0 +1,387 @@
+#include "core/link/PacketHandler.h"
+
+#include <gtest/gtest.h>
+
+#include "core/model/Mux.h"
+#include "core/model/Recorders.h"
+
+namespace tervis {
+namespace {
+
+// A transport that records what was transmitted and at which tick.
+class TRecordingHandler : public TCustomPacketHandler {
+public:
+    explicit TRecordingHandler(TMux& owner) : TCustomPacketHandler(owner) { Connect(); }
+    ~TRecordingHandler() override { Disconnect(); }
+    void Connect() override { ++connects; }
+    void Disconnect() override { ++disconnects; }
+    void SendPacket(const TPacket& packet) override { sent.push_back({ticks, packet}); }
+
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            ++ticks;
+            Tick();
+        }
+    }
+    // Answers with a packet echoing the control byte of the last transmission.
+    void Answer(std::uint8_t code, std::vector<std::uint8_t> parameters = {}) {
+        AnswerWith(sent.back().packet[0], code, std::move(parameters));
+    }
+    void AnswerWith(std::uint8_t control, std::uint8_t code, std::vector<std::uint8_t> parameters = {}) {
+        TReceiveBuffer buffer{};
+        buffer[0] = control;
+        buffer[3] = code;
+        for (std::size_t i = 0; i < parameters.size(); ++i) {
+            buffer[4 + i] = parameters[i];
+        }
+        PacketReceived(buffer);
+    }
+    std::vector<std::uint8_t> Codes() const {
+        std::vector<std::uint8_t> codes;
+        for (const auto& s : sent) {
+            codes.push_back(s.packet[3 + s.packet[1]]);
+        }
+        return codes;
+    }
+
+    struct TSent {
+        int tick;
+        TPacket packet;
+    };
+    std::vector<TSent> sent;
+    int ticks = 0;
+    int connects = 0;
+    int disconnects = 0;
+};
+
+class PacketHandlerTest : public ::testing::Test {
+protected:
+    PacketHandlerTest() {
+        auto link = std::make_unique<TRecordingHandler>(*mux);
+        handler = link.get();
+        mux->SetDeviceLink(std::move(link));
+    }
+
+    TSettings settings;
+    test::TNotificationRecorder owner;
+    std::unique_ptr<TMux> mux = std::make_unique<TMux>(&owner, nullptr, settings);
+    TRecordingHandler* handler;
+};
+
+TEST_F(PacketHandlerTest, SilentDevicePollsEvery500msAndLinkDropsAtTheThirdPoll) {
+    mux->SetLinkUp(true);
+    mux->SetSlotStatus({0x0101u});
+    owner.Posted.clear();
+
+    handler->Ticks(9);
+    EXPECT_TRUE(handler->sent.empty());
+    handler->Ticks(41);
+    ASSERT_EQ(handler->sent.size(), 5u);
+    for (std::size_t i = 0; i < handler->sent.size(); ++i) {
+        EXPECT_EQ(handler->sent[i].tick, 10 * static_cast<int>(i + 1));
+        EXPECT_EQ(handler->sent[i].packet[0] & 0x80, 0x80) << "polls are unconfirmed";
+    }
+    // Without stream logging or a selection only the three fixed steps run.
+    EXPECT_EQ(handler->Codes(), (std::vector<std::uint8_t>{110, 100, 175, 110, 100}));
+    EXPECT_EQ(handler->sent[0].packet, (TPacket{0x81, 0, 0, 110}));
+    EXPECT_EQ(handler->QueueLength(), 0);
+
+    const auto linkStates = owner.Of(kNotifyLinkState);
+    ASSERT_EQ(linkStates.size(), 1u);
+    EXPECT_EQ(linkStates[0].Parameter, 0u);
+    EXPECT_EQ(mux->SlotStatus(0), 0u);
+    // The link went down at the third transmission (tick 30), clearing the tiles first.
+    EXPECT_EQ(owner.Of(kNotifySlotStatus).size(), 1u);
+}
+
+TEST_F(PacketHandlerTest, AnsweringDeviceIsPolled50msAfterEachAnswer) {
+    handler->Ticks(10);
+    ASSERT_EQ(handler->sent.size(), 1u);
+    handler->Answer(115);
+    EXPECT_TRUE(mux->LinkUp());
+    handler->Ticks(1);
+    ASSERT_EQ(handler->sent.size(), 2u);
+    EXPECT_EQ(handler->sent[1].tick, 11);
+    handler->Answer(105);
+    handler->Ticks(1);
+    handler->Answer(180, {0, 0});
+    handler->Ticks(1);
+    EXPECT_EQ(handler->Codes(), (std::vector<std::uint8_t>{110, 100, 175, 110}));
+    // An answer that matches nothing transmitted does not speed anything up.
+    handler->AnswerWith(0x55, 115);
+    handler->Ticks(9);
+    EXPECT_EQ(handler->sent.size(), 4u);
+    handler->Ticks(1);
+    EXPECT_EQ(handler->sent.size(), 5u);
+}
+
+TEST_F(PacketHandlerTest, ConfirmedPacketIsRetransmittedUnchangedUntilAnswered) {
+    mux->RestartMultiplexer();  // unconfirmed: sent once
+    handler->Enqueue(mux->BuildRequest({cmd::kReadSettings}), false);
+    handler->Enqueue(mux->BuildRequest({cmd::kReadSlotType, 3}), false);
+    handler->Ticks(10);
+    ASSERT_EQ(handler->sent.size(), 1u);
+    EXPECT_EQ(handler->sent[0].packet, (TPacket{0x81, 0, 0, 255}));
+    EXPECT_EQ(handler->QueueLength(), 2);
+    // The answer to the unconfirmed packet removes nothing else.
+    handler->Answer(0);
+    EXPECT_EQ(handler->QueueLength(), 2);
+    // That answer matched the last transmission: the next packet follows 50 ms later, then every 500 ms.
+    handler->Ticks(30);
+    ASSERT_EQ(handler->sent.size(), 4u);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(handler->sent[i].packet, (TPacket{0x02, 0, 0, 45})) << i;
+        EXPECT_EQ(handler->sent[i].tick, 1 + 10 * i);
+    }
+    // The answer releases the head and the next packet goes out at once.
+    handler->Answer(40);
+    ASSERT_EQ(handler->sent.size(), 5u);
+    EXPECT_EQ(handler->sent[4].packet, (TPacket{0x03, 0, 0, 15, 3}));
+    EXPECT_EQ(handler->sent[4].tick, 40);
+    EXPECT_EQ(handler->QueueLength(), 1);
+}
+
+TEST_F(PacketHandlerTest, UnconfirmedFloodIsCappedBehindABlockedHead) {
+    handler->Enqueue(mux->BuildRequest({cmd::kReadSettings}), false);
+    for (int i = 0; i < 11; ++i) {
+        mux->ResetCounters(1, 0);
+    }
+    EXPECT_EQ(handler->QueueLength(), 10);  // the tenth unconfirmed one and later were dropped
+    for (int i = 0; i < 5; ++i) {
+        handler->Enqueue(mux->BuildRequest({cmd::kReadSlotType, 0}), false);  // confirmed never dropped
+    }
+    EXPECT_EQ(handler->QueueLength(), 15);
+    const auto lengths = owner.Of(kNotifyQueueLength);
+    EXPECT_FALSE(lengths.empty());
+    handler->ClearQueue();
+    EXPECT_EQ(handler->QueueLength(), 0);
+    EXPECT_FALSE(handler->Busy());
+}
+
+TEST_F(PacketHandlerTest, SequenceNumbersWrapAndKeepBit7) {
+    const auto workOff = [&] {
+        while (handler->QueueLength() > 0) {
+            handler->Ticks(10);
+            handler->Answer(40);
+        }
+    };
+    for (int i = 1; i <= 127; ++i) {
+        handler->Enqueue(mux->BuildRequest({cmd::kReadSettings}), true);
+    }
+    workOff();
+    mux->RestartMultiplexer();  // unconfirmed: keeps bit 7 and takes number 0
+    handler->Enqueue(mux->BuildRequest({cmd::kReadSettings}), false);
+    workOff();
+
+    std::vector<std::uint8_t> expected;
+    for (int i = 1; i <= 127; ++i) {
+        expected.push_back(static_cast<std::uint8_t>(i));
+    }
+    expected.push_back(0x80);
+    expected.push_back(0x01);
+    std::vector<std::uint8_t> transmitted;  // retransmissions folded
+    for (const auto& s : handler->sent) {
+        if (transmitted.empty() || transmitted.back() != s.packet[0]) {
+            transmitted.push_back(s.packet[0]);
+        }
+    }
+    EXPECT_EQ(transmitted, expected);
+}
+
+TEST_F(PacketHandlerTest, PollCycleFollowsLoggingAndTheInformationSelection) {
+    settings.uselog = true;
+    // The device reports a 1E1 in slot 2 and a 4E1 in slot 5.
+    handler->Ticks(10);
+    handler->Answer(115, {0, 0, 0, 0, 0, 0, 7, 0, 0, 10});
+    mux->SetSlotType(7, {bt4DSL, 0, 0});
+    mux->SelectInfo(7, 2, true);
+    for (int i = 0; i < 12; ++i) {
+        handler->Ticks(1);
+        handler->Answer(0);
+    }
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> requests;
+    for (const auto& s : handler->sent) {
+        requests.push_back({s.packet[3], s.packet.size() > 4 ? s.packet[4] : std::uint8_t{0}});
+    }
+    const std::vector<std::pair<std::uint8_t, std::uint8_t>> expected = {
+        {110, 0},    {100, 0},    {175, 0},    {140, 0x02},  // stream rotation: 1E1 port 0 only
+        {120, 0x27}, {130, 0x27}, {195, 0x27},               // 4DSL selection: CAS and DSL, no state poll
+        {110, 0},    {100, 0},    {175, 0},    {140, 0x05},  // then the 4E1, port 0
+        {120, 0x27}, {130, 0x27}};
+    EXPECT_EQ(requests, expected);
+}
+
+TEST_F(PacketHandlerTest, ReplyTablesUpdateTheSlotStatus) {
+    // 105: states 2 bits per slot, LED bytes; 115: states and reported types.
+    std::vector<std::uint8_t> leds = {0b11100100, 0, 0, 0b00000001};
+    for (int s = 0; s < 16; ++s) {
+        leds.push_back(static_cast<std::uint8_t>(0x10 + s));
+        leds.push_back(static_cast<std::uint8_t>(0x80 + s));
+    }
+    handler->AnswerWith(0x33, 105, leds);
+    EXPECT_EQ(mux->SlotStatus(0), 0x80100000u);
+    EXPECT_EQ(mux->SlotStatus(1), 0x81110100u);
+    EXPECT_EQ(mux->SlotStatus(2), 0x82120200u);
+    EXPECT_EQ(mux->SlotStatus(3), 0x83130300u);
+    EXPECT_EQ(mux->SlotStatus(12), 0x8C1C0100u);
+
+    std::vector<std::uint8_t> types = {0, 0, 0, 0b00000010};
+    for (int s = 0; s < 16; ++s) {
+        types.push_back(static_cast<std::uint8_t>(s == 12 ? 10 : 0));
+    }
+    handler->AnswerWith(0x34, 115, types);
+    EXPECT_EQ(mux->SlotStatus(12), 0x8C1C020Au);
+    EXPECT_EQ(mux->SlotStatus(1), 0x81110000u);
+    EXPECT_EQ(owner.Of(kNotifySlotStatus).size(), 2u);
+}
+
+TEST_F(PacketHandlerTest, AlarmRecordsReduceToTheMostSevereWord) {
+    struct Case {
+        std::vector<std::uint8_t> records;
+        std::uint16_t word;
+    };
+    const Case cases[] = {
+        // stream loss in slot 3, then board absent in slot 5: 0x080 beats 0x040
+        {{8, 0x31, 0x30, 0, 0x01, 0x32, 0x05, 0, 0x01}, 0x5080},
+        // two stream records with equal bits: the first one's slot stays
+        {{8, 0x31, 0x30, 0, 0x02, 0x31, 0x70, 0, 0x02}, 0x3020},
+        // several bits of one record stay together; bit 5 is ignored
+        {{4, 0x31, 0x90, 0, 0xE9}, 0x9000 | 0x040 | 0x008 | 0x002 | 0x001},
+        // hardware error: the code in the top nibble
+        {{4, 0x33, 0, 0, 0x0E}, 0xE100},
+        // no records; an unknown kind; a flag byte without alarms
+        {{0}, 0},
+        {{4, 0x34, 0xFF, 0xFF, 0xFF}, 0},
+        {{4, 0x31, 0x30, 0, 0x20}, 0},
+    };
+    for (const Case& c : cases) {
+        owner.Posted.clear();
+        handler->AnswerWith(0x40, 190, c.records);
+        ASSERT_EQ(owner.Of(kNotifyAlarm).size(), 1u);
+        EXPECT_EQ(owner.Of(kNotifyAlarm)[0].Parameter, c.word);
+    }
+    owner.Posted.clear();
+    handler->AnswerWith(0x40, 180, {0x50, 0x80});
+    EXPECT_EQ(owner.Of(kNotifyAlarm)[0].Parameter, 0x5080u);
+}
+
+TEST_F(PacketHandlerTest, InformationRepliesAreDecodedIntoTheRecords) {
+    // Stream state of a 4E1 port 2 in slot 6: signal loss and >10E-6, b = 0x010203 s, e = 2, f = 3, q = 10.
+    handler->AnswerWith(0x41, 145, {0x26, 10, 0x81, 0x03, 0x02, 0x01, 2, 0, 0, 3, 0, 0, 10, 0, 0});
+    const TStreamState& state = mux->GetStreamState(6, 2);
+    EXPECT_EQ(state.Flags, (std::array<std::uint8_t, 7>{1, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(state.Period, 0x010203u);
+    EXPECT_EQ(state.SlipsTotal, 5u);
+    EXPECT_DOUBLE_EQ(state.ErrorRate, 10.0 / 0x010203);
+    // Zero period: the rate is the count itself.
+    handler->AnswerWith(0x41, 145, {0x06, 7, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0});
+    EXPECT_DOUBLE_EQ(mux->GetStreamState(6, 0).ErrorRate, 4.0);
+    EXPECT_EQ(mux->GetStreamState(6, 0).Flags[5], 1);
+
+    handler->AnswerWith(0x42, 145, {0x11, 19, 0x0A, 10, 0, 0, 9, 9, 9, 9, 9, 9, 5, 0, 0});
+    const TC1IState& c1i = mux->GetC1IState(1, 1);
+    EXPECT_EQ((std::array<int, 4>{c1i.SignalLoss, c1i.RemoteAlarm, c1i.AllOnes, c1i.AllZeros}),
+              (std::array<int, 4>{1, 0, 0, 1}));
+    EXPECT_DOUBLE_EQ(c1i.ErrorRate, 0.5);
+
+    handler->AnswerWith(0x43, 145, {0x04, 26, 0x56, 0x2C, 0x01, 0, 0x7B, 0, 0, 0x05, 0, 0, 0xE8, 0x03});
+    const TDpState& dp = mux->GetDpState(4, 0);
+    EXPECT_EQ(dp.Mode, 2);
+    EXPECT_EQ(dp.BreakValid, 1);
+    EXPECT_EQ(dp.LineState, 5);
+    EXPECT_EQ(dp.Voltage, 300);
+    EXPECT_DOUBLE_EQ(dp.Current, 12.3);
+    EXPECT_DOUBLE_EQ(dp.Leakage, 0.5);
+    EXPECT_EQ(dp.BreakVoltage, 1000);
+
+    std::vector<std::uint8_t> cas = {0x13, 13, 0};
+    for (std::uint8_t i = 1; i <= 15; ++i) {
+        cas.push_back(i);
+    }
+    handler->AnswerWith(0x44, 135, cas);
+    EXPECT_EQ(mux->GetCasTransmitted15(3, 1)[14], 15);
+    EXPECT_EQ(mux->GetCasTransmitted(3, 1)[14], 0);
+
+    // 4DSLv2 line record: state, multiframe flags, coding from P+15.
+    handler->AnswerWith(0x45, 200, {0x09, 29, 0, 0x33, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 0x42});
+    const TDslLine& line = mux->GetDslLine(9, 0);
+    EXPECT_EQ(line[0], 3);
+    EXPECT_EQ(line[7], 1);
+    EXPECT_EQ(line[8], 1);
+    EXPECT_EQ(line[3], 0x42);
+    EXPECT_EQ(line[10], 11);
+    EXPECT_EQ(line[2], 14);
+    EXPECT_EQ(line[1], 15);
+    EXPECT_EQ(line[19], 20);
+    EXPECT_EQ(line[20], 29);
+
+    // The CPU block only while the CPU is selected.
+    handler->AnswerWith(0x46, 160, {1, 2, 3});
+    EXPECT_EQ(mux->CpuStatus()[4], 0);
+    mux->SelectInfo(16, 0, true);
+    handler->AnswerWith(0x46, 160, {1, 2, 3});
+    EXPECT_EQ(mux->CpuStatus()[4], 1);
+}
+
+TEST_F(PacketHandlerTest, ConfigurationRepliesFillTheScratchModelOnly) {
+    handler->AnswerWith(0x01, 10, {4, 10, 0x12, 0x34, 0x56, 0x78});
+    handler->AnswerWith(0x02, 20, {0x02, 0x05, 0x00, 0x81, 0x9F});
+    handler->AnswerWith(0x03, 30, {4, 0x32, 0x10, 0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0xAB, 0xCD});
+    handler->AnswerWith(0x04, 40, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    // Out-of-range slots and endpoints are ignored rather than trusted.
+    handler->AnswerWith(0x05, 10, {16, 10, 0, 0, 0, 0});
+    handler->AnswerWith(0x06, 20, {0x08, 0x00, 0x00, 0x01, 0x50});
+
+    const TMux& scratch = handler->Scratch();
+    EXPECT_EQ(scratch.GetSlotType(4), (TSlotType{10, 0x1234, 0x5678}));
+    EXPECT_EQ(scratch.GetLink(0x0205), 0x0081);
+    EXPECT_EQ(scratch.GetSignalling(0x0205), 0x9F);
+    EXPECT_EQ(scratch.GetBoardConfig(4), (TBoardConfig{0x3210, 1, 2, 3, 4, 5, 6, 7, 0xABCD}));
+    EXPECT_EQ(scratch.GetMuxSettings(), (TMuxSettings{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(mux->SlotBoardType(4), 0);
+}
+
+TEST_F(PacketHandlerTest, TraceRepliesReachTheTraceWindow) {
+    struct TTrace : ITraceSink {
+        void TraceStarted(const TReceiveBuffer& b, std::size_t p) override { started.push_back(b[p + 1]); }
+        void TraceMessage(const TReceiveBuffer& b, std::size_t p) override { messages.push_back(b[p + 7]); }
+        std::vector<int> started, messages;
+    } trace;
+    handler->AnswerWith(0x10, 165, {3, 1, 1});  // no window yet: dropped
+    handler->SetTraceSink(&trace);
+    handler->AnswerWith(0x10, 165, {3, 1, 1});
+    handler->AnswerWith(0x10, 165, {16, 0, 1});  // 16 × 128 is no endpoint
+    handler->AnswerWith(0x10, 170, {3, 1, 1, 0, 2, 0x01, 0x02});
+    EXPECT_EQ(trace.started, std::vector<int>{3});
+    EXPECT_EQ(trace.messages, std::vector<int>{0x02});
+
+    mux->Trace(3, 1);
+    mux->Trace(255, 255);
+    mux->LineTest(4, 1);
+    mux->ResetCounters(15, 15);
+    mux->WriteRs485Id(7);
+    handler->Ticks(50);
+    ASSERT_EQ(handler->sent.size(), 5u) << "the confirmed trace start is retransmitted until answered";
+    for (const auto& s : handler->sent) {
+        EXPECT_EQ(s.packet, (TPacket{0x01, 0, 0, 165, 3, 1}));
+    }
+    handler->Answer(165, {3, 1, 1});
+    handler->Answer(165, {255, 255, 0});
+    handler->Ticks(10);
+    handler->Ticks(10);
+    ASSERT_EQ(handler->sent.size(), 9u);
+    EXPECT_EQ(handler->sent[5].packet, (TPacket{0x02, 0, 0, 165, 255, 255}));
+    EXPECT_EQ(handler->sent[6].packet, (TPacket{0x83, 0, 0, 205, 0x14}));
+    EXPECT_EQ(handler->sent[7].packet, (TPacket{0x84, 0, 0, 150, 0xFF}));
+    EXPECT_EQ(handler->sent[8].packet, (TPacket{0x05, 0, 0, 185, 7}));
+}
+
+TEST_F(PacketHandlerTest, ReconnectClosesAndReopensTheTransport) {
+    EXPECT_EQ(handler->connects, 1);
+    mux->Reconnect();
+    EXPECT_EQ(handler->disconnects, 1);
+    EXPECT_EQ(handler->connects, 2);
+}
+
+}  // namespace
+}  // namespace tervis

@@ -1,0 +1,190 @@
+#include "core/settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/settings/CommandLine.h"
+#include "support/TempDir.h"
+
+namespace tervis {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TTempDir;
+using testing::WriteBytes;
+
+const std::string kAllKeys =
+    "[SETTINGS]\r\n"
+    "device=/dev/ttyUSB0\r\n"
+    "rs485id=5\r\n"
+    "address=1:2 3:4\r\n"
+    "usespeaker=1\r\n"
+    "usewave=2\r\n"
+    "alarmconnect=1\r\n"
+    "uselog=-1\r\n"
+    "cashedtrx=1\r\n"
+    "lastfile=/home/op/station.mux\r\n";
+
+TEST(Settings, ReadOverridesOnlyWhatTheFileHolds) {
+    TTempDir dir;
+    const TSettingsLocation location = DefaultSettingsLocation(dir.Path());
+    struct TCase {
+        const char* name;
+        std::string content;
+        bool hosted;
+        TSettings expected;
+    };
+    TSettings everything;
+    everything.device = "/dev/ttyUSB0";
+    everything.rs485id = 5;
+    everything.address = "1:2 3:4";
+    everything.usespeaker = everything.usewave = everything.alarmconnect = everything.uselog = true;
+    everything.cashedtrx = true;
+    everything.lastfile = "/home/op/station.mux";
+
+    // The start values stand in for what the command line set.
+    TSettings start;
+    start.rs485id = 3;
+    start.address = "7:7";
+    start.usewave = true;
+    start.cashedtrx = true;
+
+    TSettings hostedRead = start;
+    hostedRead.lastfile = "/home/op/station.mux";
+
+    TSettings junk = start;
+    junk.device = "";
+    junk.usewave = false;
+
+    const std::vector<TCase> cases = {
+        {"every key", kAllKeys, false, everything},
+        {"hosted: only cashedtrx and lastfile", kAllKeys, true, hostedRead},
+        {"missing file", "", false, start},
+        {"other section only", "[OTHER]\r\nrs485id=9\r\n", false, start},
+        {"unreadable numbers keep the value; present strings replace it",
+         "[settings]\r\nDEVICE=\r\nrs485id=five\r\nusewave=0\r\ncashedtrx=yes\r\n", false, junk},
+    };
+    for (const TCase& c : cases) {
+        fs::remove(location.file);
+        if (!c.content.empty()) {
+            WriteBytes(location.file, c.content);
+        }
+        TSettings settings = start;
+        settings.hostWindow = c.hosted ? 4242 : -1;
+        ReadSettings(settings, location);
+        EXPECT_EQ(settings.device, c.expected.device) << c.name;
+        EXPECT_EQ(settings.rs485id, c.expected.rs485id) << c.name;
+        EXPECT_EQ(settings.address, c.expected.address) << c.name;
+        EXPECT_EQ(settings.usespeaker, c.expected.usespeaker) << c.name;
+        EXPECT_EQ(settings.usewave, c.expected.usewave) << c.name;
+        EXPECT_EQ(settings.alarmconnect, c.expected.alarmconnect) << c.name;
+        EXPECT_EQ(settings.uselog, c.expected.uselog) << c.name;
+        EXPECT_EQ(settings.cashedtrx, c.expected.cashedtrx) << c.name;
+        EXPECT_EQ(settings.lastfile, c.expected.lastfile) << c.name;
+    }
+}
+
+TEST(Settings, WriteCreatesTheFileWithEveryKeyInOrder) {
+    TTempDir dir;
+    const TSettingsLocation location = {dir.Path() / "sub.ini", "Pult"};
+    TSettings settings;
+    settings.usewave = true;
+    settings.lastfile = "Станция.mux";
+    WriteSettings(settings, location);
+    EXPECT_EQ(ReadBytes(location.file),
+              "[Pult]\r\ndevice=COM1\r\nrs485id=0\r\naddress=\r\nusespeaker=0\r\nusewave=1\r\n"
+              "alarmconnect=0\r\nuselog=0\r\ncashedtrx=0\r\nlastfile=\xD1\xF2\xE0\xED\xF6\xE8\xFF.mux\r\n");
+
+    // A second program's copy of the settings reads back what the first wrote.
+    TSettings again;
+    ReadSettings(again, location);
+    EXPECT_TRUE(again.usewave);
+    EXPECT_EQ(again.lastfile, "Станция.mux");
+}
+
+TEST(Settings, WriteKeepsTheRestOfTheFile) {
+    TTempDir dir;
+    const TSettingsLocation location = DefaultSettingsLocation(dir.Path());
+    const std::string before =
+        "; Operator notes\n"
+        "[Window]\nLeft=10\n\n"
+        "[Settings]\n"
+        "Device = COM2\n"
+        "custom=keep me\n"
+        "rs485id=5\n"
+        "\n"
+        "[Tail]\nx=1";
+    WriteBytes(location.file, before);
+    TSettings settings;
+    ReadSettings(settings, location);
+    WriteSettings(settings, location);
+    EXPECT_EQ(
+        ReadBytes(location.file),
+        "; Operator notes\n"
+        "[Window]\nLeft=10\n\n"
+        "[Settings]\n"
+        "Device = COM2\n"
+        "custom=keep me\n"
+        "rs485id=5\n"
+        "address=\r\nusespeaker=0\r\nusewave=0\r\nalarmconnect=0\r\nuselog=0\r\ncashedtrx=0\r\nlastfile=\r\n"
+        "\n"
+        "[Tail]\nx=1");
+}
+
+// Start-up and shutdown as the main window runs them: default location, command line, read; then write.
+TEST(Settings, HostedStartUpKeepsTheCommandLineAndWritesOnlyTwoKeys) {
+    TTempDir dir;
+    const fs::path file = dir.Path() / "tervis.ini";
+    const std::string before = "[SETTINGS]\r\ndevice=COM4\r\nrs485id=5\r\naddress=1:1\r\nuselog=1\r\n";
+    struct TCase {
+        std::vector<std::string> args;
+        int rs485id;
+        std::string device;
+        bool uselog;
+    };
+    const std::vector<TCase> cases = {
+        {{"tervis", "-h", "1234", "-id", "3"}, 3, "COM1", false},
+        {{"tervis", "-id", "3"}, 5, "COM4", true},  // the file's key overrides the command line
+    };
+    for (const TCase& c : cases) {
+        TSettingsLocation location = DefaultSettingsLocation(dir.Path());
+        WriteBytes(file, before);
+        TSettings settings;
+        ParseCommandLine(c.args, settings, location);
+        ReadSettings(settings, location);
+        EXPECT_EQ(settings.rs485id, c.rs485id) << c.args.size();
+        EXPECT_EQ(settings.device, c.device) << c.args.size();
+        EXPECT_EQ(settings.uselog, c.uselog) << c.args.size();
+    }
+
+    // At exit in hosted mode the line's keys stay as the file had them.
+    TSettingsLocation location = DefaultSettingsLocation(dir.Path());
+    WriteBytes(file, before);
+    TSettings settings;
+    ParseCommandLine({"tervis", "-h", "1234", "-id", "3"}, settings, location);
+    ReadSettings(settings, location);
+    settings.address = "2:2";
+    settings.device = "COM2";
+    settings.cashedtrx = true;
+    settings.lastfile = "a.mux";
+    WriteSettings(settings, location);
+    EXPECT_EQ(ReadBytes(file), before + "cashedtrx=1\r\nlastfile=a.mux\r\n");
+}
+
+TEST(Settings, CommandLineChoosesTheFileAndSectionRead) {
+    TTempDir dir;
+    const fs::path other = dir.Path() / "pult.ini";
+    WriteBytes(other, "[SETTINGS]\r\nrs485id=1\r\n[PULT 2]\r\nrs485id=2\r\n");
+    TSettingsLocation location = DefaultSettingsLocation(dir.Path());
+    TSettings settings;
+    ParseCommandLine({"tervis", "-I", "'" + other.string() + "'", "-s", "'pult 2'"}, settings, location);
+    ReadSettings(settings, location);
+    EXPECT_EQ(settings.rs485id, 2);
+    EXPECT_FALSE(fs::exists(dir.Path() / "tervis.ini"));
+}
+
+}  // namespace
+}  // namespace tervis

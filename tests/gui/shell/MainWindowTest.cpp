@@ -1,0 +1,439 @@
+// The main window driven through its commands and notifications, with scripted answers; and against the
+// simulated multiplexer on a pseudo-terminal.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/link/PacketHandler.h"
+#include "core/model/Recorders.h"
+#include "core/settings/IniFile.h"
+#include "gui/shell/UMuxConfig.h"
+#include "gui/shell/USlotFrame.h"
+#include "platform/SerialPacketHandler.h"
+#include "support/Process.h"
+#include "support/ScriptedDialogs.h"
+
+namespace tervis {
+namespace {
+
+namespace fs = std::filesystem;
+using TAnswer = IDialogs::TAnswer;
+
+void Pump(int milliseconds = 0) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    } while (timer.elapsed() < milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > limitMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+std::string ReadFile(const fs::path& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProcessSettings() = TSettings{};
+        previous_ = fs::current_path();
+        fs::current_path(dir.Path());
+        noPort = (dir / "no-port").string();
+    }
+    void TearDown() override {
+        window.reset();
+        fs::current_path(previous_);
+        ProcessSettings() = TSettings{};
+    }
+    void WriteIni(const std::string& text) {
+        std::ofstream out(dir / "tervis.ini", std::ios::binary);
+        out << text;
+    }
+    TConfigForm& Open(std::vector<std::string> extra = {}, const std::string& device = "") {
+        if (!fs::exists(dir / "tervis.ini")) {
+            WriteIni("[SETTINGS]\r\ndevice=" + (device.empty() ? noPort : device) + "\r\n");
+        }
+        std::vector<std::string> args = {"tervis"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        window = std::make_unique<TConfigForm>(args, dir.Path(), dialogs);
+        Pump();
+        return *window;
+    }
+    void Close() {
+        window->close();
+        window.reset();
+    }
+    QString Caption() const { return window->windowTitle(); }
+
+    test::TTempDir dir;
+    test::TScriptedDialogs dialogs;
+    std::unique_ptr<TConfigForm> window;
+    std::string noPort;
+
+private:
+    fs::path previous_;
+};
+
+TEST_F(MainWindowTest, StartsWithTheEmptyConfigurationAndTellsAboutThePortOnce) {
+    Open();
+    EXPECT_EQ(Caption(), "newcfg.mux");
+    EXPECT_EQ(window->LinkPanel()->text(), "Нет связи");
+    EXPECT_EQ(window->QueuePanel()->text(), "Пакетов в очереди: 0");
+    EXPECT_EQ(dialogs.messages,
+              std::vector<QString>{"Ошибка открытия порта " + QString::fromStdString(noPort)});
+    EXPECT_EQ(window->TileForSlot(16)->findChild<QPushButton*>("ButtonType")->text(), "ЦП");
+    EXPECT_EQ(window->TileForSlot(17), nullptr);
+    EXPECT_EQ(window->Action("ItemCOM1")->text(), "COM1");
+    // The port stays closed; the link is declared down by the polls, not by the failure.
+    EXPECT_FALSE(window->Connected());
+}
+
+TEST_F(MainWindowTest, LastFileIsOpenedAtStartAndAMissingOneIsReportedOnce) {
+    {
+        TSettings settings;
+        TMux mux(nullptr, nullptr, settings);
+        mux.SetSlotType(3, {bt4E1, 0, 0});
+        mux.SaveToFile(dir / "last.mux");
+    }
+    WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\nlastfile=" + (dir / "last.mux").string() + "\r\n");
+    Open();
+    EXPECT_EQ(Caption(), "last.mux");
+    EXPECT_EQ(window->Model().SlotBoardType(3), bt4E1);
+    EXPECT_EQ(window->TileForSlot(3)->findChild<QPushButton*>("ButtonType")->text(), "4E1");
+    Close();
+
+    dialogs.messages.clear();
+    fs::remove(dir / "last.mux");
+    Open();
+    EXPECT_EQ(Caption(), "newcfg.mux");
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1],
+              "Файл " + QString::fromStdString((dir / "last.mux").string()) + " не найден");
+}
+
+TEST_F(MainWindowTest, UnsavedChangesQuestionsWithEveryAnswer) {
+    Open();
+    TMux& mux = window->Model();
+    mux.SetSlotType(1, {bt1E1, 0, 0});
+    Pump();
+    EXPECT_EQ(Caption(), "newcfg.mux*");
+
+    // Cancel: nothing happens.
+    dialogs.answers = {TAnswer::Cancel};
+    window->NewItemClick();
+    EXPECT_EQ(mux.SlotBoardType(1), bt1E1);
+    // Yes, then the save dialog is cancelled: nothing happens either.
+    dialogs.answers = {TAnswer::Yes};
+    dialogs.files = {std::nullopt};
+    window->NewItemClick();
+    EXPECT_EQ(mux.SlotBoardType(1), bt1E1);
+    // Yes and a name: saved, then the new configuration.
+    const QString saved = QString::fromStdString((dir / "one.mux").string());
+    dialogs.answers = {TAnswer::Yes};
+    dialogs.files = {saved};
+    window->NewItemClick();
+    Pump();
+    EXPECT_EQ(ReadFile(dir / "one.mux")[2], '\x07');
+    EXPECT_EQ(mux.SlotBoardType(1), 0);
+    EXPECT_EQ(Caption(), "newcfg.mux");
+    EXPECT_EQ(dialogs.asked, (std::vector<QString>(3, "Сохранить изменения? [3]")));
+
+    // Open with No: the changes are dropped, the chosen file is loaded.
+    mux.SetSlotType(2, {bt4E1, 0, 0});
+    dialogs.answers = {TAnswer::No};
+    dialogs.files = {saved};
+    window->OpenItemClick();
+    Pump();
+    EXPECT_EQ(mux.SlotBoardType(1), bt1E1);
+    EXPECT_EQ(mux.SlotBoardType(2), 0);
+    EXPECT_EQ(Caption(), "one.mux");
+    // Save writes directly once the file has a name.
+    mux.SetSlotType(5, {bt4TCh, 0, 0});
+    window->SaveItemClick();
+    Pump();
+    EXPECT_EQ(ReadFile(dir / "one.mux")[10], '\x01');
+    EXPECT_EQ(Caption(), "one.mux");
+
+    // Closing: Cancel keeps the window, No closes.
+    mux.SetSlotType(6, {bt4TCh, 0, 0});
+    dialogs.answers = {TAnswer::Cancel};
+    EXPECT_FALSE(window->close());
+    dialogs.answers = {TAnswer::No};
+    EXPECT_TRUE(window->close());
+    window.reset();
+    // At exit the settings keep the last file.
+    EXPECT_EQ(GetProfileString(dir / "tervis.ini", "SETTINGS", "lastfile", ""), saved.toStdString());
+}
+
+TEST_F(MainWindowTest, SavingANewConfigurationAlwaysAsksForAName) {
+    Open();
+    const QString name = QString::fromStdString((dir / "sub" / "newcfg.mux").string());
+    fs::create_directory(dir / "sub");
+    dialogs.files = {name};
+    window->SaveItemClick();
+    EXPECT_TRUE(fs::exists(dir / "sub" / "newcfg.mux"));
+    window->SaveItemClick();  // a full path that ends in newcfg.mux is an ordinary name
+    EXPECT_TRUE(dialogs.files.empty());
+    EXPECT_EQ(dialogs.folders.front(), QString::fromStdString(dir.Path().string()));
+}
+
+TEST_F(MainWindowTest, NotificationsReachTheStatusBarTilesAndAlarmPanel) {
+    ProcessSettings().alarmconnect = true;
+    WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\nalarmconnect=1\r\n");
+    Open();
+    window->PostNotification(kNotifyLinkState, 1, 0);
+    window->PostNotification(kNotifyQueueLength, 0, 7);
+    Pump();
+    EXPECT_EQ(window->LinkPanel()->text(), "Связь есть");
+    EXPECT_TRUE(window->Connected());
+    window->Timer1Timer();
+    EXPECT_EQ(window->QueuePanel()->text(), "Пакетов в очереди: 7");
+
+    window->Model().SetSlotStatus({0x00000000u, 0x3012010Au});
+    Pump();
+    EXPECT_EQ(window->TileForSlot(1)->findChild<QLabel*>("TypeLabel")->text(), "4E1");
+
+    window->PostNotification(kNotifyAlarm, 0x3041, 0);
+    Pump();
+    EXPECT_TRUE(window->AlarmPanelVisible());
+    EXPECT_EQ(window->AlarmPanel()->text(), "Потеря потока (слот 3)!");
+    for (int i = 0; i < 79; ++i) {
+        window->AlarmTextClick();  // too early to acknowledge
+        window->Timer1Timer();
+    }
+    EXPECT_EQ(window->Alarm().Look(), TAlarmIndicator::TLook::Steady);
+    window->Timer1Timer();
+    EXPECT_EQ(window->Alarm().Look(), TAlarmIndicator::TLook::Blink);
+    window->AlarmTextClick();
+    EXPECT_EQ(window->Alarm().Look(), TAlarmIndicator::TLook::Acknowledged);
+
+    // Link loss with alarmconnect raises the no-link alarm; without it clears any alarm.
+    window->PostNotification(kNotifyLinkState, 0, 0);
+    Pump();
+    EXPECT_EQ(window->LinkPanel()->text(), "Нет связи");
+    EXPECT_EQ(window->AlarmPanel()->text(), "Нет связи с мультиплексором!");
+    ProcessSettings().alarmconnect = false;
+    window->PostNotification(kNotifyLinkState, 1, 0);
+    window->PostNotification(kNotifyAlarm, 0x5080, 0);
+    window->PostNotification(kNotifyLinkState, 0, 0);
+    Pump();
+    EXPECT_FALSE(window->AlarmPanelVisible());
+    EXPECT_EQ(window->Alarm().Current(), 0);
+}
+
+TEST_F(MainWindowTest, TileMenuEnablingFollowsTypeLinkAndMode) {
+    Open();
+    TMux& mux = window->Model();
+    mux.SetSlotType(0, {bt4E1, 0, 0});
+    mux.SetSlotType(1, {bt4DSLAlt, 0, 0});
+    mux.SetSlotType(2, {bt4V24, 0, 0});
+    const auto menu = [&](int slot) {
+        window->TileMenu(slot, QPoint());
+        std::vector<bool> enabled;
+        for (const auto& item : dialogs.lastMenu) {
+            enabled.push_back(item.second);
+        }
+        return enabled;
+    };
+    using V = std::vector<bool>;
+    EXPECT_EQ(menu(0), (V{true, true, true, false, false}));
+    EXPECT_EQ(menu(1), (V{true, false, true, false, false}));
+    EXPECT_EQ(menu(3), (V{true, false, false, false, false}));
+    EXPECT_EQ(menu(16), (V{false, true, false, false, false}));
+    window->PostNotification(kNotifyLinkState, 1, 0);
+    Pump();
+    EXPECT_EQ(menu(0), (V{true, true, true, true, true}));
+    EXPECT_EQ(menu(2), (V{true, true, false, false, false}));
+    EXPECT_EQ(menu(16), (V{false, true, false, true, false}));
+    EXPECT_EQ(dialogs.lastMenu[0].first, "ContSelectTypeItem");
+}
+
+TEST_F(MainWindowTest, RestrictedAndHostedModesAdaptTheMenus) {
+    Open({"-U"});
+    for (const char* name :
+         {"NewItem", "SaveItem", "OpenItem", "SaveAsItem", "AddrItem", "ItemCOM1", "ReadItem", "WriteItem",
+          "ClearItem", "ResetItem", "JackFieldItem", "ItemRS422Id", "CashedTrxItem"}) {
+        EXPECT_FALSE(window->Action(name)->isEnabled()) << name;
+    }
+    for (const char* name : {"CompareItem", "ViewLinksItem", "N7", "ItemAbout"}) {
+        EXPECT_TRUE(window->Action(name)->isEnabled()) << name;
+    }
+    window->PostNotification(kNotifyLinkState, 1, 0);
+    Pump();
+    window->Model().SetSlotType(0, {bt4E1, 0, 0});
+    window->TileMenu(0, QPoint());
+    EXPECT_EQ(dialogs.lastMenu.size(), 5u);
+    EXPECT_FALSE(dialogs.lastMenu[0].second);
+    EXPECT_TRUE(dialogs.lastMenu[3].second);
+    dialogs.answers = {TAnswer::No};
+    Close();
+
+    // Hosted: no port, address, alarm or identifier items; the link has no transport and stays down;
+    // the serial and address keys of the settings file are left alone.
+    fs::remove(dir / "tervis.ini");
+    WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\naddress=3,1-7,0;\r\n[OTHER]\r\nkey=kept\r\n");
+    dialogs.messages.clear();
+    ProcessSettings() = TSettings{};
+    Open({"-h", "1234", "-id", "3"});
+    EXPECT_TRUE(dialogs.messages.empty()) << "no serial port in hosted mode";
+    for (const char* name : {"AddrItem", "ItemCOM1", "ItemCOM4", "ItemRS422Id", "AlarmMenu"}) {
+        EXPECT_FALSE(window->Action(name)->isVisible()) << name;
+    }
+    EXPECT_EQ(ProcessSettings().rs485id, 3);
+    window->TileMenu(0, QPoint());
+    EXPECT_EQ(dialogs.lastMenu[4].first, "ContTraceItem");
+    EXPECT_FALSE(dialogs.lastMenu[4].second);
+    Close();
+    const std::string ini = ReadFile(dir / "tervis.ini");
+    EXPECT_NE(ini.find("address=3,1-7,0;"), std::string::npos);
+    EXPECT_NE(ini.find("[OTHER]\r\nkey=kept"), std::string::npos);
+    EXPECT_NE(ini.find("cashedtrx=0"), std::string::npos);
+    EXPECT_EQ(ini.find("rs485id"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ChoosingABoardTypeAndTheSmallCommands) {
+    Open();
+    dialogs.onExec = [](QDialog& dialog) {
+        if (dialog.windowTitle() == "Тип платы, слот 4") {
+            dialog.findChild<QWidget*>("RadioButton_12")->setProperty("checked", true);  // "плата 4E1"
+            return int{QDialog::Accepted};
+        }
+        return int{QDialog::Rejected};
+    };
+    window->TileForSlot(4)->findChild<QPushButton*>("ButtonType")->click();  // empty slot: asks for the type
+    EXPECT_EQ(window->Model().SlotBoardType(4), bt4E1);
+    Pump();
+    EXPECT_EQ(window->TileForSlot(4)->findChild<QPushButton*>("ButtonType")->text(), "4E1");
+
+    // Device commands ask first where they should; No does nothing.
+    dialogs.answers = {TAnswer::No, TAnswer::No, TAnswer::No};
+    window->WriteItemClick();
+    window->ClearItemClick();
+    window->ResetItemClick();
+    EXPECT_EQ(dialogs.asked,
+              (std::vector<QString>{"Загрузить конфигурацию ? [2]", "Стереть конфигурацию ? [2]",
+                                    "Перезапустить мультиплексор ? [2]"}));
+    EXPECT_EQ(window->Link()->QueueLength(), 0);
+
+    ProcessSettings().rs485id = 2;
+    window->ItemRS422IdClick();
+    EXPECT_EQ(dialogs.messages.back(), "Запись возможна только через RS232!");
+    window->Model().SetAddress({0x13, 0x07});
+    window->TracePort(4);
+    EXPECT_EQ(dialogs.messages.back(), "Трассировка удаленного мультиплексора не поддерживается!");
+    window->ViewLinksItemClick();
+    window->ItemAboutClick();
+    EXPECT_EQ(dialogs.executed.back(), "О программе");
+}
+
+// --- against the simulated multiplexer on a pseudo-terminal
+
+TEST_F(MainWindowTest, WorksEndToEndWithTheSimulator) {
+    {
+        std::ofstream script(dir / "scenario.txt");
+        script << "at 0 mask 0xFF\nat 0 alarm 3 0 los on\n";
+    }
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "3:10", "--board", "5:7", "--install-only",
+                                 "9:24", "--scenario", (dir / "scenario.txt").string()});
+    ASSERT_FALSE(sim.Path().empty());
+    Open({}, sim.Path());
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
+    ASSERT_TRUE(PumpUntil([&] { return window->AlarmPanel()->text() == "Потеря потока (слот 3)!"; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return window->TileForSlot(3)->findChild<QLabel*>("TypeLabel")->text() == "4E1" &&
+               window->TileForSlot(9)->findChild<QLabel*>("TypeLabel")->text() == "4DSL";
+    }));
+
+    // Read fills the tiles' buttons and marks the configuration modified because the device differed.
+    window->ReadItemClick();
+    Pump();
+    EXPECT_EQ(window->Model().SlotBoardType(3), bt4E1);
+    EXPECT_EQ(window->TileForSlot(5)->findChild<QPushButton*>("ButtonType")->text(), "1E1");
+    EXPECT_EQ(Caption(), "newcfg.mux*");
+    if (const QByteArray shot = qgetenv("TERVIS_SCREENSHOT"); !shot.isEmpty()) {
+        window->grab().save(QString::fromLocal8Bit(shot));
+    }
+    // Saved, then read again: the device equals the program, so nothing is marked.
+    dialogs.files = {QString::fromStdString((dir / "device.mux").string())};
+    window->SaveItemClick();
+    Pump();
+    EXPECT_EQ(Caption(), "device.mux");
+    window->ReadItemClick();
+    Pump();
+    EXPECT_EQ(Caption(), "device.mux");
+
+    // Compare, load and clear run their progress windows for real.
+    dialogs.messages.clear();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{"Отличий не найдено"});
+    window->Model().SetSlotType(7, {bt4TCh, 0, 0});
+    dialogs.answers = {TAnswer::Yes};
+    window->WriteItemClick();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    dialogs.answers = {TAnswer::Yes};
+    window->ClearItemClick();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.executed.back(), "Несовпадение конфигурации");
+    EXPECT_EQ(window->Model().SlotBoardType(7), bt4TCh)
+        << "clearing the device leaves the program's configuration";
+
+    // Pulling the simulator's plug: the link goes down by the no-answer rule.
+    sim.Kill(SIGKILL);
+    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Нет связи"; }));
+    EXPECT_EQ(window->TileForSlot(3)->findChild<QLabel*>("TypeLabel")->text(), "---");
+}
+
+// A port that vanishes (an adapter pulled out, here the simulator killed) is closed, the link goes down
+// by the no-answer rule, and the port is reopened without a word when it is back.
+TEST(SerialTransport, VanishedPortIsReopenedSilently) {
+    test::TTempDir dir;
+    const std::string line = (dir / "line").string();
+    auto sim = std::make_unique<test::TSimulatorProcess>(
+        std::vector<std::string>{TERVIS_MUXSIM_PATH, "--link", line});
+    ASSERT_FALSE(sim->Path().empty());
+    TSettings settings;
+    settings.device = line;
+    test::TNotificationRecorder sink;
+    test::TOperatorRecorder messages;
+    TMux mux(&sink, &messages, settings);
+    mux.SetDeviceLink(std::make_unique<TSerialPacketHandler>(mux));
+    ASSERT_TRUE(PumpUntil([&] { return mux.LinkUp(); }));
+
+    sim->Kill(SIGKILL);
+    ASSERT_TRUE(PumpUntil([&] { return !mux.LinkUp(); }));
+    sim = std::make_unique<test::TSimulatorProcess>(
+        std::vector<std::string>{TERVIS_MUXSIM_PATH, "--link", line});
+    ASSERT_TRUE(PumpUntil([&] { return mux.LinkUp(); }));
+    EXPECT_TRUE(messages.Messages.empty());
+}
+
+}  // namespace
+}  // namespace tervis
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
