@@ -1,5 +1,6 @@
 #include "gui/crossconnect/UJackField.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -289,8 +290,10 @@ void TJackFieldForm::Draw(TSlotButton& slot, const TButtonView& view) {
         button->setToolTip(QString::fromStdString(view.Hint));
         ++lastChanges_;
     }
-    if (all || old.Colour != view.Colour) {
-        QPalette palette = button->palette();
+    // The waiting first end ("->") is disabled but must not fade into the disabled grey; everything else
+    // that is disabled keeps the grey, so that what may not be chosen looks so.
+    const auto waiting = [](const TButtonView& v) { return v.Caption == "->"; };
+    if (all || old.Colour != view.Colour || waiting(old) != waiting(view)) {
         QColor colour = Qt::black;
         switch (view.Colour) {
             case TButtonColour::Highlight:
@@ -305,10 +308,15 @@ void TJackFieldForm::Draw(TSlotButton& slot, const TButtonView& view) {
             case TButtonColour::Black:
                 break;
         }
-        palette.setColor(QPalette::ButtonText, colour);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Active, QPalette::ButtonText, colour);
+        palette.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
+        palette.setColor(
+            QPalette::Disabled, QPalette::ButtonText,
+            waiting(view) ? colour : QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText));
         button->setPalette(palette);
         QFont font = button->font();
-        font.setBold(view.Colour == TButtonColour::Highlight);
+        font.setBold(view.Colour == TButtonColour::Highlight || waiting(view));
         button->setFont(font);
         ++lastChanges_;
     }

@@ -164,9 +164,10 @@ TEST_F(JackFieldEndToEnd, PicturesOfTheDemoChassis) {
         Button(dialog, "TrunkButton0_22")->click();
         shot("jackfield-two-way.png");
         QTest::keyClick(&dialog, Qt::Key_Escape);
-        // Group selection for the free port 1 of the 2VS in slot 6: three timeslots of the 1E1 chosen.
+        // Group selection for the free port 1 of the 2VS in slot 6: three free timeslots of the 4E1 in
+        // slot 1 (row 4) chosen.
         Button(dialog, "PortButton6_1")->click();
-        for (int t = 10; t <= 12; ++t) {
+        for (int t = 20; t <= 22; ++t) {
             Button(dialog, QString("TrunkButton4_%1").arg(t))->click();
         }
         shot("jackfield-group.png");
