@@ -21,6 +21,7 @@ namespace {
 constexpr int kButtonWidth = 26;
 constexpr int kButtonHeight = 30;
 constexpr int kFontPixels = 10;
+constexpr int kHintMilliseconds = 10 * 60 * 1000;
 constexpr int kMargin = 6;
 constexpr int kTrunkLabelWidth = 74;
 constexpr int kHeaderHeight = 16;
@@ -75,6 +76,8 @@ TFieldButton::TFieldButton(QWidget* parent) : QToolButton(parent) {
     setCheckable(true);
     setFocusPolicy(Qt::NoFocus);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The ADPCM hints list several channels; they stay until the pointer moves on.
+    setToolTipDuration(kHintMilliseconds);
     setText("xxx");
 }
 
