@@ -100,6 +100,8 @@ public:
     void SetCtrl(bool held);
     // Returns whether anything is drawn differently now.
     bool SetHover(const THoverTarget& target);
+    // Marks the button under the pointer and its partners again, for a model changed from elsewhere.
+    void RecomputeHighlight();
     const THoverTarget& Hover() const { return hover_; }
 
     // --- texts shared with the window and the tests
@@ -121,7 +123,6 @@ private:
     void ClickGroup(int slot, int index);
     void ToggleInGroup(std::uint16_t endpoint);
     void ToIdle();
-    void RecomputeHighlight();
     void MarkPartnerGroups(std::uint16_t endpoint);
     TButtonColour ChannelColour(std::uint16_t endpoint) const;
     std::string AdpcmHint(std::uint16_t endpoint) const;

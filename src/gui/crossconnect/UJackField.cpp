@@ -337,6 +337,7 @@ void TJackFieldForm::Refresh() {
     if (!editor_) {
         return;
     }
+    editor_->RecomputeHighlight();
     const TJackField& e = *editor_;
     std::size_t index = 0;
     for (int row = 0; row < TJackField::kTrunkRows; ++row) {
