@@ -99,7 +99,12 @@ TFieldButton* TJackFieldForm::MakeButton(QWidget* parent, const QString& name, c
     auto* button = new TFieldButton(parent);
     button->setObjectName(name);
     button->installEventFilter(this);
-    buttons_.push_back(TSlotButton{button, target, {}, false});
+    // What the button shows as made: drawing starts from there and touches only what differs.
+    TButtonView made;
+    made.Visible = true;
+    made.Enabled = true;
+    made.Caption = "xxx";
+    buttons_.push_back(TSlotButton{button, target, made});
     const std::size_t index = buttons_.size() - 1;
     connect(button, &QToolButton::clicked, this, [this, index] {
         const THoverTarget t = buttons_[index].Target;
@@ -220,9 +225,6 @@ void TJackFieldForm::BuildCpuBox() {
 void TJackFieldForm::Load(TMux& mux) {
     mux_ = &mux;
     editor_ = std::make_unique<TJackField>(mux);
-    for (TSlotButton& slot : buttons_) {
-        slot.Drawn = false;
-    }
     LayOutPortRows();
     levelText_->setText("???");
     Refresh();
@@ -276,27 +278,26 @@ void TJackFieldForm::SetLabel(QLabel* label, const QString& text) {
 void TJackFieldForm::Draw(TSlotButton& slot, const TButtonView& view) {
     TFieldButton* button = slot.Button;
     const TButtonView& old = slot.Shown;
-    const bool all = !slot.Drawn;
-    if (all || old.Caption != view.Caption) {
+    if (old.Caption != view.Caption) {
         button->setText(QString::fromStdString(view.Caption));
         ++lastChanges_;
     }
-    if (all || old.Down != view.Down) {
+    if (old.Down != view.Down) {
         button->setChecked(view.Down);
         ++lastChanges_;
     }
-    if (all || old.Enabled != view.Enabled) {
+    if (old.Enabled != view.Enabled) {
         button->setEnabled(view.Enabled);
         ++lastChanges_;
     }
-    if (all || old.Hint != view.Hint) {
+    if (old.Hint != view.Hint) {
         button->setToolTip(QString::fromStdString(view.Hint));
         ++lastChanges_;
     }
     // The waiting first end ("->") is disabled but must not fade into the disabled grey; everything else
     // that is disabled keeps the grey, so that what may not be chosen looks so.
     const auto waiting = [](const TButtonView& v) { return v.Caption == "->"; };
-    if (all || old.Colour != view.Colour || waiting(old) != waiting(view)) {
+    if (old.Colour != view.Colour || waiting(old) != waiting(view)) {
         QColor colour = Qt::black;
         switch (view.Colour) {
             case TButtonColour::Highlight:
@@ -324,12 +325,11 @@ void TJackFieldForm::Draw(TSlotButton& slot, const TButtonView& view) {
         ++lastChanges_;
     }
     // Visibility last, so that a button appears already drawn.
-    if (all || old.Visible != view.Visible) {
+    if (old.Visible != view.Visible) {
         button->setVisible(view.Visible);
         ++lastChanges_;
     }
     slot.Shown = view;
-    slot.Drawn = true;
 }
 
 void TJackFieldForm::Refresh() {

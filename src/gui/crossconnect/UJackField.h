@@ -61,8 +61,7 @@ private:
     struct TSlotButton {
         TFieldButton* Button = nullptr;
         THoverTarget Target;
-        TButtonView Shown;
-        bool Drawn = false;
+        TButtonView Shown;  // what the button shows now
     };
 
     void BuildTrunkArea();
