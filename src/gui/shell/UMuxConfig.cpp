@@ -104,7 +104,9 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     // 4, 5. Hosted and restricted modes.
     ApplyRunModes();
     // 6. The settings.
-    ReadSettings(settings_, location_);
+    if (const std::string problem = ReadSettings(settings_, location_); !problem.empty()) {
+        ShowMessage(problem);
+    }
     // 7. The alarm sound; a missing or unplayable file leaves the wave sound off.
     const QString wave = QString::fromStdString((currentDirectory_ / "alarm.wav").string());
     if (QFileInfo::exists(wave)) {
