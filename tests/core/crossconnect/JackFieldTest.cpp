@@ -6,6 +6,7 @@
 
 #include "core/crossconnect/JackField.h"
 #include "core/model/Recorders.h"
+#include "core/model/Requests.h"
 
 namespace tervis {
 namespace {
@@ -576,9 +577,9 @@ TEST_F(JackFieldTest, EveryChangeIsSentWithImmediateTransmission) {
     f.ClickMeasurer();
     Click(Ep(0, 2));
     ASSERT_EQ(packets.size(), 3u);
-    EXPECT_EQ(packets[0][3], kCmdEndpoint);
-    EXPECT_EQ(packets[1][3], kCmdEndpoint);
-    EXPECT_EQ(packets[2][3], kCmdMuxSettings);
+    EXPECT_EQ(packets[0][3], cmd::kWriteEndpoint);
+    EXPECT_EQ(packets[1][3], cmd::kWriteEndpoint);
+    EXPECT_EQ(packets[2][3], cmd::kWriteSettings);
 }
 
 TEST(JackFieldLevel, LevelFromTheCpuStatusBlock) {
