@@ -17,9 +17,9 @@ namespace tervis {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::TTempDir;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::TTempDir;
+using test::WriteBytes;
 
 TEST(IniFile, ReadsWhatTheClassicFunctionsRead) {
     TTempDir dir;
