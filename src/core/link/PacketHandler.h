@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/Listeners.h"
 #include "core/link/Frame.h"
 #include "core/model/DeviceLink.h"
 
@@ -129,7 +130,8 @@ public:
     void WriteRs485Id(int identifier) override;
 
     void SetProgressFactory(IProgressFactory* factory) { progressFactory_ = factory; }
-    void SetTraceSink(ITraceSink* sink) { traceSink_ = sink; }
+    // Every trace window that listens gets replies 165 and 170 while its subscription lives.
+    TSubscription SubscribeTrace(ITraceSink& sink) { return traceSinks_.Subscribe(sink); }
     TMux& Scratch() { return *scratch_; }
     TMux& Owner() { return owner_; }
     int TickCount() const { return tickCount_; }
@@ -169,7 +171,7 @@ private:
     std::uint64_t packetsReceived_ = 0;
     IProgressWindow* progress_ = nullptr;
     IProgressFactory* progressFactory_ = nullptr;
-    ITraceSink* traceSink_ = nullptr;
+    TListenerList<ITraceSink> traceSinks_;
 };
 
 }  // namespace tervis
