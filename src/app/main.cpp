@@ -1,6 +1,7 @@
 // Tervis: the configurator of a modular TDM multiplexer.
 #include <QApplication>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "gui/widgets/WidgetDialogs.h"
 
 int main(int argc, char* argv[]) {
+    // Past a file size limit a save must fail with an error the operator sees, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     tervis::TSettings settings;  // outlives the window, which writes it back when it closes
     QApplication app(argc, argv);
     tervis::LoadDragCursors();

@@ -1,5 +1,5 @@
 // The configurator without windows: device operations over a serial line, for scripts and backups.
-// Unlike the GUI, nothing here waits forever: without a packet from the device for --timeout seconds the
+// Unlike the GUI, nothing here waits forever: without an answer to a request for --timeout seconds the
 // operation is given up.
 #include "DeviceCommands.h"
 
@@ -96,17 +96,18 @@ struct TLine {
     double timeoutSeconds = 10;
 };
 
-// Runs the event loop until done() or until the device has been silent for the timeout.
+// Runs the event loop until done() or until no request has been answered for the timeout: a device that
+// keeps talking without answering us does not hold the command up.
 bool PumpUntil(const TCustomPacketHandler& handler, double timeoutSeconds, const std::function<bool()>& done,
                const std::function<void()>& refresh = {}) {
     QElapsedTimer silence;
     silence.start();
-    std::uint64_t lastCount = handler.PacketsReceived();
+    std::uint64_t lastCount = handler.AnswersReceived();
     while (!done()) {
         // Blocks until something happens; the link's 50 ms timer wakes it at the latest.
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (handler.PacketsReceived() != lastCount) {
-            lastCount = handler.PacketsReceived();
+        if (handler.AnswersReceived() != lastCount) {
+            lastCount = handler.AnswersReceived();
             silence.restart();
         }
         if (refresh) {

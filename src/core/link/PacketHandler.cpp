@@ -1,5 +1,7 @@
 #include "core/link/PacketHandler.h"
 
+#include <exception>
+
 #include "core/model/Mux.h"
 
 namespace tervis {
@@ -113,6 +115,7 @@ void TCustomPacketHandler::TransmitHead() {
         Dequeue();
     }
     lastControl_ = control;
+    awaitingAnswer_ = true;
 }
 
 void TCustomPacketHandler::Tick() {
@@ -203,8 +206,11 @@ bool TCustomPacketHandler::QueueStreamStatus() {
 // --- reception
 
 void TCustomPacketHandler::PacketReceived(const TReceiveBuffer& buffer) {
-    ++packetsReceived_;
     const std::uint8_t control = buffer[0];
+    if (awaitingAnswer_ && control == lastControl_) {
+        awaitingAnswer_ = false;
+        ++answersReceived_;
+    }
     if (head_ != tail_ && control == ring_[head_][0]) {
         if ((control & kUnconfirmed) == 0) {
             Dequeue();
@@ -219,7 +225,13 @@ void TCustomPacketHandler::PacketReceived(const TReceiveBuffer& buffer) {
     owner_.SetLinkUp(true);
     const std::size_t p = static_cast<std::size_t>(buffer[2]) + 3;
     if (p < buffer.size()) {
-        Dispatch(buffer, p);
+        // An error while storing a reply (the alarm log cannot be written) ends the handling of that
+        // reply only: what was stored stays, the operator is told, and the link goes on.
+        try {
+            Dispatch(buffer, p);
+        } catch (const std::exception& error) {
+            owner_.ReportError(error.what());
+        }
     }
 }
 

@@ -135,8 +135,10 @@ public:
     TMux& Scratch() { return *scratch_; }
     TMux& Owner() { return owner_; }
     int TickCount() const { return tickCount_; }
-    // Valid packets received since creation: a sign of life for tools that must not wait forever.
-    std::uint64_t PacketsReceived() const { return packetsReceived_; }
+    // Transmissions answered by a packet echoing their control byte, counted once each: the progress of
+    // the exchange for tools that must not wait forever. Packets that answer nothing we sent (a wrong
+    // control byte, unsolicited alarms) do not count, however many arrive.
+    std::uint64_t AnswersReceived() const { return answersReceived_; }
 
     // Reduces the alarm records of reply 190 to one alarm word; p is the reply code position.
     static std::uint16_t ReduceAlarmRecords(const TReceiveBuffer& buffer, std::size_t p);
@@ -168,7 +170,8 @@ private:
     int unanswered_ = 0;
     int tickCount_ = 0;
     std::uint8_t lastControl_ = 0;
-    std::uint64_t packetsReceived_ = 0;
+    std::uint64_t answersReceived_ = 0;
+    bool awaitingAnswer_ = false;
     IProgressWindow* progress_ = nullptr;
     IProgressFactory* progressFactory_ = nullptr;
     TListenerList<ITraceSink> traceSinks_;

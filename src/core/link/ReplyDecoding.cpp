@@ -38,6 +38,43 @@ double Rate(std::uint32_t count, std::uint32_t period) {
                        : static_cast<double>(count) / static_cast<double>(period);
 }
 
+// The position, counted from the reply code, of the last byte a reply's layout reads.
+std::size_t ReplyExtent(const TReceiveBuffer& buffer, std::size_t p) {
+    switch (buffer[p]) {
+        case reply::kSlotType:
+            return 6;
+        case reply::kEndpoint:
+            return 5;
+        case reply::kBlock:
+            return 19;
+        case reply::kSettings:
+            return 10;
+        case reply::kLeds:
+            return 6 + 2 * 15;
+        case reply::kSlots:
+            return 5 + 15;
+        case reply::kCasReceived:
+        case reply::kCasTransmitted:
+            return 18;
+        case reply::kState:
+        case reply::kDsl:
+            return 15;
+        case reply::kCpu:
+            return 17;
+        case reply::kTraceStarted:
+            return 3;
+        case reply::kTraceMessage:
+            return 7;
+        case reply::kAlarmWord:
+            return 2;
+        case reply::kAlarmRecords:
+            // The length byte, then that many bytes of records.
+            return p + 1 < buffer.size() ? 1 + static_cast<std::size_t>(buffer[p + 1]) : 1;
+        default:
+            return 0;
+    }
+}
+
 bool IsCasType(std::uint8_t type) {
     return type == 7 || type == 10 || type == 22 || type == 23 || type == 24 || type == 29;
 }
@@ -87,6 +124,9 @@ std::uint16_t TCustomPacketHandler::ReduceAlarmRecords(const TReceiveBuffer& buf
 }
 
 void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p) {
+    if (p + ReplyExtent(buffer, p) >= buffer.size()) {
+        return;  // its fields would lie beyond the receive buffer; it was still a sign of life
+    }
     const TReader r(buffer, p);
     INotificationSink* window = owner_.Owner();
     switch (buffer[p]) {

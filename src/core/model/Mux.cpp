@@ -446,6 +446,9 @@ std::string TMux::EndpointName(std::uint16_t endpoint) const {
 }
 
 std::string TMux::LinkName(std::uint16_t endpoint) const {
+    if (!IsEndpoint(endpoint)) {
+        return {};  // a query answers neutrally; only storing and getting links refuse
+    }
     const std::uint16_t link = GetLink(endpoint);
     if (link == kEndpointGenerator) {
         return "генератор";

@@ -157,6 +157,11 @@ public:
     TSettings& Settings() const { return settings_; }
     INotificationSink* Owner() const { return owner_; }
     IOperatorMessages* OperatorMessages() const { return operator_; }
+    void ReportError(const std::string& text) const {
+        if (operator_ != nullptr) {
+            operator_->ShowError(text);
+        }
+    }
 
     // --- whole-device operations, forwarded to the device link (nothing happens without one)
     bool ReadConfiguration();

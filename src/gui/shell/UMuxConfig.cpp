@@ -115,7 +115,9 @@ void TConfigForm::ReadStartupSettings(const std::vector<std::string>& args) {
     // 4, 5. Hosted and restricted modes.
     ApplyRunModes();
     // 6. The settings.
-    ReadSettings(settings_, location_);
+    if (const std::string problem = ReadSettings(settings_, location_); !problem.empty()) {
+        ShowMessage(problem);
+    }
 }
 
 void TConfigForm::OpenAlarmSound() {
