@@ -8,6 +8,7 @@
 
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {
