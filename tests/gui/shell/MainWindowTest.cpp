@@ -93,8 +93,8 @@ TEST_F(MainWindowTest, StartsWithTheEmptyConfigurationAndTellsAboutThePortOnce) 
 
 TEST_F(MainWindowTest, LastFileIsOpenedAtStartAndAMissingOneIsReportedOnce) {
     {
-        TSettings settings;
-        TMux mux(nullptr, nullptr, settings);
+        TSettings writerSettings;
+        TMux mux(nullptr, nullptr, writerSettings);
         mux.SetSlotType(3, {bt4E1, 0, 0});
         mux.SaveToFile(dir / "last.mux");
     }
