@@ -14,11 +14,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/model/Recorders.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
 #include "support/Process.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {
@@ -64,7 +64,6 @@ bool OtherUserCanConnect(const std::string& path) {
 class HostedModeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ProcessSettings() = TSettings{};
         previous_ = fs::current_path();
         fs::current_path(dir.Path());
         number = std::to_string(800000 + getpid());  // ours alone in the shared runtime folder
@@ -72,7 +71,6 @@ protected:
     void TearDown() override {
         window.reset();
         fs::current_path(previous_);
-        ProcessSettings() = TSettings{};
     }
     std::unique_ptr<test::TSimulatorProcess> StartHost(const std::string& line) {
         return std::make_unique<test::TSimulatorProcess>(
@@ -83,6 +81,7 @@ protected:
     }
 
     test::TTempDir dir;
+    TSettings settings;
     test::TScriptedDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
     std::string number;
@@ -109,8 +108,8 @@ TEST_F(HostedModeTest, ReadLoadHostLossAndReturnActivation) {
     // A second host with the same number refuses to start.
     EXPECT_EQ(test::Run({TERVIS_HOST_PATH, number, "--port", sim.Path()}).Status, 1);
 
-    window =
-        std::make_unique<TConfigForm>(std::vector<std::string>{"tervis", "-h", number}, dir.Path(), dialogs);
+    window = std::make_unique<TConfigForm>(std::vector<std::string>{"tervis", "-h", number}, dir.Path(),
+                                           settings, dialogs);
     window->show();
     ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
     EXPECT_TRUE(dialogs.messages.empty());
