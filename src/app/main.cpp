@@ -1,23 +1,24 @@
 // Tervis: the configurator of a modular TDM multiplexer.
-#include <QApplication>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "gui/shell/UMuxConfig.h"
+#include "gui/widgets/Application.h"
 #include "gui/widgets/DragCursors.h"
 #include "gui/widgets/WidgetDialogs.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    tervis::TApplication app(argc, argv);
     tervis::LoadDragCursors();
-    QApplication::setApplicationName("Tervis");
-    QApplication::setApplicationDisplayName("Tervis");
+    tervis::SetUpApplication(app);
     const std::vector<std::string> args(argv, argv + argc);
     tervis::TWidgetDialogs dialogs;
+    app.SetErrorDisplay(&dialogs);
     auto* window = new tervis::TConfigForm(args, std::filesystem::current_path(), dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    return QApplication::exec();
+    const int result = tervis::TApplication::exec();
+    app.SetErrorDisplay(nullptr);
+    return result;
 }

@@ -10,6 +10,7 @@
 #include "core/crossconnect/ConnectionList.h"
 #include "gui/widgets/DialogButtons.h"
 #include "gui/widgets/GuiSeams.h"
+#include "gui/widgets/Placement.h"
 
 namespace tervis {
 
@@ -58,6 +59,13 @@ void TViewLinksForm::Rebuild() {
         text.append(QString::fromStdString(line));
     }
     Memo1->setPlainText(text.join('\n'));
+}
+
+void TViewLinksForm::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        CentreOnScreen(*this);
+    }
+    QDialog::setVisible(visible);
 }
 
 void TViewLinksForm::showEvent(QShowEvent* event) {

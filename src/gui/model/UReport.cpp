@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "gui/widgets/Placement.h"
+
 namespace tervis {
 
 TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
@@ -31,6 +33,13 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Memo1, 1);
     layout->addLayout(buttons);
+}
+
+void TReportForm::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        CentreOnScreen(*this);
+    }
+    QDialog::setVisible(visible);
 }
 
 void TReportForm::SetLines(const std::vector<std::string>& lines) {

@@ -18,6 +18,8 @@ public:
     explicit TReportForm(QWidget* parent = nullptr);
 
     void SetLines(const std::vector<std::string>& lines);
+    // Opens centred on the screen rather than on the main window.
+    void setVisible(bool visible) override;
 
 private:
     QPlainTextEdit* Memo1;
