@@ -22,6 +22,8 @@ public:
     void setVisible(bool visible) override;
 
 private:
+    int ExtraWidth() const;  // the layout's margins beside the text box
+
     QPlainTextEdit* Memo1;
     QPushButton* Button1;
 };
