@@ -1,4 +1,5 @@
 // Tervis: the configurator of a modular TDM multiplexer.
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "gui/widgets/WidgetDialogs.h"
 
 int main(int argc, char* argv[]) {
+    // Past a file size limit a save must fail with an error the operator sees, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     tervis::TApplication app(argc, argv);
     tervis::LoadDragCursors();
     tervis::SetUpApplication(app);

@@ -1,6 +1,7 @@
 // tervis-cli: the configurator without windows, for scripts, backups and diffs.
 #include <QCoreApplication>
 
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Past a file size limit a write must fail with an error we report, not end the program silently
+    // with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

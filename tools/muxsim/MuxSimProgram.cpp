@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -98,12 +99,33 @@ TRemoteOption RemoteValue(const std::string& option, const std::string& text) {
     return remote;
 }
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& option, const std::string& path) {
+constexpr std::size_t kMaxScenarioBytes = 1024 * 1024;
+
+// At most limit bytes are read; a longer file is refused, so that a device such as /dev/zero cannot make
+// the simulator read without end.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& option, const std::string& path,
+                                        std::size_t limit) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        throw EUsageError(option + ": '" + path + "' is a directory, not a file");
+    }
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw EUsageError(option + ": cannot read '" + path + "': " + std::strerror(errno));
+        throw EUsageError(option + ": cannot read '" + path +
+                          "': " + std::strerror(errno != 0 ? errno : ENOENT));
     }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::uint8_t> bytes(limit + 1);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) {
+        throw EUsageError(option + ": cannot read '" + path +
+                          "': " + std::strerror(errno != 0 ? errno : EIO));
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > limit) {
+        throw EUsageError(option + ": '" + path + "' is longer than " + std::to_string(limit) + " bytes");
+    }
+    return bytes;
 }
 
 // --- Log ----------------------------------------------------------------------------------------------
@@ -346,7 +368,7 @@ TSimulation BuildSimulation(const TMuxSimOptions& options) {
     }
 
     if (options.ConfigFile) {
-        const auto image = ReadFileBytes("--config", *options.ConfigFile);
+        const auto image = ReadFileBytes("--config", *options.ConfigFile, sim::kImageBytes);
         if (image.size() != sim::kImageBytes) {
             throw EUsageError("--config: '" + *options.ConfigFile + "' has " + std::to_string(image.size()) +
                               " bytes; a configuration image has " + std::to_string(sim::kImageBytes));
@@ -372,7 +394,7 @@ TSimulation BuildSimulation(const TMuxSimOptions& options) {
     }
 
     for (const auto& file : options.ScenarioFiles) {
-        const auto bytes = ReadFileBytes("--scenario", file);
+        const auto bytes = ReadFileBytes("--scenario", file, kMaxScenarioBytes);
         try {
             addScript(ParseScenario(
                 std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), file));

@@ -72,7 +72,7 @@ void TAlarmIndicator::Clear() {
 
 void TAlarmIndicator::Acknowledge() {
     if (current_ != 0 && std::abs(phase_) >= kBlinkStart) {
-        phase_ = -std::abs(phase_);
+        phase_ = -phase_;  // a second click on an acknowledged alarm makes it blink again
     }
 }
 

@@ -101,6 +101,12 @@ std::string Utf8ToCp1251(std::string_view utf8) {
                 cp = (cp << 6) | (next & 0x3F);
             }
         }
+        // Overlong forms (C0 A0 for a blank), surrogates and values beyond Unicode are malformed too:
+        // read as their characters they would slip past checks made on the bytes.
+        constexpr char32_t kShortest[4] = {0, 0x80, 0x800, 0x10000};
+        if (valid && (cp < kShortest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) {
+            valid = false;
+        }
         if (!valid) {
             out += '?';
             ++i;

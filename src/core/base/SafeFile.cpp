@@ -42,17 +42,37 @@ fs::path TemporaryNameFor(const fs::path& target) {
 }  // namespace
 
 void ReplaceFileContents(const fs::path& name, std::string_view bytes) {
-    fs::path target = name;
     std::error_code ec;
-    if (fs::is_symlink(target, ec)) {
+    // The whole chain of links is followed, so that each keeps pointing at the replaced file.
+    constexpr int kMaxLinks = 40;
+    fs::path target = name;
+    for (int links = 0; fs::is_symlink(target, ec); ++links) {
         const fs::path link = fs::read_symlink(target, ec);
-        if (ec) {
-            throw EInOutError(IoMessage("Ошибка записи файла", name, ec.value()));
+        if (ec || links == kMaxLinks) {
+            throw EInOutError(IoMessage("Ошибка записи файла", name, ec ? ec.value() : ELOOP));
         }
         target = link.is_absolute() ? link : target.parent_path() / link;
     }
-    if (fs::is_directory(target, ec)) {
-        throw EInOutError(IoMessage("Ошибка записи файла", name, EISDIR));
+    const fs::file_status old = fs::status(target, ec);
+    if (fs::exists(old)) {
+        // Only a regular file is replaced: a device or a pipe is no configuration, and opening one can
+        // block.
+        if (!fs::is_regular_file(old)) {
+            throw EInOutError(
+                IoMessage("Ошибка записи файла", name, fs::is_directory(old) ? EISDIR : EINVAL));
+        }
+        // A file made read-only, or one the user may not write, stays as it is, although the folder would
+        // allow replacing it. The mode is looked at too, because the superuser may open anything.
+        constexpr fs::perms kWrite =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        if ((old.permissions() & kWrite) == fs::perms::none) {
+            throw EInOutError(IoMessage("Ошибка записи файла", name, EACCES));
+        }
+        errno = 0;
+        std::ofstream probe(target, std::ios::binary | std::ios::in | std::ios::out);
+        if (!probe) {
+            throw EInOutError(IoMessage("Ошибка записи файла", name, errno != 0 ? errno : EACCES));
+        }
     }
     const fs::path temporary = TemporaryNameFor(target);
     errno = 0;
@@ -71,8 +91,7 @@ void ReplaceFileContents(const fs::path& name, std::string_view bytes) {
             throw EInOutError(IoMessage("Ошибка записи файла", name, written ? errno : writeError));
         }
     }
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) {
+    if (fs::exists(old)) {
         fs::permissions(temporary, old.permissions(), ec);
     }
     fs::rename(temporary, target, ec);

@@ -11,7 +11,8 @@ namespace {
 constexpr const char* kBadFormat = "Неверный формат адреса";
 constexpr const char* kTooLong = "Слишком большая длина адреса";
 
-// Plain decimal digits, blanks around them allowed; nothing else.
+// Plain decimal digits of any length, blanks around them allowed; nothing else. Leading zeros change
+// nothing; the value saturates, so a long run of digits stays out of range instead of wrapping into it.
 std::optional<unsigned> ParseNumber(std::string_view text) {
     while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
@@ -19,15 +20,16 @@ std::optional<unsigned> ParseNumber(std::string_view text) {
     while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }
-    if (text.empty() || text.size() > 9) {
+    if (text.empty()) {
         return std::nullopt;
     }
+    constexpr unsigned kSaturated = 1000;
     unsigned value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        value = value * 10 + static_cast<unsigned>(c - '0');
+        value = value >= kSaturated ? kSaturated : value * 10 + static_cast<unsigned>(c - '0');
     }
     return value;
 }

@@ -109,6 +109,13 @@ void TFrameDecoder::Feed(std::span<const std::uint8_t> bytes) {
             frameEnded = true;
             // A packet followed by its own checksum, low byte first, sums to zero.
             if (!error && count >= 3 && crc == 0) {
+                // The state is written back first: should the sink throw, the next frame still starts
+                // clean instead of being glued to this one.
+                count_ = count;
+                crc_ = crc;
+                frameEnded_ = frameEnded;
+                error_ = error;
+                escapePending_ = escapePending;
                 sink_(buffer_, count);
             }
         } else {

@@ -1,5 +1,7 @@
 #include "core/link/PacketHandler.h"
 
+#include <exception>
+
 #include "core/model/Mux.h"
 
 namespace tervis {
@@ -8,18 +10,6 @@ namespace {
 
 constexpr std::size_t kRingSlots = 65536;
 constexpr int kStreamPollPairs = 64;  // 16 slots × 4 ports
-
-// Types whose information selection adds the CAS polls of steps 5 and 6.
-bool HasCasPolls(std::uint8_t type) {
-    return type == 7 || type == 10 || type == 13 || type == 22 || type == 23 || type == 24 || type == 29;
-}
-bool HasStatePoll(std::uint8_t type) {
-    return type == 7 || type == 10 || type == 13 || type == 15 || type == 19 || type == 22 || type == 23 ||
-           type == 26;
-}
-bool HasDslPoll(std::uint8_t type) {
-    return type == 23 || type == 24 || type == 29;
-}
 
 std::uint8_t SlotPort(int slot, int port) {
     return static_cast<std::uint8_t>((slot & 0x0F) + 16 * port);
@@ -113,6 +103,7 @@ void TCustomPacketHandler::TransmitHead() {
         Dequeue();
     }
     lastControl_ = control;
+    awaitingAnswer_ = true;
 }
 
 void TCustomPacketHandler::Tick() {
@@ -203,8 +194,11 @@ bool TCustomPacketHandler::QueueStreamStatus() {
 // --- reception
 
 void TCustomPacketHandler::PacketReceived(const TReceiveBuffer& buffer) {
-    ++packetsReceived_;
     const std::uint8_t control = buffer[0];
+    if (awaitingAnswer_ && control == lastControl_) {
+        awaitingAnswer_ = false;
+        ++answersReceived_;
+    }
     if (head_ != tail_ && control == ring_[head_][0]) {
         if ((control & kUnconfirmed) == 0) {
             Dequeue();
@@ -219,7 +213,13 @@ void TCustomPacketHandler::PacketReceived(const TReceiveBuffer& buffer) {
     owner_.SetLinkUp(true);
     const std::size_t p = static_cast<std::size_t>(buffer[2]) + 3;
     if (p < buffer.size()) {
-        Dispatch(buffer, p);
+        // An error while storing a reply (the alarm log cannot be written) ends the handling of that
+        // reply only: what was stored stays, the operator is told, and the link goes on.
+        try {
+            Dispatch(buffer, p);
+        } catch (const std::exception& error) {
+            owner_.ReportError(error.what());
+        }
     }
 }
 

@@ -48,6 +48,11 @@ bool TMux::LoadFromFile(const fs::path& name) {
         }
         return false;
     }
+    if (!fs::is_regular_file(name, ec)) {
+        // A device or a pipe is no configuration file, and reading one could block or never end.
+        throw EInOutError(
+            IoMessage("Не удалось открыть файл", name, fs::is_directory(name, ec) ? EISDIR : EINVAL));
+    }
     // Read into a separate buffer first: a short or unreadable file leaves the image untouched.
     std::array<char, kFileBytes> bytes{};
     {

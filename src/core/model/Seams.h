@@ -33,6 +33,10 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Shows the report window modally with these lines.
     virtual void ShowReport(const std::vector<std::string>& lines) = 0;
+    // A file error met while handling the device's data (the alarm log cannot be written), shown like
+    // the program's other file errors. It arrives on the link's receive path: a window must not run a
+    // modal loop inside this call.
+    virtual void ShowError(const std::string& text) { ShowMessage(text); }
 };
 
 // Local date and time, as the alarm log writes it.

@@ -131,23 +131,36 @@ std::optional<long long> ParseDecimal(std::string_view text) {
     return value;
 }
 
-bool TProfileFile::Load(const fs::path& file) {
+bool TProfileFile::Load(const fs::path& file, std::string* problem) {
     lines_.clear();
+    const auto fail = [&](const std::string& why) {
+        if (problem != nullptr) {
+            *problem = "Файл настроек " + file.string() + " " + why;
+        }
+        return false;
+    };
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     if (status.type() == fs::file_type::not_found) {
         return true;
     }
-    if (ec || fs::is_directory(status)) {
-        return false;
+    // Only a regular file is read: a device or a pipe could block or never end.
+    if (ec || !fs::is_regular_file(status)) {
+        return fail("не является обычным файлом");
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        return false;
+        return fail("не удаётся прочитать");
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Read one byte more than allowed, so that a file that grew past the limit is noticed.
+    std::string bytes(kMaxBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) {
-        return false;
+        return fail("не удаётся прочитать");
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > kMaxBytes) {
+        return fail("больше 1 МБ");
     }
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -212,8 +225,8 @@ std::optional<TProfileFile::TPlace> TProfileFile::Find(std::string_view section,
 
 std::string TProfileFile::GetString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
-    const std::string sectionName = Utf8ToCp1251(Trim(section));
-    const std::string keyName = Utf8ToCp1251(Trim(key));
+    const std::string sectionName(Trim(Utf8ToCp1251(section)));
+    const std::string keyName(Trim(Utf8ToCp1251(key)));
     const std::optional<TPlace> place = Find(sectionName, keyName);
     if (!place || !place->keyLine) {
         return std::string(defaultValue);
@@ -230,8 +243,8 @@ int TProfileFile::GetInt(std::string_view section, std::string_view key, int def
 }
 
 bool TProfileFile::SetString(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string sectionName = Utf8ToCp1251(Trim(section));
-    const std::string keyName = Utf8ToCp1251(Trim(key));
+    const std::string sectionName(Trim(Utf8ToCp1251(section)));
+    const std::string keyName(Trim(Utf8ToCp1251(key)));
     const std::string text = Utf8ToCp1251(value);
     // Refuse what could not be read back as the same section, key and value.
     if (sectionName.empty() || sectionName.find(']') != std::string::npos || HasLineBreak(sectionName) ||

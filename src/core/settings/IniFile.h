@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,8 +31,11 @@ std::optional<long long> ParseDecimal(std::string_view text);
 // One file in memory, for several reads or writes with one load and one save.
 class TProfileFile {
 public:
-    // A missing file loads as empty. False when the file exists but cannot be read.
-    bool Load(const std::filesystem::path& file);
+    // A settings file is small; anything bigger is not one (a device such as /dev/zero, a wrong name).
+    static constexpr std::uintmax_t kMaxBytes = 1024 * 1024;
+    // A missing file loads as empty. False when the file exists but cannot be read, is not a regular
+    // file or is larger than kMaxBytes; problem, when given, then receives the operator's message.
+    bool Load(const std::filesystem::path& file, std::string* problem = nullptr);
     // Writes a temporary file beside the target and renames it over, so that a failed write leaves the
     // old file as it was. False on any failure.
     bool Save(const std::filesystem::path& file) const;

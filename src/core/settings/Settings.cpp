@@ -25,10 +25,12 @@ std::string FlagText(bool flag) {
 
 }  // namespace
 
-void ReadSettings(TSettings& settings, const TSettingsLocation& location) {
+std::string ReadSettings(TSettings& settings, const TSettingsLocation& location) {
     TProfileFile profile;
-    if (!profile.Load(location.file)) {
-        return;  // an unreadable file gives the current values, like a missing one
+    std::string problem;
+    if (!profile.Load(location.file, &problem)) {
+        // An unreadable file gives the current values, like a missing one; the operator is told why.
+        return problem + ": используются настройки по умолчанию";
     }
     const std::string& section = location.section;
     // The host carries the line, so the line's settings belong to it and are left alone here.
@@ -43,6 +45,7 @@ void ReadSettings(TSettings& settings, const TSettingsLocation& location) {
     }
     ReadFlag(profile, section, "cashedtrx", settings.cashedtrx);
     settings.lastfile = profile.GetString(section, "lastfile", settings.lastfile);
+    return {};
 }
 
 void WriteSettings(const TSettings& settings, const TSettingsLocation& location) {

@@ -39,8 +39,9 @@ struct TSettingsLocation {
 TSettingsLocation DefaultSettingsLocation(const std::filesystem::path& currentDirectory);
 
 // Reads the keys present in the file over the current values; a missing or unreadable key, section or
-// file keeps them. In hosted mode only cashedtrx and lastfile are read.
-void ReadSettings(TSettings& settings, const TSettingsLocation& location);
+// file keeps them. In hosted mode only cashedtrx and lastfile are read. Returns the message for the
+// operator when the file exists but cannot be used, else an empty text.
+std::string ReadSettings(TSettings& settings, const TSettingsLocation& location);
 // Writes the same keys, keeping the rest of the file. A file that cannot be written is left as it was
 // and not reported.
 void WriteSettings(const TSettings& settings, const TSettingsLocation& location);

@@ -73,28 +73,15 @@ public:
     void SendPacket(const TPacket&) override {}
 };
 
-// Only an ordinary file is read or replaced as a configuration. Opening a FIFO or a device blocks or
-// takes data meant for someone else, and saving over one would put a plain file in its place.
-void CheckSaveTarget(const std::filesystem::path& name) {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(name, ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        throw EInOutError("Ошибка записи файла " + name.string() + ": это не обычный файл");
-    }
-}
-
+// The files of /proc and /sys give their size as 0 or one page whatever they hold, and reading some of
+// them waits for the kernel (/proc/kmsg) or takes messages meant for someone else. No configuration is
+// that short, so the size recorded in the file's status decides before a byte is read; devices and
+// pipes the model refuses itself.
 void CheckLoadSource(const std::filesystem::path& name) {
     std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(name, ec);
-    if (ec || !std::filesystem::exists(status)) {
-        return;  // the model reports a missing file itself
+    if (!std::filesystem::is_regular_file(name, ec)) {
+        return;
     }
-    if (!std::filesystem::is_regular_file(status)) {
-        throw EInOutError("Не удалось открыть файл " + name.string() + ": это не обычный файл");
-    }
-    // The files of /proc and /sys give their size as 0 or one page whatever they hold, and reading some
-    // of them waits for the kernel (/proc/kmsg); no configuration is that short, so the recorded size
-    // decides before a byte is read.
     const std::uintmax_t size = std::filesystem::file_size(name, ec);
     if (!ec && size < kConfigurationFileBytes) {
         throw EInOutError("Ошибка чтения файла " + name.string() + ": файл короче 65534 байт");
@@ -133,7 +120,9 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     // 4, 5. Hosted and restricted modes.
     ApplyRunModes();
     // 6. The settings.
-    ReadSettings(settings_, location_);
+    if (const std::string problem = ReadSettings(settings_, location_); !problem.empty()) {
+        ShowMessage(problem);
+    }
     // 7. The alarm sound; a missing or unplayable file leaves the wave sound off.
     const QString wave = QString::fromStdString((currentDirectory_ / "alarm.wav").string());
     if (QFileInfo::exists(wave)) {
@@ -696,10 +685,7 @@ static QString FolderOf(const QString& name, const std::filesystem::path& curren
 bool TConfigForm::SaveConfig() {
     if (fileName_ != kDefaultFileName) {
         bool saved = false;
-        Guard([&] {
-            CheckSaveTarget(fileName_.toStdString());
-            saved = model_->SaveToFile(fileName_.toStdString());
-        });
+        Guard([&] { saved = model_->SaveToFile(fileName_.toStdString()); });
         return saved;
     }
     return SaveConfigAs();

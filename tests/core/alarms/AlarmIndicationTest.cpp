@@ -56,6 +56,16 @@ TEST(AlarmIndication, SteadyThenBlinkingAndSoundingUntilAcknowledged) {
     EXPECT_FALSE(alarm.Tick().PlaySound);
     EXPECT_FALSE(alarm.Show(0x3040));  // reduces to the same alarm: stays acknowledged
     EXPECT_EQ(alarm.Text(), "Потеря потока (слот 3)!");
+    // A second click makes it blink and sound on from where it was.
+    alarm.Acknowledge();
+    EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Blink);
+    int ticksToSound = 0;
+    while (!alarm.Tick().PlaySound && ticksToSound < 200) {
+        ++ticksToSound;
+    }
+    EXPECT_LT(ticksToSound, 81);
+    alarm.Acknowledge();
+    EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Acknowledged);
 
     // A different word starts a new steady phase; 0 clears.
     EXPECT_TRUE(alarm.Show(0x0800));

@@ -140,3 +140,31 @@ TEST(Frame, LongestAcceptedFrameAndZeroFill) {
 
 }  // namespace
 }  // namespace tervis
+
+namespace tervis {
+namespace {
+
+// A sink that throws leaves the decoder between frames: the next frame is decoded on its own, not glued
+// to the bytes that came before the throw.
+TEST(Frame, DecoderStateSurvivesAThrowingSink) {
+    std::vector<std::vector<std::uint8_t>> packets;
+    bool fail = true;
+    TFrameDecoder decoder([&](const TFrameDecoder::TBuffer& buffer, std::size_t length) {
+        packets.emplace_back(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length - 2));
+        if (fail) {
+            fail = false;
+            throw std::runtime_error("sink failed");
+        }
+    });
+    std::vector<std::uint8_t> line;
+    ASSERT_TRUE(EncodeFrame(std::vector<std::uint8_t>{1, 2, 3}, line));
+    const std::size_t firstEnd = line.size();
+    ASSERT_TRUE(EncodeFrame(std::vector<std::uint8_t>{4, 5, 6, 7}, line));
+    // The throw cuts the read short after the first frame; the rest of the read comes again.
+    EXPECT_THROW(decoder.Feed(line), std::runtime_error);
+    decoder.Feed(std::span(line).subspan(firstEnd));
+    EXPECT_EQ(packets, (std::vector<std::vector<std::uint8_t>>{{1, 2, 3}, {4, 5, 6, 7}}));
+}
+
+}  // namespace
+}  // namespace tervis

@@ -385,3 +385,97 @@ TEST_F(PacketHandlerTest, ReconnectClosesAndReopensTheTransport) {
 
 }  // namespace
 }  // namespace tervis
+
+namespace tervis {
+namespace {
+
+// Replies that would read past the 256-byte receive buffer change nothing, yet still count as a sign of
+// life; the same replies placed so that they fit are taken.
+TEST_F(PacketHandlerTest, RepliesReachingPastTheBufferAreIgnored) {
+    const auto at = [&](std::size_t p, std::vector<std::uint8_t> reply) {
+        TReceiveBuffer buffer{};
+        buffer[0] = 0x41;
+        buffer[2] = static_cast<std::uint8_t>(p - 3);
+        for (std::size_t i = 0; i < reply.size() && p + i < buffer.size(); ++i) {
+            buffer[p + i] = reply[i];
+        }
+        handler->PacketReceived(buffer);
+    };
+    // 105 at P = 220 would read slot 15's lamps from bytes 256 and 257.
+    mux->SetSlotStatus(TSlotStatusWords{});
+    mux->SetLinkUp(false);
+    at(220, {105, 0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_TRUE(mux->LinkUp());
+    EXPECT_EQ(mux->SlotStatus(15), 0u);
+    EXPECT_EQ(mux->SlotStatus(0), 0u);
+    at(219, {105, 0xFF, 0xFF, 0xFF, 0xFF});  // the last lamp byte is byte 255: taken
+    EXPECT_EQ(mux->SlotStatus(0), 0x0300u);
+
+    // 180 at P = 254: its low byte would be byte 256.
+    owner.Posted.clear();
+    at(254, {180, 0x51});
+    EXPECT_TRUE(owner.Of(kNotifyAlarm).empty());
+    at(253, {180, 0x51, 0x02});
+    EXPECT_EQ(owner.Of(kNotifyAlarm), (std::vector<test::TNotification>{{kNotifyAlarm, 0x5102}}));
+
+    // 10 at P = 250: word B would lie beyond the buffer.
+    at(250, {10, 3, 10, 0, 1, 0});
+    EXPECT_EQ(handler->Scratch().GetSlotType(3).Type, 0);
+    at(249, {10, 3, 10, 0, 1, 0, 2});
+    EXPECT_EQ(handler->Scratch().GetSlotType(3), (TSlotType{10, 1, 2}));
+
+    // 190 whose records run past the buffer.
+    owner.Posted.clear();
+    at(250, {190, 8, 0x31, 0x40, 0, 0x01});
+    EXPECT_TRUE(owner.Of(kNotifyAlarm).empty());
+}
+
+// The progress of an exchange is what the device answers to us: packets with a foreign control byte or
+// unsolicited replies do not count however many arrive, and one transmission counts once.
+TEST_F(PacketHandlerTest, OnlyAnswersToOurTransmissionsCountAsProgress) {
+    handler->Ticks(10);
+    ASSERT_EQ(handler->sent.size(), 1u);
+    const std::uint8_t ours = handler->sent.back().packet[0];
+    for (int i = 0; i < 20; ++i) {
+        handler->AnswerWith(static_cast<std::uint8_t>(ours ^ 0x01), 180, {0, 0});
+        handler->AnswerWith(0x00, 105);
+    }
+    EXPECT_EQ(handler->AnswersReceived(), 0u);
+    EXPECT_TRUE(mux->LinkUp());  // they were still signs of life
+    handler->Answer(115);
+    handler->Answer(115);
+    EXPECT_EQ(handler->AnswersReceived(), 1u);
+    handler->Ticks(1);
+    handler->Answer(105);
+    EXPECT_EQ(handler->AnswersReceived(), 2u);
+}
+
+// An alarm log that cannot be written ends the handling of that reply only: the record is stored, the
+// operator is told once, and the link takes the next replies.
+TEST(PacketHandlerLogTest, FailingAlarmLogEndsOnlyThatReply) {
+    test::TTempDir dir;
+    TSettings settings;
+    settings.uselog = true;
+    test::TNotificationRecorder owner;
+    test::TOperatorRecorder operatorMessages;
+    TMux mux(&owner, &operatorMessages, settings);
+    mux.SetClock(std::make_shared<test::TFixedClock>(TLocalTime{2026, 12, 8, 10, 0, 0}));
+    mux.SetLogDirectory(dir.Path());
+    std::filesystem::create_directory(dir / "12-2026.log");  // cannot be opened as a file
+    auto link = std::make_unique<TRecordingHandler>(mux);
+    TRecordingHandler& handler = *link;
+    mux.SetDeviceLink(std::move(link));
+
+    // Stream state of a 4E1, slot 6 port 2: remote frame loss and >10E-3 raised: two events.
+    EXPECT_NO_THROW(handler.AnswerWith(0x41, 145, {0x26, 10, 0x48, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(mux.GetStreamState(6, 2).Flags, (std::array<std::uint8_t, 7>{0, 0, 0, 1, 0, 1, 0}));
+    ASSERT_EQ(operatorMessages.Messages.size(), 1u);
+    EXPECT_NE(operatorMessages.Messages[0].find("12-2026.log"), std::string::npos);
+
+    // The link goes on: the next reply is taken.
+    handler.AnswerWith(0x42, 180, {0x51, 0x00});
+    EXPECT_EQ(owner.Of(kNotifyAlarm), (std::vector<test::TNotification>{{kNotifyAlarm, 0x5100}}));
+}
+
+}  // namespace
+}  // namespace tervis

@@ -33,3 +33,20 @@ TEST(Cp1251, UnmappableAndMalformedBecomeQuestionMarks) {
 
 }  // namespace
 }  // namespace tervis
+
+namespace tervis {
+namespace {
+
+// Overlong forms, surrogates and values beyond Unicode are malformed: each of their bytes becomes '?'.
+TEST(Cp1251, MalformedSequencesBecomeQuestionMarks) {
+    EXPECT_EQ(Utf8ToCp1251("A\xC0\xA0"
+                           "B"),
+              "A??B");
+    EXPECT_EQ(Utf8ToCp1251("\xE0\x80\xAF"), "???");
+    EXPECT_EQ(Utf8ToCp1251("\xED\xA0\x80"), "???");
+    EXPECT_EQ(Utf8ToCp1251("\xF4\x90\x80\x80"), "????");
+    EXPECT_EQ(Utf8ToCp1251("\xD0\x96"), "\xC6");  // Ж stays
+}
+
+}  // namespace
+}  // namespace tervis

@@ -1,5 +1,6 @@
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -174,6 +175,48 @@ TEST_F(MuxFileTest, SavingThroughASymbolicLinkReplacesTheTarget) {
     EXPECT_EQ(ReadAll(target)[0], '\x07');
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// Saving through link1 -> link2 -> real.mux replaces real.mux; both links stay links.
+TEST_F(MuxFileTest, SavingFollowsTheWholeChainOfLinks) {
+    ASSERT_TRUE(mux->SaveToFile(dir / "real.mux"));
+    fs::create_symlink("real.mux", dir / "link2.mux");
+    fs::create_symlink(dir / "link2.mux", dir / "link1.mux");
+    mux->SetSlotType(0, {bt1E1, 0, 0});
+    ASSERT_TRUE(mux->SaveToFile(dir / "link1.mux"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link1.mux"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link2.mux"));
+    EXPECT_EQ(ReadAll(dir / "real.mux")[0], '\x07');
+    // A loop of links is an error, not a hang.
+    fs::create_symlink("loop-b.mux", dir / "loop-a.mux");
+    fs::create_symlink("loop-a.mux", dir / "loop-b.mux");
+    EXPECT_THROW(mux->SaveToFile(dir / "loop-a.mux"), EInOutError);
+}
+
+// A file made read-only, a device or a pipe is never replaced, and neither saving nor opening blocks on
+// a pipe; the old contents and the modified flag stay.
+TEST_F(MuxFileTest, ReadOnlyAndSpecialFilesAreRefused) {
+    const fs::path kept = dir / "keep.mux";
+    ASSERT_TRUE(mux->SaveToFile(kept));
+    const std::string good = ReadAll(kept);
+    fs::permissions(kept, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    mux->SetSlotType(1, {bt4E1, 0, 0});
+    try {
+        mux->SaveToFile(kept);
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const EInOutError& error) {
+        EXPECT_NE(std::string(error.what()).find("Ошибка записи файла " + kept.string()), std::string::npos);
+    }
+    EXPECT_EQ(ReadAll(kept), good);
+    EXPECT_TRUE(mux->Modified());
+
+    const fs::path pipe = dir / "pipe.mux";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(mux->SaveToFile(pipe), EInOutError);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_THROW(mux->LoadFromFile(pipe), EInOutError);
+    EXPECT_THROW(mux->LoadFromFile("/dev/zero"), EInOutError);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator{}), 2);
 }
 
 }  // namespace

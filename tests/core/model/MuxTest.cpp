@@ -191,6 +191,10 @@ TEST_F(MuxTest, EndpointAndLinkNames) {
     EXPECT_EQ(Mux().LinkName(4 * 128 + 3), "генератор");
     EXPECT_EQ(Mux().LinkName(4 * 128 + 1), "");
     EXPECT_EQ(Mux().LinkName(4 * 128 + 0), "");
+    // Queries answer neutrally beyond the endpoints; storing and getting links refuse.
+    EXPECT_EQ(Mux().LinkName(2048), "");
+    EXPECT_EQ(Mux().LinkName(kEndpointNone), "");
+    EXPECT_THROW(Mux().GetLink(2048), ERangeError);
 }
 
 TEST_F(MuxTest, LinkStateAndSlotStatus) {

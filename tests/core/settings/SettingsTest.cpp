@@ -188,3 +188,26 @@ TEST(Settings, CommandLineChoosesTheFileAndSectionRead) {
 
 }  // namespace
 }  // namespace tervis
+
+namespace tervis {
+namespace {
+
+// A settings file that cannot be used is reported; the defaults stand and the file is not written over.
+TEST(Settings, UnusableFileIsReportedAndLeftAlone) {
+    TTempDir dir;
+    TSettings settings;
+    const std::string problem = ReadSettings(settings, {"/dev/zero", "SETTINGS"});
+    EXPECT_EQ(problem,
+              "Файл настроек /dev/zero не является обычным файлом: используются настройки по умолчанию");
+    EXPECT_EQ(settings.device, "COM1");
+    const fs::path big = dir.Path() / "tervis.ini";
+    WriteBytes(big, "[SETTINGS]\r\ndevice=COM3\r\n" + std::string(2 * 1024 * 1024, ';'));
+    EXPECT_NE(ReadSettings(settings, {big, "SETTINGS"}), "");
+    EXPECT_EQ(settings.device, "COM1");
+    WriteSettings(settings, {big, "SETTINGS"});
+    EXPECT_EQ(fs::file_size(big), 2u * 1024 * 1024 + 25);
+    EXPECT_EQ(ReadSettings(settings, {dir.Path() / "missing.ini", "SETTINGS"}), "");
+}
+
+}  // namespace
+}  // namespace tervis
