@@ -22,6 +22,8 @@
 #include "core/base/Errors.h"
 #include "core/link/Address.h"
 #include "core/settings/CommandLine.h"
+#include "gui/boards/BoardDialog.h"
+#include "gui/crossconnect/UJackField.h"
 #include "gui/crossconnect/UPorts.h"
 #include "gui/crossconnect/USelectType.h"
 #include "gui/crossconnect/UViewLinks.h"
@@ -830,9 +832,30 @@ void TConfigForm::ViewLinksItemClick() {
     dialogs_.Exec(*viewLinksForm_);
 }
 
-// The cross-connect editor arrives with its own work; the information selection it registers and the
-// notification target are handled here already.
-void TConfigForm::JackFieldItemClick() {}
+void TConfigForm::JackFieldItemClick() {
+    // The field gets the link-state and information notifications, and the link polls the CPU so that
+    // the measured level arrives, for as long as the field is open, however it ends.
+    class TTarget : public INotificationTarget {
+    public:
+        explicit TTarget(TJackFieldForm& form) : form_(form) {}
+        void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+            form_.Notify(message, wParam, lParam);
+        }
+
+    private:
+        TJackFieldForm& form_;
+    };
+    TJackFieldForm form(this);
+    TTarget target(form);
+    notificationTarget_ = &target;
+    model_->SelectInfo(kCpuSlot, 0, true);
+    Guard([&] {
+        form.Load(*model_);
+        dialogs_.Exec(form);
+    });
+    model_->SelectInfo(kCpuSlot, 0, false);
+    notificationTarget_ = nullptr;
+}
 
 void TConfigForm::ItemAboutClick() {
     TAboutForm form(this);
@@ -874,9 +897,14 @@ void TConfigForm::SelectBoardType(int slot) {
     EditSignallingBits(slot);
 }
 
-// The board dialogs, the signalling-bit editor, the information dialogs and the trace window come with
-// their own work; until then these commands open nothing.
-void TConfigForm::EditBoardConfig(int) {}
+void TConfigForm::EditBoardConfig(int slot) {
+    if (!settings_.restricted) {
+        Guard([&] { boards::EditBoardConfig(*model_, slot, dialogs_, this); });
+    }
+}
+
+// The signalling-bit editor, the information dialogs and the trace window come with their own work;
+// until then these commands open nothing.
 void TConfigForm::EditSignallingBits(int) {}
 void TConfigForm::ShowBoardInfo(int) {}
 
