@@ -504,7 +504,7 @@ TEST_F(MainWindowTest, SpecialFilesAreNeitherReadNorReplaced) {
     }
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].startsWith("Не удалось открыть файл " + name + ": "))
-        << dialogs.messages[0];
+        << dialogs.messages[0].toStdString();
     EXPECT_EQ(Caption(), "newcfg.mux");
 
     dialogs.messages.clear();
@@ -516,7 +516,8 @@ TEST_F(MainWindowTest, SpecialFilesAreNeitherReadNorReplaced) {
         EXPECT_FALSE(rescue.Fired()) << "the save command waited on the FIFO";
     }
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("Ошибка записи файла " + name + ": ")) << dialogs.messages[0];
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Ошибка записи файла " + name + ": "))
+        << dialogs.messages[0].toStdString();
     EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO was replaced by a plain file";
     EXPECT_TRUE(window->Model().Modified());
 
