@@ -12,13 +12,14 @@
 int main(int argc, char* argv[]) {
     // Past a file size limit a save must fail with an error the operator sees, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    tervis::TSettings settings;  // outlives the window, which writes it back when it closes
     tervis::TApplication app(argc, argv);
     tervis::LoadDragCursors();
     tervis::SetUpApplication(app);
     const std::vector<std::string> args(argv, argv + argc);
     tervis::TWidgetDialogs dialogs;
     app.SetErrorDisplay(&dialogs);
-    auto* window = new tervis::TConfigForm(args, std::filesystem::current_path(), dialogs);
+    auto* window = new tervis::TConfigForm(args, std::filesystem::current_path(), settings, dialogs);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     const int result = tervis::TApplication::exec();
