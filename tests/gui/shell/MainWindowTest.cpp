@@ -465,18 +465,15 @@ TEST_F(MainWindowTest, PortItemsAreOneRadioGroupThatKeepsEveryPortListed) {
 }
 
 TEST_F(MainWindowTest, ErrorsOfNotificationHandlersAreShownAndHandlingGoesOn) {
-    struct TFailingTarget : INotificationTarget {
-        void Notify(unsigned, std::uintptr_t, std::intptr_t) override {
-            throw EInOutError("Ошибка записи файла 12-2026.log");
-        }
-    } target;
     Open();
     dialogs.messages.clear();
-    window->SetNotificationTarget(&target);
+    QObject listener;
+    QObject::connect(window.get(), &TConfigForm::Notified, &listener, [](unsigned, quintptr, qintptr) {
+        throw EInOutError("Ошибка записи файла 12-2026.log");
+    });
     window->PostNotification(kNotifyLinkState, 1, 0);
     window->PostNotification(kNotifyQueueLength, 0, 5);
     Pump();
-    window->SetNotificationTarget(nullptr);
     EXPECT_EQ(dialogs.messages, std::vector<QString>{"Ошибка записи файла 12-2026.log"});
     EXPECT_EQ(window->LinkPanel()->text(), "Связь есть");
     EXPECT_EQ(window->QueueLength(), 5);

@@ -155,7 +155,8 @@ bool LinesFit(const QPlainTextEdit& box) {
 // The longest lines of the connection list and of the mismatch report fit their windows: nothing is
 // hidden behind the right edge.
 void SmallWindowsTest::LongLinesAreSeenWhole() {
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     mux.StoreSlotType(15, {bt4E1, 0, 0});
     mux.StoreSlotType(14, {bt4DSLv2, 0, 0});
     mux.StoreSlotType(13, {bt4E1, 0, 0});
