@@ -796,26 +796,17 @@ void TConfigForm::ViewLinksItemClick() {
 void TConfigForm::JackFieldItemClick() {
     // The field gets the link-state and information notifications, and the link polls the CPU so that
     // the measured level arrives, for as long as the field is open, however it ends.
-    class TTarget : public INotificationTarget {
-    public:
-        explicit TTarget(TJackFieldForm& form) : form_(form) {}
-        void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-            form_.Notify(message, wParam, lParam);
-        }
-
-    private:
-        TJackFieldForm& form_;
-    };
     TJackFieldForm form(this);
-    TTarget target(form);
-    notificationTarget_ = &target;
+    const QMetaObject::Connection listening = connect(
+        this, &TConfigForm::Notified, &form,
+        [&form](unsigned message, quintptr wParam, qintptr lParam) { form.Notify(message, wParam, lParam); });
     model_->SelectInfo(kCpuSlot, 0, true);
     Guard([&] {
         form.Load(*model_);
         dialogs_.Exec(form);
     });
     model_->SelectInfo(kCpuSlot, 0, false);
-    notificationTarget_ = nullptr;
+    disconnect(listening);
 }
 
 void TConfigForm::ItemAboutClick() {
