@@ -844,16 +844,16 @@ void TConfigForm::JackFieldItemClick() {
     // The field gets the link-state and information notifications, and the link polls the CPU so that
     // the measured level arrives, for as long as the field is open, however it ends.
     TJackFieldForm form(this);
-    // The form is the connection's context: the connection ends with the form.
-    connect(this, &TConfigForm::Notified, &form, [&form](unsigned message, quintptr wParam, qintptr lParam) {
-        form.Notify(message, wParam, lParam);
-    });
+    const QMetaObject::Connection listening = connect(
+        this, &TConfigForm::Notified, &form,
+        [&form](unsigned message, quintptr wParam, qintptr lParam) { form.Notify(message, wParam, lParam); });
     model_->SelectInfo(kCpuSlot, 0, true);
     Guard([&] {
         form.Load(*model_);
         dialogs_.Exec(form);
     });
     model_->SelectInfo(kCpuSlot, 0, false);
+    disconnect(listening);
 }
 
 void TConfigForm::ItemAboutClick() {
