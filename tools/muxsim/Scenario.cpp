@@ -30,7 +30,7 @@ struct TActionShape {
     bool WholeLine = false;
 };
 
-constexpr std::array<TActionShape, 23> kActions = {{
+constexpr std::array<TActionShape, 24> kActions = {{
     {"board", TActionKind::kBoard, "ST", "", "board SLOT TYPE"},
     {"configure", TActionKind::kConfigure, "ST", "", "configure SLOT TYPE"},
     {"install", TActionKind::kInstall, "ST", "", "install SLOT TYPE"},
@@ -49,6 +49,7 @@ constexpr std::array<TActionShape, 23> kActions = {{
     {"signalling", TActionKind::kSignalling, "EB", "N", "signalling SLOT:CH BYTE [COUNT]"},
     {"cas", TActionKind::kCas, "EC", "N", "cas SLOT:CH ABCD [COUNT]"},
     {"trace", TActionKind::kTraceEvent, "BB", "", "trace MODE STATE"},
+    {"tracedemo", TActionKind::kTraceDemo, "M", "", "tracedemo MS"},
     {"power", TActionKind::kPower, "SL", "", "power SLOT normal|leak|break|short"},
     {"lose", TActionKind::kLose, "P", "", "lose PROBABILITY", true},
     {"corrupt", TActionKind::kCorrupt, "P", "", "corrupt PROBABILITY", true},
@@ -551,6 +552,9 @@ void TScenarioPlayer::Apply(const TScenarioAction& action) {
         }
         case TActionKind::kTraceEvent:
             mux.PushTraceEvent(byteArg(0), byteArg(1));
+            break;
+        case TActionKind::kTraceDemo:
+            mux.SetTraceInterval(static_cast<std::uint32_t>(arg(0)));
             break;
         case TActionKind::kPower: {
             sim::TSimPowerLine power = mux.PowerLine(arg(0));

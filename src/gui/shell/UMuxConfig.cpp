@@ -20,11 +20,15 @@
 #include <algorithm>
 
 #include "core/base/Errors.h"
+#include "core/diagnostics/SignallingGrid.h"
 #include "core/link/Address.h"
 #include "core/settings/CommandLine.h"
 #include "gui/crossconnect/UPorts.h"
 #include "gui/crossconnect/USelectType.h"
 #include "gui/crossconnect/UViewLinks.h"
+#include "gui/diagnostics/InfoForm.h"
+#include "gui/diagnostics/UProtocol.h"
+#include "gui/diagnostics/UTrace.h"
 #include "gui/link/UAddress.h"
 #include "gui/link/UProgress.h"
 #include "gui/link/URs485Edit.h"
@@ -46,6 +50,7 @@ constexpr int kToolBarHeight = 31;
 constexpr int kStatusHeight = 20;
 constexpr int kTileStep = 44;
 constexpr int kTimerMs = 50;
+constexpr int kTraceStop = 255;  // slot and port of the request that stops the trace
 
 // A notification waiting in the window's event queue.
 class TNotificationEvent : public QEvent {
@@ -80,6 +85,23 @@ bool IsInformationType(std::uint8_t type) {
 bool IsTraceableType(std::uint8_t type) {
     return ShowsTraceMessages(type);
 }
+
+// Makes a window the notification target while it is open, whatever way it closes.
+template <class Form>
+class TTargetScope : public INotificationTarget {
+public:
+    TTargetScope(TConfigForm& window, Form& form) : window_(window), form_(form) {
+        window_.SetNotificationTarget(this);
+    }
+    ~TTargetScope() override { window_.SetNotificationTarget(nullptr); }
+    void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        form_.Notify(message, wParam, lParam);
+    }
+
+private:
+    TConfigForm& window_;
+    Form& form_;
+};
 
 }  // namespace
 
@@ -827,18 +849,71 @@ void TConfigForm::SelectBoardType(int slot) {
     EditSignallingBits(slot);
 }
 
-// The board dialogs, the signalling-bit editor, the information dialogs and the trace window come with
-// their own work; until then these commands open nothing.
+// The board dialogs come with their own work; until then this command opens nothing.
 void TConfigForm::EditBoardConfig(int) {}
-void TConfigForm::EditSignallingBits(int) {}
-void TConfigForm::ShowBoardInfo(int) {}
+
+void TConfigForm::EditSignallingBits(int slot) {
+    const std::uint8_t type = model_->SlotBoardType(slot);
+    const auto layout = casgrid::LayoutFor(type, slot);
+    if (!layout || settings_.restricted) {
+        return;
+    }
+    TProtocolForm form(this);
+    form.setWindowTitle(QString::fromStdString(layout->Title));
+    form.Load(layout->Code, layout->Tabs, model_->GetSlotSignalling(slot));
+    if (dialogs_.Exec(form) == QDialog::Accepted) {
+        model_->SetSlotSignalling(slot, form.Entries());
+    }
+}
+
+void TConfigForm::ShowBoardInfo(int slot) {
+    if (!connected_) {
+        return;
+    }
+    std::unique_ptr<TInfoForm> form = CreateInfoForm(*model_, slot, this);
+    if (!form) {
+        return;
+    }
+    const TTargetScope scope(*this, *form);
+    model_->SelectInfo(slot, 0, true);
+    form->Open(InfoFormTitle(model_->SlotBoardType(slot), slot));
+    dialogs_.Exec(*form);
+    model_->SelectInfo(slot, 0, false);
+}
+
+TTraceForm& TConfigForm::TraceForm() {
+    if (!traceForm_) {
+        traceForm_ = new TTraceForm(this);
+        if (TCustomPacketHandler* link = Link()) {
+            link->SetTraceSink(traceForm_);
+        }
+    }
+    return *traceForm_;
+}
 
 void TConfigForm::TracePort(int slot) {
     if (!model_->Address().empty()) {
         dialogs_.Message(this, "Трассировка удаленного мультиплексора не поддерживается!");
         return;
     }
-    (void)slot;
+    if (!connected_ || !CanStartTrace(model_->SlotBoardType(slot))) {
+        return;
+    }
+    TPortsForm ports(this);
+    ports.SetSlot(slot);
+    ports.Load(*model_);
+    if (dialogs_.Exec(ports) != QDialog::Accepted) {
+        return;
+    }
+    TTraceForm& trace = TraceForm();
+    {
+        const TTargetScope scope(*this, trace);
+        model_->Trace(slot, ports.Channel());
+        trace.PrepareShow();
+        dialogs_.Exec(trace);
+        trace.done(QDialog::Rejected);  // a closed window waits for the next trace's own start reply
+    }
+    model_->Trace(kTraceStop, kTraceStop);
 }
 
 std::unique_ptr<QMenu> TConfigForm::BuildTileMenu(int slot) {

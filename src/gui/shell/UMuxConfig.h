@@ -25,6 +25,7 @@ namespace tervis {
 
 class TSlotFrame;
 class TReportForm;
+class TTraceForm;
 class TViewLinksForm;
 class TAddressForm;
 class TCustomPacketHandler;
@@ -85,6 +86,7 @@ public:
     void SelectPort(const QString& name);
     void EditSignallingBits(int slot);
     void TracePort(int slot);
+    TTraceForm& TraceForm();
 
     // The window's own operations.
     void SetFileName(const QString& name);
@@ -158,6 +160,7 @@ private:
     std::vector<QAction*> foundPorts_;
     QAction* portsEnd_ = nullptr;
     QPointer<TReportForm> reportForm_;
+    QPointer<TTraceForm> traceForm_;
     QPointer<TViewLinksForm> viewLinksForm_;
     QPointer<TAddressForm> addressForm_;
 };
