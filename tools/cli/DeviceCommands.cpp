@@ -218,17 +218,36 @@ struct TSession {
 
 constexpr const char* kNoAnswer = "Нет связи с мультиплексором";
 
-}  // namespace
-
-bool IsDeviceCommand(const std::string& command) {
-    return kUsage.count(command) != 0;
-}
-
-int RunDeviceCommand(const std::string& command, const std::vector<std::string>& args, std::ostream& out,
-                     std::ostream& err) {
+// What the command line asked for.
+struct TInvocation {
     TLine line;
     std::vector<std::string> positional;
     std::string outputFile;
+    std::optional<int> identifier;  // set-id
+};
+
+// Everything a command works with once the line is open.
+struct TContext {
+    TSession& session;
+    const TInvocation& invocation;
+    std::ostream& out;
+    std::ostream& err;
+
+    TMux& Mux() { return *session.mux; }
+    TSerialPacketHandler& Handler() { return *session.handler; }
+    bool Pump(const std::function<bool()>& done) {
+        return PumpUntil(Handler(), invocation.line.timeoutSeconds, done);
+    }
+    int NoAnswer() {
+        err << kNoAnswer << '\n';
+        return kExitNoAnswer;
+    }
+};
+
+// Reads the options into invocation; an exit status when the command ends here (help, bad arguments).
+std::optional<int> ParseOptions(const std::string& command, const std::vector<std::string>& args,
+                                TInvocation& invocation, std::ostream& out, std::ostream& err) {
+    TLine& line = invocation.line;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&]() -> std::optional<std::string> {
@@ -241,18 +260,13 @@ int RunDeviceCommand(const std::string& command, const std::vector<std::string>&
         if (a == "--help" || a == "-h") {
             out << kUsage.at(command) << kLineOptions;
             return kExitOk;
-        } else if (a == "--port") {
+        }
+        if (a == "--port" || a == "--address" || (a == "-o" && command == "read")) {
             const auto v = value();
             if (!v) {
                 return kExitTrouble;
             }
-            line.port = *v;
-        } else if (a == "--address") {
-            const auto v = value();
-            if (!v) {
-                return kExitTrouble;
-            }
-            line.address = *v;
+            (a == "--port" ? line.port : a == "--address" ? line.address : invocation.outputFile) = *v;
         } else if (a == "--id") {
             const auto v = value();
             const auto n = v ? ParseInt(*v) : std::nullopt;
@@ -269,123 +283,137 @@ int RunDeviceCommand(const std::string& command, const std::vector<std::string>&
             try {
                 line.timeoutSeconds = std::stod(*v);
             } catch (const std::exception&) {
-                line.timeoutSeconds = -1;
+                line.timeoutSeconds = -1;  // reported below with the other bad values
             }
             if (!(line.timeoutSeconds > 0)) {
                 err << "Неверное время ожидания: " << *v << '\n';
                 return kExitTrouble;
             }
-        } else if (a == "-o" && command == "read") {
-            const auto v = value();
-            if (!v) {
-                return kExitTrouble;
-            }
-            outputFile = *v;
         } else if (a.size() > 1 && a[0] == '-') {
             err << "Неизвестный параметр " << a << "\n" << kUsage.at(command);
             return kExitTrouble;
         } else {
-            positional.push_back(a);
+            invocation.positional.push_back(a);
         }
     }
     const std::size_t wanted = (command == "load" || command == "compare" || command == "set-id") ? 1 : 0;
-    if (positional.size() != wanted || (command == "read" && outputFile.empty())) {
+    if (invocation.positional.size() != wanted || (command == "read" && invocation.outputFile.empty())) {
         err << kUsage.at(command) << kLineOptions;
         return kExitTrouble;
     }
-    std::optional<int> identifier;
     if (command == "set-id") {
-        identifier = ParseInt(positional[0]);
-        if (!identifier || *identifier < 1 || *identifier > 19) {
+        invocation.identifier = ParseInt(invocation.positional[0]);
+        if (!invocation.identifier || *invocation.identifier < 1 || *invocation.identifier > 19) {
             err << "Идентификатор должен быть от 1 до 19\n";
             return kExitTrouble;
         }
     }
+    return std::nullopt;
+}
 
+int Read(TContext& c) {
+    if (!c.Mux().ReadConfiguration()) {
+        return c.NoAnswer();
+    }
+    c.Mux().SaveToFile(c.invocation.outputFile);  // written beside and renamed: whole or not at all
+    return kExitOk;
+}
+
+int Load(TContext& c) {
+    if (!c.Mux().LoadFromFile(c.invocation.positional[0])) {
+        return kExitTrouble;
+    }
+    return c.Mux().LoadConfiguration() ? kExitOk : c.NoAnswer();
+}
+
+int Compare(TContext& c) {
+    if (!c.Mux().LoadFromFile(c.invocation.positional[0])) {
+        return kExitTrouble;
+    }
+    // The report and "Отличий не найдено" are the command's output.
+    c.session.messages.messages = &c.out;
+    c.session.messages.report = &c.out;
+    const std::optional<bool> differs = c.Mux().CompareConfiguration();
+    c.session.messages.messages = &c.err;
+    if (!differs) {
+        return c.NoAnswer();
+    }
+    return *differs ? kExitDifferent : kExitOk;
+}
+
+int Clear(TContext& c) {
+    return c.Mux().ClearConfiguration() ? kExitOk : c.NoAnswer();
+}
+
+int Restart(TContext& c) {
+    // Unconfirmed: it goes out at the next transmission and is not answered. Wait for a sign of life
+    // first, so that "sent" means a multiplexer was there to hear it.
+    if (!c.Pump([&] { return c.Mux().LinkUp(); })) {
+        return c.NoAnswer();
+    }
+    c.Handler().ClearQueue();
+    c.Mux().RestartMultiplexer();
+    return c.Pump([&] { return c.Handler().QueueLength() == 0; }) ? kExitOk : c.NoAnswer();
+}
+
+int SetId(TContext& c) {
+    if (!c.Mux().WriteRs485Id(*c.invocation.identifier)) {
+        return kExitTrouble;
+    }
+    return c.Pump([&] { return c.Handler().QueueLength() == 0 && c.Mux().LinkUp(); }) ? kExitOk
+                                                                                      : c.NoAnswer();
+}
+
+// One full round of the slot, lamp and alarm polls.
+int Status(TContext& c) {
+    TCliSink& sink = c.session.sink;
+    if (!c.Pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; })) {
+        c.out << "Нет связи\n";
+        return c.NoAnswer();
+    }
+    c.out << "Связь есть\n";
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const std::uint32_t word = c.Mux().SlotStatus(slot);
+        c.out << Format("Слот %2d: %-6s %-5s индикаторы %02X %02X", slot,
+                        BoardTypeName(static_cast<std::uint8_t>(word & 0xFF)).c_str(),
+                        SlotStateName(static_cast<std::uint8_t>((word >> 8) & 0xFF)).c_str(),
+                        (word >> 16) & 0xFF, (word >> 24) & 0xFF)
+              << '\n';
+    }
+    c.out << (sink.alarm == 0 ? std::string("Аварий нет") : AlarmText(ReduceAlarmWord(sink.alarm))) << '\n';
+    return kExitOk;
+}
+
+const std::map<std::string, int (*)(TContext&)> kCommands = {
+    {"read", Read},       {"load", Load},    {"compare", Compare}, {"clear", Clear},
+    {"restart", Restart}, {"set-id", SetId}, {"status", Status},
+};
+
+}  // namespace
+
+bool IsDeviceCommand(const std::string& command) {
+    return kCommands.count(command) != 0;
+}
+
+int RunDeviceCommand(const std::string& command, const std::vector<std::string>& args, std::ostream& out,
+                     std::ostream& err) {
+    TInvocation invocation;
+    if (const std::optional<int> status = ParseOptions(command, args, invocation, out, err)) {
+        return *status;
+    }
     std::unique_ptr<TSession> session;
     try {
-        session = std::make_unique<TSession>(line, err);
+        session = std::make_unique<TSession>(invocation.line, err);
     } catch (const EAddressError& e) {
         err << e.what() << '\n';
         return kExitTrouble;
     }
-    TMux& mux = *session->mux;
-    TSerialPacketHandler& handler = *session->handler;
-    if (!handler.PortOpen()) {
+    if (!session->handler->PortOpen()) {
         return kExitTrouble;  // "Ошибка открытия порта" has been shown
     }
-    const auto noAnswer = [&] {
-        err << kNoAnswer << '\n';
-        return kExitNoAnswer;
-    };
-
+    TContext context{*session, invocation, out, err};
     try {
-        if (command == "read") {
-            if (!mux.ReadConfiguration()) {
-                return noAnswer();
-            }
-            mux.SaveToFile(outputFile);  // written beside and renamed: whole or not at all
-            return kExitOk;
-        }
-        if (command == "load" || command == "compare") {
-            if (!mux.LoadFromFile(positional[0])) {
-                return kExitTrouble;
-            }
-            if (command == "load") {
-                return mux.LoadConfiguration() ? kExitOk : noAnswer();
-            }
-            session->messages.messages = &out;
-            session->messages.report = &out;
-            const std::optional<bool> differs = mux.CompareConfiguration();
-            session->messages.messages = &err;
-            if (!differs) {
-                return noAnswer();
-            }
-            return *differs ? kExitDifferent : kExitOk;
-        }
-        if (command == "clear") {
-            return mux.ClearConfiguration() ? kExitOk : noAnswer();
-        }
-        if (command == "restart") {
-            // Unconfirmed: it goes out at the next transmission and is not answered. Wait for a sign of
-            // life first, so that "sent" means a multiplexer was there to hear it.
-            if (!PumpUntil(handler, line.timeoutSeconds, [&] { return mux.LinkUp(); })) {
-                return noAnswer();
-            }
-            handler.ClearQueue();
-            mux.RestartMultiplexer();
-            if (!PumpUntil(handler, line.timeoutSeconds, [&] { return handler.QueueLength() == 0; })) {
-                return noAnswer();
-            }
-            return kExitOk;
-        }
-        if (command == "set-id") {
-            if (!mux.WriteRs485Id(*identifier)) {
-                return kExitTrouble;
-            }
-            return PumpUntil(handler, line.timeoutSeconds,
-                             [&] { return handler.QueueLength() == 0 && mux.LinkUp(); })
-                       ? kExitOk
-                       : noAnswer();
-        }
-        // status: one full round of the slot, lamp and alarm polls.
-        TCliSink& sink = session->sink;
-        if (!PumpUntil(handler, line.timeoutSeconds,
-                       [&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; })) {
-            out << "Нет связи\n";
-            return noAnswer();
-        }
-        out << "Связь есть\n";
-        for (int slot = 0; slot < kSlotCount; ++slot) {
-            const std::uint32_t word = mux.SlotStatus(slot);
-            out << Format("Слот %2d: %-6s %-5s индикаторы %02X %02X", slot,
-                          BoardTypeName(static_cast<std::uint8_t>(word & 0xFF)).c_str(),
-                          SlotStateName(static_cast<std::uint8_t>((word >> 8) & 0xFF)).c_str(),
-                          (word >> 16) & 0xFF, (word >> 24) & 0xFF)
-                << '\n';
-        }
-        out << (sink.alarm == 0 ? std::string("Аварий нет") : AlarmText(ReduceAlarmWord(sink.alarm))) << '\n';
-        return kExitOk;
+        return kCommands.at(command)(context);
     } catch (const EInOutError& e) {
         err << e.what() << '\n';
         return kExitTrouble;

@@ -9,18 +9,7 @@ std::uint16_t MeasurerEndpoint(const TMux& mux) {
 }
 
 std::string ChannelDescription(const TMux& mux, std::uint16_t endpoint) {
-    if (!IsEndpoint(endpoint)) {
-        return {};
-    }
-    const int slot = EndpointSlotOf(endpoint);
-    const std::uint8_t type = mux.SlotBoardType(slot);
-    const std::string name = BoardTypeName(type);
-    // Only the 4E1 names its stream here; the cross-connect field's endpoint names also do it for
-    // the 4ToP and the АДИКМ, the list never did.
-    if (type == bt4E1) {
-        return Format("слот %d (%s), порт %d (%d)", slot, name.c_str(), endpoint % 32, (endpoint % 128) / 32);
-    }
-    return Format("слот %d (%s), порт %d", slot, name.c_str(), endpoint % 128);
+    return mux.EndpointName(endpoint, TMux::TEndpointNaming::ConnectionList);
 }
 
 std::string LinkDescription(const TMux& mux, std::uint16_t link) {

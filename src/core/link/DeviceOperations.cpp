@@ -6,17 +6,6 @@
 
 namespace tervis {
 
-namespace {
-
-std::uint8_t High(std::uint16_t value) {
-    return static_cast<std::uint8_t>(value >> 8);
-}
-std::uint8_t Low(std::uint16_t value) {
-    return static_cast<std::uint8_t>(value & 0xFF);
-}
-
-}  // namespace
-
 bool TCustomPacketHandler::RunPhase(const std::string& caption) {
     if (progressFactory_ == nullptr) {
         throw std::logic_error("device operation without a progress window");
@@ -52,7 +41,7 @@ void TCustomPacketHandler::QueueReadChannels() {
         for (int channel = 0; channel < channels; ++channel) {
             const std::uint16_t e =
                 MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-            EnqueueCommand({cmd::kReadEndpoint, High(e), Low(e)}, 0, true);
+            EnqueueCommand(request::ReadEndpoint(e), 0, true);
         }
     }
     ReportQueueLength();
@@ -89,30 +78,15 @@ std::optional<bool> TCustomPacketHandler::CompareConfiguration() {
 
 bool TCustomPacketHandler::LoadConfiguration() {
     ClearQueue();
-    std::vector<std::uint8_t> settings = {cmd::kWriteSettings};
-    for (std::uint16_t word : owner_.GetMuxSettings()) {
-        settings.push_back(Low(word));
-    }
-    EnqueueCommand(settings, 0, true);
+    EnqueueCommand(request::WriteSettings(owner_.GetMuxSettings()), 0, true);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const auto s = static_cast<std::uint8_t>(slot);
-        const TSlotType type = owner_.GetSlotType(slot);
-        EnqueueCommand({cmd::kWriteSlotType, s, type.Type, High(type.Param1), Low(type.Param1),
-                        High(type.Param2), Low(type.Param2)},
-                       0, true);
-        std::vector<std::uint8_t> block = {cmd::kWriteBlock, s};
-        for (std::uint16_t word : owner_.GetBoardConfig(slot)) {
-            block.push_back(High(word));
-            block.push_back(Low(word));
-        }
-        EnqueueCommand(block, 0, true);
+        EnqueueCommand(request::WriteSlotType(slot, owner_.GetSlotType(slot)), 0, true);
+        EnqueueCommand(request::WriteBlock(slot, owner_.GetBoardConfig(slot)), 0, true);
         const int channels = owner_.SlotChannels(slot);
         for (int channel = 0; channel < channels; ++channel) {
             const std::uint16_t e = MakeEndpoint(s, static_cast<std::uint8_t>(channel));
-            const std::uint16_t link = owner_.GetLink(e);
-            EnqueueCommand(
-                {cmd::kWriteEndpoint, High(e), Low(e), High(link), Low(link), Low(owner_.GetSignalling(e))},
-                0, true);
+            EnqueueCommand(request::WriteEndpoint(e, owner_.GetLink(e), owner_.GetSignalling(e)), 0, true);
         }
     }
     ReportQueueLength();
@@ -123,18 +97,15 @@ bool TCustomPacketHandler::LoadConfiguration() {
 
 bool TCustomPacketHandler::ClearConfiguration() {
     ClearQueue();
-    EnqueueCommand({cmd::kWriteSettings, 0x00, 0x10, 0x60, 0x60, 0x60, 0x60, 0x03, 0xFF, 0xFF, 0x00}, 0,
-                   true);
+    // The device is told the contents of a new configuration.
+    EnqueueCommand(request::WriteSettings(kDefaultMuxSettings), 0, true);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const auto s = static_cast<std::uint8_t>(slot);
-        EnqueueCommand({cmd::kWriteSlotType, s, 0, 0, 0, 0, 0}, 0, true);
-        std::vector<std::uint8_t> block(20, 0);
-        block[0] = cmd::kWriteBlock;
-        block[1] = s;
-        EnqueueCommand(block, 0, true);
+        EnqueueCommand(request::WriteSlotType(slot, TSlotType{}), 0, true);
+        EnqueueCommand(request::WriteBlock(slot, TBoardConfig{}), 0, true);
         for (int channel = 0; channel < kChannelsPerSlot; ++channel) {
             const std::uint16_t e = MakeEndpoint(s, static_cast<std::uint8_t>(channel));
-            EnqueueCommand({cmd::kWriteEndpoint, High(e), Low(e), 0xFF, 0xFF, 0x50}, 0, true);
+            EnqueueCommand(request::WriteEndpoint(e, kEndpointNone, kSignallingDefault), 0, true);
         }
     }
     ReportQueueLength();

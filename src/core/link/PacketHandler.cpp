@@ -11,18 +11,6 @@ namespace {
 constexpr std::size_t kRingSlots = 65536;
 constexpr int kStreamPollPairs = 64;  // 16 slots × 4 ports
 
-// Types whose information selection adds the CAS polls of steps 5 and 6.
-bool HasCasPolls(std::uint8_t type) {
-    return type == 7 || type == 10 || type == 13 || type == 22 || type == 23 || type == 24 || type == 29;
-}
-bool HasStatePoll(std::uint8_t type) {
-    return type == 7 || type == 10 || type == 13 || type == 15 || type == 19 || type == 22 || type == 23 ||
-           type == 26;
-}
-bool HasDslPoll(std::uint8_t type) {
-    return type == 23 || type == 24 || type == 29;
-}
-
 std::uint8_t SlotPort(int slot, int port) {
     return static_cast<std::uint8_t>((slot & 0x0F) + 16 * port);
 }

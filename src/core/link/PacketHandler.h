@@ -8,56 +8,13 @@
 
 #include "core/link/Frame.h"
 #include "core/model/DeviceLink.h"
+#include "core/model/Requests.h"
 
 namespace tervis {
 
 class TMux;
 
 using TReceiveBuffer = std::array<std::uint8_t, kReceiveBufferBytes>;
-
-// Request codes.
-namespace cmd {
-constexpr std::uint8_t kWriteSlotType = 10;
-constexpr std::uint8_t kReadSlotType = 15;
-constexpr std::uint8_t kWriteEndpoint = 20;
-constexpr std::uint8_t kReadEndpoint = 25;
-constexpr std::uint8_t kWriteBlock = 30;
-constexpr std::uint8_t kReadBlock = 35;
-constexpr std::uint8_t kWriteSettings = 40;
-constexpr std::uint8_t kReadSettings = 45;
-constexpr std::uint8_t kPollLeds = 100;
-constexpr std::uint8_t kPollSlots = 110;
-constexpr std::uint8_t kPollCasReceived = 120;
-constexpr std::uint8_t kPollCasTransmitted = 130;
-constexpr std::uint8_t kPollState = 140;
-constexpr std::uint8_t kResetCounters = 150;
-constexpr std::uint8_t kPollCpu = 155;
-constexpr std::uint8_t kTrace = 165;
-constexpr std::uint8_t kPollAlarm = 175;
-constexpr std::uint8_t kWriteRs485Id = 185;
-constexpr std::uint8_t kPollDsl = 195;
-constexpr std::uint8_t kLineTest = 205;
-constexpr std::uint8_t kRestart = 255;
-}  // namespace cmd
-
-// Reply codes.
-namespace reply {
-constexpr std::uint8_t kSlotType = 10;
-constexpr std::uint8_t kEndpoint = 20;
-constexpr std::uint8_t kBlock = 30;
-constexpr std::uint8_t kSettings = 40;
-constexpr std::uint8_t kLeds = 105;
-constexpr std::uint8_t kSlots = 115;
-constexpr std::uint8_t kCasReceived = 125;
-constexpr std::uint8_t kCasTransmitted = 135;
-constexpr std::uint8_t kState = 145;
-constexpr std::uint8_t kCpu = 160;
-constexpr std::uint8_t kTraceStarted = 165;
-constexpr std::uint8_t kTraceMessage = 170;
-constexpr std::uint8_t kAlarmWord = 180;
-constexpr std::uint8_t kAlarmRecords = 190;
-constexpr std::uint8_t kDsl = 200;
-}  // namespace reply
 
 constexpr std::uint8_t kUnconfirmed = 0x80;  // control byte bit 7: sent once, no answer awaited
 constexpr int kTicksPerTransmission = 10;    // 10 × 50 ms

@@ -75,10 +75,6 @@ std::size_t ReplyExtent(const TReceiveBuffer& buffer, std::size_t p) {
     }
 }
 
-bool IsCasType(std::uint8_t type) {
-    return type == 7 || type == 10 || type == 22 || type == 23 || type == 24 || type == 29;
-}
-
 }  // namespace
 
 std::uint16_t TCustomPacketHandler::ReduceAlarmRecords(const TReceiveBuffer& buffer, std::size_t p) {
@@ -123,69 +119,170 @@ std::uint16_t TCustomPacketHandler::ReduceAlarmRecords(const TReceiveBuffer& buf
     return best;
 }
 
+namespace {
+
+// Configuration replies of a read or compare: into the scratch model.
+void StoreConfigurationReply(TMux& scratch, std::uint8_t code, const TReader& r) {
+    switch (code) {
+        case reply::kSlotType:
+            if (const int slot = r.Byte(1); slot < kSlotCount) {
+                scratch.StoreSlotType(slot, TSlotType{r.Byte(2), r.Big16(3), r.Big16(5)});
+            }
+            break;
+        case reply::kEndpoint:
+            if (const std::uint16_t endpoint = r.Big16(1); IsEndpoint(endpoint)) {
+                scratch.StoreLink(endpoint, r.Big16(3));
+                scratch.StoreSignalling(endpoint, r.Byte(5));
+            }
+            break;
+        case reply::kBlock:
+            if (const int slot = r.Byte(1); slot < kSlotCount) {
+                TBoardConfig block{};
+                for (std::size_t k = 0; k < block.size(); ++k) {
+                    block[k] = r.Big16(2 + 2 * k);
+                }
+                scratch.StoreBoardConfig(slot, block);
+            }
+            break;
+        default: {  // reply::kSettings
+            TMuxSettings record{};
+            for (std::size_t k = 0; k < record.size(); ++k) {
+                record[k] = r.Byte(1 + k);
+            }
+            scratch.StoreMuxSettings(record);
+            break;
+        }
+    }
+}
+
+// Replies 105 and 115: the slot states, and the lamps (105) or the reported types (115).
+void StoreSlotReport(TMux& owner, std::uint8_t code, const TReader& r) {
+    TSlotStatusWords words = owner.GetSlotStatus();
+    for (std::size_t s = 0; s < words.size(); ++s) {
+        const std::uint32_t state = (r.Byte(1 + s / 4) >> (2 * (s % 4))) & 3;
+        std::uint32_t word = (words[s] & ~0x0000FF00u) | (state << 8);
+        if (code == reply::kLeds) {
+            word = (word & 0x0000FFFFu) | (static_cast<std::uint32_t>(r.Byte(5 + 2 * s)) << 16) |
+                   (static_cast<std::uint32_t>(r.Byte(6 + 2 * s)) << 24);
+        } else {
+            word = (word & ~0x000000FFu) | r.Byte(5 + s);
+        }
+        words[s] = word;
+    }
+    owner.SetSlotStatus(words);
+}
+
+void StoreCas(TMux& owner, std::uint8_t code, int slot, int port, std::uint8_t type, const TReader& r) {
+    TCasSnapshot snapshot{};
+    for (std::size_t k = 0; k < 15; ++k) {
+        snapshot[k] = r.Byte(4 + k);
+    }
+    const bool received = code == reply::kCasReceived;
+    if (HasCasRecords(type)) {
+        received ? owner.SetCasReceived(slot, port, snapshot) : owner.SetCasTransmitted(slot, port, snapshot);
+    } else if (type == bt4I15) {
+        received ? owner.SetCasReceived15(slot, port, snapshot)
+                 : owner.SetCasTransmitted15(slot, port, snapshot);
+    }
+}
+
+// Reply 145: the stream state, the 4C1И state or the remote power state, by board type.
+void StoreState(TMux& owner, int slot, int port, std::uint8_t type, const TReader& r) {
+    const std::uint8_t flags = r.Byte(3);
+    if (HasStreamState(type)) {
+        TStreamState state;
+        constexpr int kFlagBits[kStreamAlarmFlags] = {0, 1, 2, 3, 4, 6, 7};  // bit 5 unused
+        for (std::size_t i = 0; i < state.Flags.size(); ++i) {
+            state.Flags[i] = Bit(flags, kFlagBits[i]) ? 1 : 0;
+        }
+        state.Period = r.Little24(4);
+        state.SlipsE = r.Little24(7);
+        state.SlipsF = r.Little24(10);
+        state.FrameErrors = r.Little24(13);
+        state.SlipsTotal = state.SlipsE + state.SlipsF;
+        state.SlipRate = Rate(state.SlipsTotal, state.Period);
+        state.ErrorRate = Rate(state.FrameErrors, state.Period);
+        owner.SetStreamState(slot, port, state);
+    } else if (type == bt4C1I) {
+        TC1IState state;
+        state.SignalLoss = Bit(flags, 3) ? 1 : 0;
+        state.RemoteAlarm = Bit(flags, 0) ? 1 : 0;
+        state.AllOnes = Bit(flags, 2) ? 1 : 0;
+        state.AllZeros = Bit(flags, 1) ? 1 : 0;
+        state.Period = r.Little24(4);
+        state.Errors = r.Little24(13);
+        state.ErrorRate = Rate(state.Errors, state.Period);
+        owner.SetC1IState(slot, port, state);
+    } else if (type == btDP) {
+        TDpState state;
+        state.Mode = flags & 3;
+        state.BreakValid = Bit(flags, 2) ? 1 : 0;
+        state.LineState = flags >> 4;
+        state.Voltage = r.Little16(4);
+        state.Current = r.Little16(7) / 10.0;
+        state.Leakage = r.Little16(10) / 10.0;
+        state.BreakVoltage = r.Little16(13);
+        owner.SetDpState(slot, port, state);
+    }
+}
+
+// Reply 200: the DSL line record.
+void StoreDslLine(TMux& owner, int slot, int port, std::uint8_t type, const TReader& r) {
+    TDslLine rec{};
+    if (type == bt1DSL) {
+        for (std::size_t k = 0; k <= 10; ++k) {
+            rec[9 + k] = r.Byte(4 + k);
+        }
+    } else if (type == bt4DSL || type == bt4DSLv2) {
+        const std::uint8_t status = r.Byte(4);
+        rec[0] = status & 0x0F;
+        rec[7] = Bit(status, 4) ? 1 : 0;
+        rec[8] = Bit(status, 5) ? 1 : 0;
+        const std::uint32_t coding = type == bt4DSL ? (Bit(status, 6) ? 3u : 2u) : r.Byte(15);
+        for (std::size_t k = 0; k < 4; ++k) {
+            rec[3 + k] =
+                static_cast<std::uint8_t>(coding >> (8 * k));  // little-endian, as the record keeps it
+        }
+        rec[10] = r.Byte(5);
+        rec[11] = r.Byte(6);
+        rec[13] = r.Byte(7);
+        rec[2] = r.Byte(8);
+        rec[1] = r.Byte(9);
+        for (std::size_t k = 0; k < 5; ++k) {
+            rec[15 + k] = r.Byte(10 + k);
+        }
+    } else {
+        return;
+    }
+    rec[20] = type;
+    owner.SetDslLine(slot, port, rec);
+}
+
+}  // namespace
+
 void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p) {
     if (p + ReplyExtent(buffer, p) >= buffer.size()) {
         return;  // its fields would lie beyond the receive buffer; it was still a sign of life
     }
     const TReader r(buffer, p);
     INotificationSink* window = owner_.Owner();
-    switch (buffer[p]) {
-        case reply::kSlotType: {
-            const int slot = r.Byte(1);
-            if (slot < kSlotCount) {
-                scratch_->StoreSlotType(slot, TSlotType{r.Byte(2), r.Big16(3), r.Big16(5)});
-            }
+    const std::uint8_t code = buffer[p];
+    switch (code) {
+        case reply::kSlotType:
+        case reply::kEndpoint:
+        case reply::kBlock:
+        case reply::kSettings:
+            StoreConfigurationReply(*scratch_, code, r);
             break;
-        }
-        case reply::kEndpoint: {
-            const std::uint16_t endpoint = r.Big16(1);
-            if (IsEndpoint(endpoint)) {
-                scratch_->StoreLink(endpoint, r.Big16(3));
-                scratch_->StoreSignalling(endpoint, r.Byte(5));
-            }
-            break;
-        }
-        case reply::kBlock: {
-            const int slot = r.Byte(1);
-            if (slot < kSlotCount) {
-                TBoardConfig block{};
-                for (std::size_t k = 0; k < block.size(); ++k) {
-                    block[k] = r.Big16(2 + 2 * k);
-                }
-                scratch_->StoreBoardConfig(slot, block);
-            }
-            break;
-        }
-        case reply::kSettings: {
-            TMuxSettings record{};
-            for (std::size_t k = 0; k < record.size(); ++k) {
-                record[k] = r.Byte(1 + k);
-            }
-            scratch_->StoreMuxSettings(record);
-            break;
-        }
         case reply::kLeds:
-        case reply::kSlots: {
-            TSlotStatusWords words = owner_.GetSlotStatus();
-            for (std::size_t s = 0; s < words.size(); ++s) {
-                const std::uint32_t state = (r.Byte(1 + s / 4) >> (2 * (s % 4))) & 3;
-                std::uint32_t word = (words[s] & ~0x0000FF00u) | (state << 8);
-                if (buffer[p] == reply::kLeds) {
-                    word = (word & 0x0000FFFFu) | (static_cast<std::uint32_t>(r.Byte(5 + 2 * s)) << 16) |
-                           (static_cast<std::uint32_t>(r.Byte(6 + 2 * s)) << 24);
-                } else {
-                    word = (word & ~0x000000FFu) | r.Byte(5 + s);
-                }
-                words[s] = word;
-            }
-            owner_.SetSlotStatus(words);
+        case reply::kSlots:
+            StoreSlotReport(owner_, code, r);
             break;
-        }
         case reply::kCasReceived:
         case reply::kCasTransmitted:
         case reply::kState:
         case reply::kDsl:
-            StoreUnitReply(buffer, p, buffer[p]);
+            StoreUnitReply(buffer, p, code);
             break;
         case reply::kCpu: {
             const TInfoSelection& selection = owner_.InfoSelection();
@@ -219,6 +316,7 @@ void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p)
     }
 }
 
+// The information replies of one unit (slot + 16 × port), by board type.
 void TCustomPacketHandler::StoreUnitReply(const TReceiveBuffer& buffer, std::size_t p, std::uint8_t code) {
     const TReader r(buffer, p);
     const int slot = r.Byte(1) & 0x0F;
@@ -227,89 +325,18 @@ void TCustomPacketHandler::StoreUnitReply(const TReceiveBuffer& buffer, std::siz
     if (port >= kUnitCount) {
         return;  // the model keeps eight units per slot
     }
-    if (code == reply::kCasReceived || code == reply::kCasTransmitted) {
-        TCasSnapshot snapshot{};
-        for (std::size_t k = 0; k < 15; ++k) {
-            snapshot[k] = r.Byte(4 + k);
-        }
-        const bool received = code == reply::kCasReceived;
-        if (IsCasType(type)) {
-            received ? owner_.SetCasReceived(slot, port, snapshot)
-                     : owner_.SetCasTransmitted(slot, port, snapshot);
-        } else if (type == bt4I15) {
-            received ? owner_.SetCasReceived15(slot, port, snapshot)
-                     : owner_.SetCasTransmitted15(slot, port, snapshot);
-        }
-        return;
+    switch (code) {
+        case reply::kCasReceived:
+        case reply::kCasTransmitted:
+            StoreCas(owner_, code, slot, port, type, r);
+            break;
+        case reply::kState:
+            StoreState(owner_, slot, port, type, r);
+            break;
+        default:  // reply::kDsl
+            StoreDslLine(owner_, slot, port, type, r);
+            break;
     }
-    if (code == reply::kState) {
-        const std::uint8_t flags = r.Byte(3);
-        if (HasStreamState(type)) {
-            TStreamState state;
-            constexpr int kFlagBits[kStreamAlarmFlags] = {0, 1, 2, 3, 4, 6, 7};  // bit 5 unused
-            for (std::size_t i = 0; i < state.Flags.size(); ++i) {
-                state.Flags[i] = Bit(flags, kFlagBits[i]) ? 1 : 0;
-            }
-            state.Period = r.Little24(4);
-            state.SlipsE = r.Little24(7);
-            state.SlipsF = r.Little24(10);
-            state.FrameErrors = r.Little24(13);
-            state.SlipsTotal = state.SlipsE + state.SlipsF;
-            state.SlipRate = Rate(state.SlipsTotal, state.Period);
-            state.ErrorRate = Rate(state.FrameErrors, state.Period);
-            owner_.SetStreamState(slot, port, state);
-        } else if (type == bt4C1I) {
-            TC1IState state;
-            state.SignalLoss = Bit(flags, 3) ? 1 : 0;
-            state.RemoteAlarm = Bit(flags, 0) ? 1 : 0;
-            state.AllOnes = Bit(flags, 2) ? 1 : 0;
-            state.AllZeros = Bit(flags, 1) ? 1 : 0;
-            state.Period = r.Little24(4);
-            state.Errors = r.Little24(13);
-            state.ErrorRate = Rate(state.Errors, state.Period);
-            owner_.SetC1IState(slot, port, state);
-        } else if (type == btDP) {
-            TDpState state;
-            state.Mode = flags & 3;
-            state.BreakValid = Bit(flags, 2) ? 1 : 0;
-            state.LineState = flags >> 4;
-            state.Voltage = r.Little16(4);
-            state.Current = r.Little16(7) / 10.0;
-            state.Leakage = r.Little16(10) / 10.0;
-            state.BreakVoltage = r.Little16(13);
-            owner_.SetDpState(slot, port, state);
-        }
-        return;
-    }
-    // DSL line record.
-    TDslLine rec{};
-    if (type == bt1DSL) {
-        for (std::size_t k = 0; k <= 10; ++k) {
-            rec[9 + k] = r.Byte(4 + k);
-        }
-    } else if (type == bt4DSL || type == bt4DSLv2) {
-        const std::uint8_t status = r.Byte(4);
-        rec[0] = status & 0x0F;
-        rec[7] = Bit(status, 4) ? 1 : 0;
-        rec[8] = Bit(status, 5) ? 1 : 0;
-        const std::uint32_t coding = type == bt4DSL ? (Bit(status, 6) ? 3u : 2u) : r.Byte(15);
-        for (std::size_t k = 0; k < 4; ++k) {
-            rec[3 + k] =
-                static_cast<std::uint8_t>(coding >> (8 * k));  // little-endian, as the record keeps it
-        }
-        rec[10] = r.Byte(5);
-        rec[11] = r.Byte(6);
-        rec[13] = r.Byte(7);
-        rec[2] = r.Byte(8);
-        rec[1] = r.Byte(9);
-        for (std::size_t k = 0; k < 5; ++k) {
-            rec[15 + k] = r.Byte(10 + k);
-        }
-    } else {
-        return;
-    }
-    rec[20] = type;
-    owner_.SetDslLine(slot, port, rec);
 }
 
 }  // namespace tervis

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
-#include <initializer_list>
 
 #include "core/base/Errors.h"
 
@@ -14,53 +13,65 @@ namespace {
 struct TTypeEntry {
     const char* Name;  // nullptr: no name of its own
     int Channels;
+    int GroupWidth;  // stream width one group may span; 0 if not a group source
+    std::uint32_t Traits;
 };
 
 // Codes 0..33; codes 4, 5, 6, 21, 30, 31 are unnamed and channel-less, 17 and 28 unnamed with channels.
+// One row per code holds everything the program knows of a type.
 constexpr std::array<TTypeEntry, kBoardTypeCodes> kCatalogue = {{
-    {"---", 0},       // 0
-    {"4ТЧ", 4},       // 1
-    {"4АЛ", 4},       // 2
-    {"4AK", 4},       // 3  Latin A, K
-    {nullptr, 0},     // 4
-    {nullptr, 0},     // 5
-    {nullptr, 0},     // 6
-    {"1E1", 32},      // 7
-    {"4V24", 4},      // 8
-    {"4MБ", 4},       // 9  Latin M, Cyrillic Б
-    {"4E1", 128},     // 10
-    {"4СЛУ", 4},      // 11
-    {"2VS", 64},      // 12
-    {"4И15", 64},     // 13
-    {"АДИКМ", 96},    // 14
-    {"4C64", 4},      // 15 Latin C
-    {"LAN", 32},      // 16
-    {nullptr, 32},    // 17
-    {"8AK", 8},       // 18 Latin A, K
-    {"4C1И", 4},      // 19 Latin C, Cyrillic И
-    {"4ТЧУ", 4},      // 20
-    {nullptr, 0},     // 21
-    {"4ToP", 128},    // 22
-    {"1DSL", 32},     // 23
-    {"4DSL", 128},    // 24
-    {"ТЛМ", 0},       // 25
-    {"ДП", 0},        // 26
-    {"4TLG", 4},      // 27
-    {nullptr, 32},    // 28
-    {"4DSLv2", 128},  // 29
-    {nullptr, 0},     // 30
-    {nullptr, 0},     // 31
-    {"ЦП", 0},        // 32
-    {"4DSL'", 128},   // 33
+    {"---", 0, 0, kNotBulkLinkable | kNoTrace},  // 0
+    {"4ТЧ", 4, 0, kTraceMessages},               // 1
+    {"4АЛ", 4, 0, kTraceMessages},               // 2
+    {"4AK", 4, 0, kTraceMessages},               // 3  Latin A, K
+    {nullptr, 0, 0, 0},                          // 4
+    {nullptr, 0, 0, 0},                          // 5
+    {nullptr, 0, 0, 0},                          // 6
+    {"1E1", 32, 32,
+     kE1Framed | kSignallingEditor | kStreamState | kInformationDialog | kFourStreamLeds | kTraceMessages |
+         kCasPolls | kStatePoll | kCasRecords},  // 7
+    {"4V24", 4, 0, 0},                           // 8
+    {"4MБ", 4, 0, kTraceMessages},               // 9  Latin M, Cyrillic Б
+    {"4E1", 128, 32,
+     kE1Framed | kStreamEndpointNames | kSignallingEditor | kStreamState | kInformationDialog |
+         kFourStreamLeds | kTraceMessages | kCasPolls | kStatePoll | kCasRecords},  // 10
+    {"4СЛУ", 4, 0, kTraceMessages},                                                 // 11
+    {"2VS", 64, 0, kNotBulkLinkable | kGroupBoard | kNoTrace},                      // 12
+    {"4И15", 64, 16,
+     kE1Framed | kSignallingEditor | kStreamState | kInformationDialog | kFourStreamLeds | kTraceMessages |
+         kCasPolls | kStatePoll},                                       // 13
+    {"АДИКМ", 96, 0, kNotBulkLinkable | kStreamEndpointNames},          // 14
+    {"4C64", 4, 0, kStreamState | kInformationDialog | kStatePoll},     // 15 Latin C
+    {"LAN", 32, 0, kNotBulkLinkable | kGroupBoard},                     // 16
+    {nullptr, 32, 0, 0},                                                // 17
+    {"8AK", 8, 0, 0},                                                   // 18 Latin A, K
+    {"4C1И", 4, 0, kInformationDialog | kFourStreamLeds | kStatePoll},  // 19 Latin C, Cyrillic И
+    {"4ТЧУ", 4, 0, kTraceMessages},                                     // 20
+    {nullptr, 0, 0, 0},                                                 // 21
+    {"4ToP", 128, 32,
+     kE1Framed | kStreamEndpointNames | kSignallingEditor | kStreamState | kInformationDialog |
+         kFourStreamLeds | kTraceMessages | kCasPolls | kStatePoll | kCasRecords},  // 22
+    {"1DSL", 32, 32,
+     kSignallingEditor | kStreamState | kInformationDialog | kTraceMessages | kCasPolls | kStatePoll |
+         kDslPoll | kCasRecords},  // 23
+    {"4DSL", 128, 64,
+     kSignallingEditor | kInformationDialog | kFourStreamLeds | kTraceMessages | kCasPolls | kDslPoll |
+         kCasRecords},                              // 24
+    {"ТЛМ", 0, 0, 0},                               // 25
+    {"ДП", 0, 0, kInformationDialog | kStatePoll},  // 26
+    {"4TLG", 4, 0, kFourStreamLeds},                // 27
+    {nullptr, 32, 0, 0},                            // 28
+    {"4DSLv2", 128, 64,
+     kSignallingEditor | kInformationDialog | kFourStreamLeds | kTraceMessages | kCasPolls | kDslPoll |
+         kCasRecords},                                               // 29
+    {nullptr, 0, 0, 0},                                              // 30
+    {nullptr, 0, 0, 0},                                              // 31
+    {"ЦП", 0, 0, kNotBulkLinkable | kInformationDialog | kNoTrace},  // 32
+    {"4DSL'", 128, 64, kSignallingEditor | kTraceMessages},          // 33
 }};
 
-bool OneOf(std::uint8_t type, std::initializer_list<int> codes) {
-    for (int code : codes) {
-        if (type == code) {
-            return true;
-        }
-    }
-    return false;
+const TTypeEntry* Entry(std::uint8_t type) {
+    return type < kCatalogue.size() ? &kCatalogue[type] : nullptr;
 }
 
 }  // namespace
@@ -93,49 +104,14 @@ std::string SlotStateName(std::uint8_t state) {
     }
 }
 
-bool IsE1Framed(std::uint8_t type) {
-    return OneOf(type, {7, 10, 13, 22});
-}
-bool IsNotBulkLinkable(std::uint8_t type) {
-    return OneOf(type, {0, 12, 14, 16, 32});
-}
-bool HasStreamEndpointNames(std::uint8_t type) {
-    return OneOf(type, {10, 14, 22});
-}
-bool IsGroupBoard(std::uint8_t type) {
-    return OneOf(type, {12, 16});
+bool HasTrait(std::uint8_t type, TBoardTrait trait) {
+    const TTypeEntry* entry = Entry(type);
+    return entry != nullptr && (entry->Traits & trait) != 0;
 }
 
 int GroupSourceWidth(std::uint8_t type) {
-    if (OneOf(type, {7, 10, 22, 23})) {
-        return 32;
-    }
-    if (type == 13) {
-        return 16;
-    }
-    if (OneOf(type, {24, 29, 33})) {
-        return 64;
-    }
-    return 0;
-}
-
-bool HasSignallingEditor(std::uint8_t type) {
-    return OneOf(type, {7, 10, 13, 22, 23, 24, 29, 33});
-}
-bool HasStreamState(std::uint8_t type) {
-    return OneOf(type, {7, 10, 13, 15, 22, 23});
-}
-bool HasInformationDialog(std::uint8_t type) {
-    return OneOf(type, {7, 10, 22, 13, 15, 19, 23, 24, 29, 26, 32});
-}
-bool HasFourStreamLeds(std::uint8_t type) {
-    return OneOf(type, {7, 10, 13, 19, 22, 24, 27, 29});
-}
-bool CanStartTrace(std::uint8_t type) {
-    return !OneOf(type, {0, 12, 32});
-}
-bool ShowsTraceMessages(std::uint8_t type) {
-    return OneOf(type, {1, 2, 3, 7, 9, 10, 11, 13, 20, 22, 23, 24, 29, 33});
+    const TTypeEntry* entry = Entry(type);
+    return entry != nullptr ? entry->GroupWidth : 0;
 }
 
 std::string IntToBin(unsigned value, int digits) {

@@ -73,18 +73,69 @@ constexpr std::uint8_t EndpointChannelOf(std::uint16_t endpoint) {
     return endpoint & 127;
 }
 
-// Per-type properties.
-bool IsE1Framed(std::uint8_t type);              // bulk linking skips channels 0, 16, 32, ...
-bool IsNotBulkLinkable(std::uint8_t type);       // no "link all"; slot drag only copies
-bool HasStreamEndpointNames(std::uint8_t type);  // endpoint text shows port and timeslot
-bool IsGroupBoard(std::uint8_t type);            // 2VS, LAN
-int GroupSourceWidth(std::uint8_t type);         // stream width one group may span; 0 if not a group source
-bool HasSignallingEditor(std::uint8_t type);
-bool HasStreamState(std::uint8_t type);  // stream alarms and the alarm log
-bool HasInformationDialog(std::uint8_t type);
-bool HasFourStreamLeds(std::uint8_t type);
-bool CanStartTrace(std::uint8_t type);
-bool ShowsTraceMessages(std::uint8_t type);
+// Per-type properties, one flag each, kept in the catalogue's row of the type.
+enum TBoardTrait : std::uint32_t {
+    kE1Framed = 1u << 0,             // bulk linking skips channels 0, 16, 32, ...
+    kNotBulkLinkable = 1u << 1,      // no "link all"; a slot drag only copies
+    kStreamEndpointNames = 1u << 2,  // endpoint text shows port and timeslot
+    kGroupBoard = 1u << 3,           // 2VS, LAN
+    kSignallingEditor = 1u << 4,     // the signalling-bit editor opens for it
+    kStreamState = 1u << 5,          // stream alarms and the alarm log
+    kInformationDialog = 1u << 6,    // an information dialog opens for it
+    kFourStreamLeds = 1u << 7,       // the tile shows four stream lamps
+    kNoTrace = 1u << 8,              // no port trace can be started
+    kTraceMessages = 1u << 9,        // its trace messages are shown
+    kCasPolls = 1u << 10,            // selected for information: CAS snapshots are polled
+    kStatePoll = 1u << 11,           // selected for information: its state is polled
+    kDslPoll = 1u << 12,             // selected for information: the DSL line is polled
+    kCasRecords = 1u << 13,          // CAS replies fill the 15-byte CAS records
+};
+bool HasTrait(std::uint8_t type, TBoardTrait trait);
+
+inline bool IsE1Framed(std::uint8_t type) {
+    return HasTrait(type, kE1Framed);
+}
+inline bool IsNotBulkLinkable(std::uint8_t type) {
+    return HasTrait(type, kNotBulkLinkable);
+}
+inline bool HasStreamEndpointNames(std::uint8_t type) {
+    return HasTrait(type, kStreamEndpointNames);
+}
+inline bool IsGroupBoard(std::uint8_t type) {
+    return HasTrait(type, kGroupBoard);
+}
+inline bool HasSignallingEditor(std::uint8_t type) {
+    return HasTrait(type, kSignallingEditor);
+}
+inline bool HasStreamState(std::uint8_t type) {
+    return HasTrait(type, kStreamState);
+}
+inline bool HasInformationDialog(std::uint8_t type) {
+    return HasTrait(type, kInformationDialog);
+}
+inline bool HasFourStreamLeds(std::uint8_t type) {
+    return HasTrait(type, kFourStreamLeds);
+}
+inline bool ShowsTraceMessages(std::uint8_t type) {
+    return HasTrait(type, kTraceMessages);
+}
+inline bool HasCasPolls(std::uint8_t type) {
+    return HasTrait(type, kCasPolls);
+}
+inline bool HasStatePoll(std::uint8_t type) {
+    return HasTrait(type, kStatePoll);
+}
+inline bool HasDslPoll(std::uint8_t type) {
+    return HasTrait(type, kDslPoll);
+}
+inline bool HasCasRecords(std::uint8_t type) {
+    return HasTrait(type, kCasRecords);
+}
+inline bool CanStartTrace(std::uint8_t type) {
+    return !HasTrait(type, kNoTrace);
+}
+// Stream width one group may span; 0 if the type is not a group source.
+int GroupSourceWidth(std::uint8_t type);
 
 // abcd/active nibbles as the operator sees them: IntToBin(5, 4) is "0101".
 std::string IntToBin(unsigned value, int digits);

@@ -1,6 +1,8 @@
 #include "core/model/Mux.h"
 
+#include "core/base/Bytes.h"
 #include "core/base/Errors.h"
+#include "core/model/Requests.h"
 
 namespace tervis {
 
@@ -10,13 +12,6 @@ std::size_t BlockWordIndex(int slot, int k) {
     const auto s = static_cast<std::size_t>(slot);
     const auto w = static_cast<std::size_t>(k);
     return k < 5 ? image::kBlockLow + 16 * w + s : image::kBlockHigh + 16 * (w - 5) + s;
-}
-
-std::uint8_t High(std::uint16_t value) {
-    return static_cast<std::uint8_t>(value >> 8);
-}
-std::uint8_t Low(std::uint16_t value) {
-    return static_cast<std::uint8_t>(value & 0xFF);
 }
 
 }  // namespace
@@ -81,7 +76,7 @@ void TMux::Clear() {
         image_[image::kLinks + e] = kEndpointNone;
         image_[image::kSignalling + e] = kSignallingDefault;
     }
-    constexpr TMuxSettings kDefaultSettings = {0, 16, 96, 96, 96, 96, 3, 255, 255, 0};
+    constexpr TMuxSettings kDefaultSettings = kDefaultMuxSettings;
     for (std::size_t i = 0; i < kDefaultSettings.size(); ++i) {
         image_[image::kMuxSettings + i] = kDefaultSettings[i];
     }
@@ -133,31 +128,19 @@ void TMux::Send(const std::vector<std::uint8_t>& payload) {
 }
 
 void TMux::SendEndpoint(std::uint16_t endpoint) {
-    const std::uint16_t link = GetLink(endpoint);
-    Send({kCmdEndpoint, High(endpoint), Low(endpoint), High(link), Low(link), Low(GetSignalling(endpoint))});
+    Send(request::WriteEndpoint(endpoint, GetLink(endpoint), GetSignalling(endpoint)));
 }
 
 void TMux::SendSlotType(int slot) {
-    const TSlotType record = GetSlotType(slot);
-    Send({kCmdSlotType, static_cast<std::uint8_t>(slot), record.Type, High(record.Param1), Low(record.Param1),
-          High(record.Param2), Low(record.Param2)});
+    Send(request::WriteSlotType(slot, GetSlotType(slot)));
 }
 
 void TMux::SendBoardConfig(int slot) {
-    std::vector<std::uint8_t> payload = {kCmdBoardConfig, static_cast<std::uint8_t>(slot)};
-    for (std::uint16_t word : GetBoardConfig(slot)) {
-        payload.push_back(High(word));
-        payload.push_back(Low(word));
-    }
-    Send(payload);
+    Send(request::WriteBlock(slot, GetBoardConfig(slot)));
 }
 
 void TMux::SendMuxSettings() {
-    std::vector<std::uint8_t> payload = {kCmdMuxSettings};
-    for (std::uint16_t word : GetMuxSettings()) {
-        payload.push_back(Low(word));  // each word holds 0..255 and travels as one byte
-    }
-    Send(payload);
+    Send(request::WriteSettings(GetMuxSettings()));
 }
 
 // --- whole-device operations
@@ -431,14 +414,18 @@ std::uint8_t TMux::EndpointBoardType(std::uint16_t endpoint) const {
     return IsEndpoint(endpoint) ? SlotBoardType(EndpointSlot(endpoint)) : 0;
 }
 
-std::string TMux::EndpointName(std::uint16_t endpoint) const {
+std::string TMux::EndpointName(std::uint16_t endpoint, TEndpointNaming naming) const {
     if (!IsEndpoint(endpoint)) {
         return {};
     }
     const int slot = EndpointSlot(endpoint);
     const std::uint8_t type = SlotBoardType(slot);
     const std::string name = BoardTypeName(type);
-    if (HasStreamEndpointNames(type)) {
+    // The connection list names the stream of the 4E1 only; the cross-connect field and link names do
+    // it for every board with streams.
+    const bool streams =
+        naming == TEndpointNaming::ConnectionList ? type == bt4E1 : HasStreamEndpointNames(type);
+    if (streams) {
         // The timeslot follows "порт"; the stream stands in parentheses.
         return Format("слот %d (%s), порт %d (%d)", slot, name.c_str(), endpoint & 31, (endpoint >> 5) & 3);
     }

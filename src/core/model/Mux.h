@@ -40,20 +40,16 @@ struct TSlotType {
 
 constexpr int kBlockWords = 9;
 constexpr int kMuxSettingsWords = 10;
-using TBoardConfig = std::array<std::uint16_t, kBlockWords>;          // W0..W8
-using TMuxSettings = std::array<std::uint16_t, kMuxSettingsWords>;    // W0..W9, each 0..255
+using TBoardConfig = std::array<std::uint16_t, kBlockWords>;        // W0..W8
+using TMuxSettings = std::array<std::uint16_t, kMuxSettingsWords>;  // W0..W9, each 0..255
+// The settings record of a new or cleared configuration.
+constexpr TMuxSettings kDefaultMuxSettings = {0, 16, 96, 96, 96, 96, 3, 255, 255, 0};
 using TSlotSignalling = std::array<std::uint16_t, kChannelsPerSlot>;  // entries of one slot
 using TSlotStatusWords = std::array<std::uint32_t, kSlotCount>;
 using TCpuStatus = std::array<std::uint8_t, 256>;
 
 constexpr std::uint16_t kSignallingDefault = 0x50;  // abcd 0101, active 0000
 constexpr std::uint16_t kLanFreeTimeslot = 80;      // LAN timeslot without a group; >31 counts as free
-
-// Commands the model sends with immediate transmission on.
-constexpr std::uint8_t kCmdSlotType = 0x0A;
-constexpr std::uint8_t kCmdEndpoint = 0x14;
-constexpr std::uint8_t kCmdBoardConfig = 0x1E;
-constexpr std::uint8_t kCmdMuxSettings = 0x28;
 
 // Stream alarm flags, in the order the device reports and the log examines them.
 constexpr int kStreamAlarmFlags = 7;
@@ -205,7 +201,8 @@ public:
     }
     static std::uint8_t EndpointSlot(std::uint16_t endpoint) { return EndpointSlotOf(endpoint); }
     std::uint8_t EndpointBoardType(std::uint16_t endpoint) const;
-    std::string EndpointName(std::uint16_t endpoint) const;
+    enum class TEndpointNaming { Field, ConnectionList };
+    std::string EndpointName(std::uint16_t endpoint, TEndpointNaming naming = TEndpointNaming::Field) const;
     std::string LinkName(std::uint16_t endpoint) const;
 
     // --- connections and groups
@@ -287,6 +284,7 @@ private:
     void SendBoardConfig(int slot);
     void SendMuxSettings();
     // Clears the entry of the endpoint's partner if that entry points back at the endpoint.
+    void FreePartner(std::uint16_t endpoint, std::uint16_t partner);
     void DropBackLink(std::uint16_t endpoint);
     void LinkAllChannels(int slotA, int slotB, bool oneWay);
 

@@ -23,17 +23,19 @@ void TMux::Unlink(int slot, int channel) {
         return;
     }
     SetLink(e, kEndpointNone);
-    // A one-way partner that does not point back keeps its entry.
-    if (IsEndpoint(d) && GetLink(d) == e) {
-        SetLink(d, kEndpointNone);
+    FreePartner(e, d);
+}
+
+// The one rule for a partner of a channel that lets go: only a partner that still receives from the
+// channel is freed; a one-way partner, or one the operator has since linked elsewhere, keeps its link.
+void TMux::FreePartner(std::uint16_t endpoint, std::uint16_t partner) {
+    if (IsEndpoint(partner) && GetLink(partner) == endpoint) {
+        SetLink(partner, kEndpointNone);
     }
 }
 
 void TMux::DropBackLink(std::uint16_t endpoint) {
-    const std::uint16_t partner = GetLink(endpoint);
-    if (IsEndpoint(partner) && GetLink(partner) == endpoint) {
-        SetLink(partner, kEndpointNone);
-    }
+    FreePartner(endpoint, GetLink(endpoint));
 }
 
 void TMux::LinkBoth(int slotA, int channelA, int slotB, int channelB) {
@@ -171,11 +173,7 @@ void TMux::ReleasePort(int slot, int port) {
         const std::uint16_t e = Endpoint(slot, channel);
         const std::uint16_t d = GetLink(e);
         SetLink(e, kEndpointNone);
-        // Only a partner that still receives from this channel is freed; one that the operator has
-        // since linked elsewhere keeps that link.
-        if (IsEndpoint(d) && GetLink(d) == e) {
-            SetLink(d, kEndpointNone);
-        }
+        FreePartner(e, d);
     }
     SetBoardConfig(slot, block);
 }
