@@ -38,7 +38,11 @@ public:
         return editor;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        static_cast<QLineEdit*>(editor)->setText(index.data().toString());
+        // Only when the editor opens: the cell's text follows the editor while it is open.
+        if (!editor->property("loaded").toBool()) {
+            static_cast<QLineEdit*>(editor)->setText(index.data().toString());
+            editor->setProperty("loaded", true);
+        }
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
         // The entries are already stored by the live conversion; the cells show them again.
@@ -195,23 +199,25 @@ void TProtocolForm::CellTextChanged(int row, int column, QLineEdit& editor) {
     if (!IsEditable(column, row)) {
         return;
     }
-    const int tab = editTab_;
     const auto text = [&](int c) {
-        QString value = c == column ? editor.displayText() : StringGrid1->item(row, c)->text();
+        const QString value = c == column ? editor.displayText() : StringGrid1->item(row, c)->text();
         return value.leftJustified(4, ' ').toStdString();
     };
-    bool failed = false;
     for (int first : {1, 4}) {
         const auto entry = JoinHalfRow(text(first), text(first + 1));
         if (!entry) {
-            failed = true;
-            break;  // a half stored before stays stored
+            // A half stored before stays stored; the restored text is converted again so that the
+            // entries always match what the cells show.
+            editor.setText(remembered_);
+            if (remembered_ != editor.displayText() || remembered_.contains(' ')) {
+                return;
+            }
+            CellTextChanged(row, column, editor);
+            return;
         }
-        entries_[static_cast<std::size_t>(EntryOf(tab, row, first))] = *entry;
+        entries_[static_cast<std::size_t>(EntryOf(editTab_, row, first))] = *entry;
     }
-    if (failed) {
-        editor.setText(remembered_);
-    }
+    StringGrid1->item(row, column)->setText(editor.displayText());
 }
 
 void TProtocolForm::CellEditEnded() {

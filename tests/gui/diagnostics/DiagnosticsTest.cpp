@@ -61,7 +61,12 @@ protected:
     QLineEdit* Type(int row, int column, const QString& keys) {
         grid->setCurrentCell(row, column);
         grid->editItem(grid->item(row, column));
-        auto* editor = grid->findChild<QLineEdit*>("CellEditor");
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* candidate : grid->findChildren<QLineEdit*>("CellEditor")) {
+            if (candidate->isVisible()) {
+                editor = candidate;  // closed editors are hidden until they are deleted
+            }
+        }
         if (editor == nullptr) {
             ADD_FAILURE() << "no cell editor";
             return nullptr;
@@ -69,10 +74,7 @@ protected:
         QTest::keyClicks(editor, keys);
         return editor;
     }
-    void Commit(QLineEdit* editor) {
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor goes
-    }
+    void Commit(QLineEdit* editor) { QTest::keyClick(editor, Qt::Key_Return); }
 
     TProtocolForm form;
     QTableWidget* grid = nullptr;
@@ -112,7 +114,8 @@ TEST_F(ProtocolFormTest, KeyEditsConvertTheRowAsTyped) {
     EXPECT_EQ(form.Entries()[33], 0xD8);
     EXPECT_EQ(grid->item(1, 2)->text(), "1000");
 
-    // A digit other than 0 and 1 puts the remembered text back; the other half keeps its entry.
+    // A digit other than 0 and 1 puts the remembered text back, and the entry follows it; the other half
+    // keeps its entry.
     QLineEdit* right = Type(2, 4, "12");
     ASSERT_NE(right, nullptr);
     EXPECT_EQ(right->text(), "0101");
