@@ -10,6 +10,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "core/model/Mux.h"
 #include "gui/diagnostics/UInf4DSL.h"
 #include "gui/diagnostics/UInfC1I.h"
@@ -139,13 +141,15 @@ QTableWidget* TInfoForm::AddCasGrid(QGridLayout* grid, int column, const QString
         table->setColumnWidth(c, c % 2 == 0 ? channelWidth : bitsWidth);
         width += c % 2 == 0 ? channelWidth : bitsWidth;
     }
+    table->verticalHeader()->setMinimumSectionSize(0);
+    const int rowHeight = std::max(kCasRowHeight, QFontMetrics(font()).height() + 2);
     for (int r = 0; r < kCasRows; ++r) {
-        table->setRowHeight(r, kCasRowHeight);
+        table->setRowHeight(r, rowHeight);
         for (int c = 0; c < table->columnCount(); ++c) {
             table->setItem(r, c, new QTableWidgetItem);
         }
     }
-    table->setFixedSize(width + 2, kCasRows * kCasRowHeight + 2);
+    table->setFixedSize(width + 2 * table->frameWidth(), kCasRows * rowHeight + 2 * table->frameWidth());
     grid->addWidget(label, 0, column);
     grid->addWidget(table, 1, column);
     grids_.push_back(table);

@@ -26,6 +26,11 @@ TInf4DSLForm::TInf4DSLForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) 
     condition_ = AddValue(signal, "- condition", "Condition");
     reason_ = AddValue(signal, "- reason", "Reason");
     coding_ = AddValue(signal, "Coding", "Coding");
+    // The longest names of the state tables fit without cutting.
+    const int longest = QFontMetrics(font()).horizontalAdvance("DSL_FRAMING_NOT_SYNCHRONIZED") + 8;
+    for (QLabel* label : {state_, condition_, reason_, coding_}) {
+        label->setMinimumWidth(longest);
+    }
     const char* const kNumbers[] = {"Signal quality, дБ", "Line loss, дБ",      "B channels",
                                     "Code violations",    "Error seconds",      "Severely error seconds",
                                     "LOSW seconds",       "Unavailable seconds"};

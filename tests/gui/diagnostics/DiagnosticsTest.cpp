@@ -100,6 +100,10 @@ TEST_F(ProtocolFormTest, ShowsTheTabsEntriesAndHeadings) {
     EXPECT_EQ(grid->item(5, 2)->text(), "1010");
     EXPECT_EQ(grid->item(5, 4)->text(), "1100");
     EXPECT_EQ(grid->item(5, 5)->text(), "0101");
+    if (const QByteArray shots = qgetenv("TERVIS_SCREENSHOTS"); !shots.isEmpty()) {
+        form.setWindowTitle("Настройка CAS 4E1, слот 3");
+        form.grab().save(QString::fromLocal8Bit(shots) + "/protocol.png");
+    }
 }
 
 TEST_F(ProtocolFormTest, KeyEditsConvertTheRowAsTyped) {
