@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/base/Errors.h"
+#include "core/boards/BlockFields.h"
 #include "core/crossconnect/ConnectionList.h"
 
 namespace tervis::cli {
@@ -388,6 +389,10 @@ std::vector<std::string> DumpLines(const TMux& mux) {
     lines.emplace_back("Платы:");
     for (const TSlotEntry& entry : dump.Slots) {
         add(SlotLine(entry));
+        // The block in the words of the board's dialog, below its hex words.
+        for (const boards::TSettingText& setting : boards::DescribeBlock(entry.Record.Type, entry.Block)) {
+            add("  " + boards::SettingName(setting) + ": " + setting.Value);
+        }
     }
     if (dump.Slots.empty()) {
         add("нет");
@@ -443,6 +448,25 @@ std::string DumpJson(const TMux& mux) {
             json.Number(word);
         }
         json.EndArray();
+        if (const auto settings = boards::DescribeBlock(entry.Record.Type, entry.Block); !settings.empty()) {
+            json.Key("settings");
+            json.BeginArray();
+            for (const boards::TSettingText& setting : settings) {
+                json.BeginObject();
+                json.Key("set");
+                if (setting.Set < 0) {
+                    json.Null();
+                } else {
+                    json.Number(setting.Set);
+                }
+                json.Key("name");
+                json.String(setting.Caption);
+                json.Key("value");
+                json.String(setting.Value);
+                json.EndObject();
+            }
+            json.EndArray();
+        }
         json.EndObject();
     }
     json.EndArray();
@@ -512,6 +536,28 @@ std::string DumpJson(const TMux& mux) {
     return text.str();
 }
 
+// Where a slot holds the same board on both sides, the settings its block differs in:
+// "слот 0 (4E1), комплект 2: кодировка AMI: нет → да".
+std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& right) {
+    std::vector<std::string> lines;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const std::uint8_t type = left.SlotBoardType(slot);
+        if (type != right.SlotBoardType(slot)) {
+            continue;
+        }
+        const auto before = boards::DescribeBlock(type, left.GetBoardConfig(slot));
+        const auto after = boards::DescribeBlock(type, right.GetBoardConfig(slot));
+        for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+            if (before[i].Value != after[i].Value) {
+                lines.push_back(Format("слот %d (%s), ", slot, BoardTypeName(type).c_str()) +
+                                boards::SettingName(before[i]) + ": " + before[i].Value + " → " +
+                                after[i].Value);
+            }
+        }
+    }
+    return lines;
+}
+
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const TArguments parsed = ParseArguments(args, true);
     if (parsed.Help) {
@@ -555,7 +601,9 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!Load(*left, parsed.Files[0], err) || !Load(*right, parsed.Files[1], err)) {
         return kExitTrouble;
     }
-    const std::vector<std::string> lines = left->Mux.MismatchLines(right->Mux);
+    std::vector<std::string> lines = left->Mux.MismatchLines(right->Mux);
+    const std::vector<std::string> settings = BlockSettingDifferences(left->Mux, right->Mux);
+    lines.insert(lines.end(), settings.begin(), settings.end());
     if (lines.empty()) {
         out << "Отличий не найдено\n";
         return kExitSame;

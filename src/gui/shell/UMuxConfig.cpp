@@ -23,6 +23,8 @@
 #include "core/diagnostics/SignallingGrid.h"
 #include "core/link/Address.h"
 #include "core/settings/CommandLine.h"
+#include "gui/boards/BoardDialog.h"
+#include "gui/crossconnect/UJackField.h"
 #include "gui/crossconnect/UPorts.h"
 #include "gui/crossconnect/USelectType.h"
 #include "gui/crossconnect/UViewLinks.h"
@@ -805,9 +807,30 @@ void TConfigForm::ViewLinksItemClick() {
     dialogs_.Exec(*viewLinksForm_);
 }
 
-// The cross-connect editor arrives with its own work; the information selection it registers and the
-// notification target are handled here already.
-void TConfigForm::JackFieldItemClick() {}
+void TConfigForm::JackFieldItemClick() {
+    // The field gets the link-state and information notifications, and the link polls the CPU so that
+    // the measured level arrives, for as long as the field is open, however it ends.
+    class TTarget : public INotificationTarget {
+    public:
+        explicit TTarget(TJackFieldForm& form) : form_(form) {}
+        void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+            form_.Notify(message, wParam, lParam);
+        }
+
+    private:
+        TJackFieldForm& form_;
+    };
+    TJackFieldForm form(this);
+    TTarget target(form);
+    notificationTarget_ = &target;
+    model_->SelectInfo(kCpuSlot, 0, true);
+    Guard([&] {
+        form.Load(*model_);
+        dialogs_.Exec(form);
+    });
+    model_->SelectInfo(kCpuSlot, 0, false);
+    notificationTarget_ = nullptr;
+}
 
 void TConfigForm::ItemAboutClick() {
     TAboutForm form(this);
@@ -849,8 +872,11 @@ void TConfigForm::SelectBoardType(int slot) {
     EditSignallingBits(slot);
 }
 
-// The board dialogs come with their own work; until then this command opens nothing.
-void TConfigForm::EditBoardConfig(int) {}
+void TConfigForm::EditBoardConfig(int slot) {
+    if (!settings_.restricted) {
+        Guard([&] { boards::EditBoardConfig(*model_, slot, dialogs_, this); });
+    }
+}
 
 void TConfigForm::EditSignallingBits(int slot) {
     const std::uint8_t type = model_->SlotBoardType(slot);

@@ -234,7 +234,15 @@ TEST_F(FileCommands, DumpTextFormat) {
     const TRun run = RunCommand(RunDump, {sample});
     EXPECT_EQ(run.Code, 0);
     EXPECT_EQ(run.Err, "");
-    EXPECT_EQ(run.Out,
+    // The named settings of each block (the lines indented below a slot) are checked on their own.
+    std::string withoutSettings;
+    std::istringstream lines(run.Out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("    ", 0) != 0) {
+            withoutSettings += line + "\n";
+        }
+    }
+    EXPECT_EQ(withoutSettings,
               "Платы:\n"
               "  слот 2 (4E1): блок 3210 0000 0000 0000 0000 0000 0000 0000 0000\n"
               "  слот 5 (4ТЧУ): параметры 0001 00A0, блок 0000 0000 0000 0000 0000 0000 0000 0000 0000\n"
@@ -269,6 +277,48 @@ TEST_F(FileCommands, DumpTextFormat) {
     EXPECT_NE(out.find("  W6 = 3: тип синхронизации: Только от ЦП\n"), std::string::npos);
     EXPECT_NE(out.find("  W8 = 255: измеритель, младший байт: не подключён\n"), std::string::npos);
     EXPECT_EQ(out.substr(out.find("Соединения:")), "Соединения:\n  нет\nСигнальные биты:\n  нет\n");
+}
+
+TEST_F(FileCommands, BlocksAreShownAndComparedByTheirNamedSettings) {
+    TMux left{nullptr, nullptr, settings};
+    left.SetSlotType(0, {bt4E1, 0, 0});
+    left.SetSlotType(4, {bt1DSL, 0, 0});
+    TMux right{nullptr, nullptr, settings};
+    right.SetSlotType(0, {bt4E1, 0, 0});
+    right.SetSlotType(4, {bt1DSL, 0, 0});
+    TBoardConfig block = right.GetBoardConfig(0);
+    block[1] = 0x0800;  // set 2: AMI
+    block[0] = 0x3F10;  // set 2: priority without an item
+    right.SetBoardConfig(0, block);
+    right.SetBoardConfig(4, {10, 0, 0, 0, 0, 0, 0, 0, 0});
+    const std::string leftFile = Save(left, "left.mux");
+    const std::string rightFile = Save(right, "right.mux");
+
+    const TRun dump = RunCommand(RunDump, {rightFile});
+    EXPECT_NE(dump.Out.find("  слот 0 (4E1): блок 3F10 0800 0000 0000 0000 0000 0000 0000 0000\n"
+                            "    комплект 0: Приоритет выдачи синхросигнала: 0\n"),
+              std::string::npos)
+        << dump.Out;
+    EXPECT_NE(dump.Out.find("    комплект 2: кодировка AMI: да\n"), std::string::npos);
+    EXPECT_NE(dump.Out.find("    Скорость: 11х64 кбит/с\n"), std::string::npos);
+
+    const TRun json = RunCommand(RunDump, {"--json", rightFile});
+    const TJson doc = TJsonReader::Parse(json.Out);
+    const TJson& named = doc["slots"][0]["settings"];
+    ASSERT_EQ(named.Items.size(), 44u);
+    EXPECT_EQ(named[0]["set"].Value, 0);
+    EXPECT_EQ(named[0]["name"].Text, "Приоритет выдачи синхросигнала");
+    EXPECT_EQ(named[22]["name"].Text, "Приоритет выдачи синхросигнала");
+    EXPECT_EQ(named[22]["value"].Text, "?(15)");
+
+    const TRun diff = RunCommand(RunDiff, {leftFile, rightFile});
+    EXPECT_EQ(diff.Code, 1);
+    EXPECT_EQ(diff.Out,
+              "Плата 0: несовпадение конфигурации \n"
+              "Плата 4: несовпадение конфигурации \n"
+              "слот 0 (4E1), комплект 2: Приоритет выдачи синхросигнала: 2 → ?(15)\n"
+              "слот 0 (4E1), комплект 2: кодировка AMI: нет → да\n"
+              "слот 4 (1DSL), Скорость: ?(0) → 11х64 кбит/с\n");
 }
 
 TEST_F(FileCommands, DumpJsonCarriesTheSameContent) {

@@ -1,0 +1,258 @@
+#include "gui/boards/BoardDialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/GuiSeams.h"
+
+namespace tervis::boards {
+
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Name(const std::string& name) {
+    return QString::fromStdString(name);
+}
+
+// Whether a widget lies in the dialog, following parents across the windows of popups (an open list's
+// popup is a window of its own, parented to the list).
+bool Inside(const QObject* object, const QWidget* dialog) {
+    for (const QObject* at = object; at != nullptr; at = at->parent()) {
+        if (at == dialog) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TConfigDialog::TConfigDialog(IDialogs& dialogs, QWidget* parent, TButtonNames names, TOkGuard guard)
+    : QDialog(parent), dialogs_(dialogs), guard_(guard) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const TDialogButtons buttons = MakeDialogButtons(*this, "ОК", "Отмена");
+    ok_ = buttons.Ok;
+    cancel_ = buttons.Cancel;
+    ok_->setObjectName(names.Ok);
+    cancel_->setObjectName(names.Cancel);
+    auto* layout = new QVBoxLayout(this);
+    body_ = new QVBoxLayout;
+    layout->addLayout(body_);
+    layout->addLayout(buttons.Row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Keys are previewed for the whole dialog: Esc cancels even while a list is dropped down.
+    qApp->installEventFilter(this);
+}
+
+TConfigDialog::~TConfigDialog() {
+    qApp->removeEventFilter(this);
+}
+
+void TConfigDialog::RunOkHandler() {
+    QString failure;
+    try {
+        RebuildWorkingCopy();
+        accept();
+        return;
+    } catch (const EInvalidParameters&) {
+        failure = kInvalidParametersText;
+    } catch (const ERangeCheck&) {
+        failure = guard_ == TOkGuard::Parameters ? kInvalidParametersText : kRangeCheckText;
+    } catch (const std::exception& error) {
+        failure =
+            guard_ == TOkGuard::Parameters ? kInvalidParametersText : QString::fromStdString(error.what());
+    }
+    // The working copy may be partly rebuilt; it reaches the model only through a later OK, which
+    // rebuilds it from the start.
+    dialogs_.Message(this, failure);
+}
+
+bool TConfigDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        isVisible() && Inside(watched, this)) {
+        if (QWidget* popup = QApplication::activePopupWidget(); popup != nullptr && Inside(popup, this)) {
+            popup->close();
+        }
+        if (QWidget* focus = QApplication::focusWidget(); focus != nullptr && Inside(focus, this)) {
+            focus->clearFocus();
+        }
+        reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TConfigDialog::showEvent(QShowEvent* event) {
+    if (!tabOrderSet_) {
+        // The buttons are made before the controls above them; Tab reaches them last.
+        QWidget* last = nullptr;
+        for (QWidget* at = cancel_->nextInFocusChain(); at != ok_ && at != this;
+             at = at->nextInFocusChain()) {
+            if (at != cancel_ && (at->focusPolicy() & Qt::TabFocus) != 0) {
+                last = at;
+            }
+        }
+        if (last != nullptr) {
+            setTabOrder(last, ok_);
+            setTabOrder(ok_, cancel_);
+        }
+        tabOrderSet_ = true;
+    }
+    QDialog::showEvent(event);
+}
+
+QCheckBox* TConfigDialog::MakeBox(const TBlockField& field, int set, QWidget* parent) {
+    auto* box = new QCheckBox(Text(field.Caption), parent);
+    box->setObjectName(Name(ControlName(field, set)));
+    return box;
+}
+
+QComboBox* TConfigDialog::MakeList(const TBlockField& field, int set, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(Name(ControlName(field, set)));
+    for (std::string_view item : field.Items) {
+        list->addItem(Text(item));
+    }
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+std::vector<QRadioButton*> TConfigDialog::MakeRadios(const TBlockField& field, int set, QWidget* parent) {
+    std::vector<QRadioButton*> buttons;
+    for (std::size_t item = 0; item < field.Items.size(); ++item) {
+        auto* button = new QRadioButton(Text(field.Items[item]), parent);
+        button->setObjectName(Name(ButtonName(field, static_cast<int>(item), set)));
+        buttons.push_back(button);
+    }
+    return buttons;
+}
+
+QComboBox* TConfigDialog::AddListRow(QGridLayout* grid, int row, const TBlockField& field, int set,
+                                     QWidget* parent, const QString& caption) {
+    auto* label = new QLabel(caption.isEmpty() ? Text(field.Caption) : caption, parent);
+    QComboBox* list = MakeList(field, set, parent);
+    label->setBuddy(list);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(list, row, 1);
+    return list;
+}
+
+std::vector<QRadioButton*> TConfigDialog::Radios(const TBlockField& field, int set) const {
+    std::vector<QRadioButton*> buttons;
+    for (std::size_t item = 0; item < field.Buttons.size(); ++item) {
+        buttons.push_back(Control<QRadioButton>(Name(ButtonName(field, static_cast<int>(item), set))));
+    }
+    return buttons;
+}
+
+void TConfigDialog::CheckRadio(const std::vector<QRadioButton*>& buttons, int index) {
+    if (index >= 0 && index < static_cast<int>(buttons.size())) {
+        buttons[static_cast<std::size_t>(index)]->setChecked(true);
+        return;
+    }
+    // Exclusive buttons cannot all be cleared while they are exclusive.
+    for (QRadioButton* button : buttons) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+int TConfigDialog::CheckedRadio(const std::vector<QRadioButton*>& buttons) {
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+        if (buttons[index]->isChecked()) {
+            return static_cast<int>(index);
+        }
+    }
+    return -1;
+}
+
+void TConfigDialog::LoadField(std::span<const std::uint16_t> words, const TBlockField& field, int set) {
+    const unsigned value = ReadField(words, field, set);
+    const QString name = Name(ControlName(field, set));
+    switch (field.Kind) {
+        case TFieldKind::Flag:
+            Control<QCheckBox>(name)->setChecked(value != 0);
+            break;
+        case TFieldKind::List:
+        case TFieldKind::Rate: {
+            auto* list = Control<QComboBox>(name);
+            list->setCurrentIndex(ItemIndexFor(field, value, list->count()));
+            break;
+        }
+        case TFieldKind::Radio: {
+            const std::vector<QRadioButton*> buttons = Radios(field, set);
+            CheckRadio(buttons, value < buttons.size() ? static_cast<int>(value) : -1);
+            break;
+        }
+    }
+}
+
+void TConfigDialog::StoreField(std::span<std::uint16_t> words, const TBlockField& field, int set) const {
+    const QString name = Name(ControlName(field, set));
+    unsigned value = 0;
+    switch (field.Kind) {
+        case TFieldKind::Flag:
+            value = Control<QCheckBox>(name)->isChecked() ? 1 : 0;
+            break;
+        case TFieldKind::List:
+        case TFieldKind::Rate:
+            value = ValueForItem(field, Control<QComboBox>(name)->currentIndex());
+            break;
+        case TFieldKind::Radio:
+            value = ValueForItem(field, CheckedRadio(Radios(field, set)));
+            break;
+    }
+    WriteField(words, field, set, value);
+}
+
+// --- TBoardDialog
+
+TBoardDialog::TBoardDialog(const TBlockLayout& layout, IDialogs& dialogs, QWidget* parent, TButtonNames names,
+                           TOkGuard guard)
+    : TConfigDialog(dialogs, parent, names, guard), layout_(layout) {}
+
+void TBoardDialog::LoadFromBlock(const TBoardConfig& block) {
+    block_ = block;
+    LoadControls();
+}
+
+void TBoardDialog::LoadControls() {
+    for (const TBlockField& field : layout_.Fields) {
+        const int sets = IsPerSet(field) ? layout_.SetCount : 1;
+        for (int set = 0; set < sets; ++set) {
+            LoadField(block_, field, set);
+        }
+    }
+}
+
+void TBoardDialog::RebuildWorkingCopy() {
+    ClearRebuiltWords(block_, layout_);
+    for (const TBlockField& field : layout_.Fields) {
+        const int sets = IsPerSet(field) ? layout_.SetCount : 1;
+        for (int set = 0; set < sets; ++set) {
+            StoreField(block_, field, set);
+        }
+    }
+}
+
+const TBlockField& TBoardDialog::Field(std::string_view control) const {
+    const TBlockField* field = FindField(layout_, control);
+    if (field == nullptr) {
+        throw EInvalidParameters("no field " + std::string(control));
+    }
+    return *field;
+}
+
+}  // namespace tervis::boards

@@ -1,0 +1,73 @@
+#include "gui/boards/UConfig1DSL.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tervis::boards {
+
+TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
+    : TBoardDialog(*FindBlockLayout(23), dialogs, parent, {"Button1", "Button2"}) {
+    setObjectName("Config1DSLForm");
+    auto* stream = new QGroupBox(" Настройки потока  ", this);
+    auto* streamColumn = new QVBoxLayout(stream);
+    auto* power = new QGroupBox(" Дистанционное питание ", this);
+    auto* powerColumn = new QVBoxLayout(power);
+
+    const TBlockField& speed = Field("CBSpeed");
+    auto* grid = new QGridLayout;
+    speed_ = AddListRow(grid, 0, speed, 0, stream);
+    for (int index = 0; index < kRateItems; ++index) {
+        speed_->addItem(
+            QString::fromStdString(FieldValueText(speed, static_cast<unsigned>(index + speed.Offset))));
+    }
+    grid->setColumnStretch(2, 1);
+    streamColumn->addLayout(grid);
+    for (const TBlockField& field : layout_.Fields) {
+        if (field.Kind != TFieldKind::Flag) {
+            continue;
+        }
+        const bool remotePower = field.Control == "CBUseRemotePower";
+        (remotePower ? powerColumn : streamColumn)
+            ->addWidget(MakeBox(field, 0, remotePower ? power : stream));
+    }
+    Body()->addWidget(stream);
+    Body()->addWidget(power);
+
+    autoSpeed_ = Control<QCheckBox>("CBAutoSpeed");
+    lapdMode_ = Control<QCheckBox>("CBLapdMode");
+    concentrator_ = Control<QCheckBox>("CBConcentrator");
+    concentrator_->setEnabled(false);
+    connect(autoSpeed_, &QCheckBox::toggled, this, &TConfig1DSLForm::CBAutoSpeedClick);
+    connect(lapdMode_, &QCheckBox::toggled, this, &TConfig1DSLForm::CBLapdModeClick);
+    connect(OkButton(), &QPushButton::clicked, this, &TConfig1DSLForm::Button1Click);
+}
+
+void TConfig1DSLForm::LoadControls() {
+    for (const TBlockField& field : layout_.Fields) {
+        if (field.Kind == TFieldKind::Rate) {
+            // Codes below the first item show the first item; five bits choose the item.
+            const int code = block_[0] & 0x1F;
+            speed_->setCurrentIndex(code < field.Offset ? 0 : code - field.Offset);
+        } else {
+            LoadField(block_, field, 0);
+        }
+    }
+}
+
+void TConfig1DSLForm::Button1Click() {
+    RunOkHandler();
+}
+
+void TConfig1DSLForm::CBAutoSpeedClick() {
+    speed_->setEnabled(!autoSpeed_->isChecked());
+}
+
+void TConfig1DSLForm::CBLapdModeClick() {
+    concentrator_->setEnabled(lapdMode_->isChecked());
+}
+
+}  // namespace tervis::boards

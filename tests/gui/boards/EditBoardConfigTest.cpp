@@ -1,0 +1,244 @@
+// The board dialogs as the main window opens them: which slots get a dialog, what reaches the model and
+// the device queue, and a whole round trip to the simulated multiplexer.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/link/PacketHandler.h"
+#include "core/model/Recorders.h"
+#include "gui/boards/BoardDialog.h"
+#include "gui/shell/UMuxConfig.h"
+#include "gui/shell/USlotFrame.h"
+#include "support/Process.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
+namespace tervis {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > limitMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Checks the named box and presses OK, as an operator would.
+std::function<int(QDialog&)> CheckAndOk(const QString& box) {
+    return [box](QDialog& dialog) {
+        if (!box.isEmpty()) {
+            dialog.findChild<QCheckBox*>(box)->click();
+        }
+        static_cast<boards::TConfigDialog&>(dialog).OkButton()->click();
+        return dialog.result();
+    };
+}
+
+class EditBoardConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProcessSettings() = TSettings{};
+        previous_ = fs::current_path();
+        fs::current_path(dir.Path());
+    }
+    void TearDown() override {
+        window.reset();
+        fs::current_path(previous_);
+        ProcessSettings() = TSettings{};
+    }
+    TConfigForm& Open(const std::string& device, std::vector<std::string> extra = {}) {
+        std::ofstream(dir.Path() / "tervis.ini", std::ios::binary)
+            << "[SETTINGS]\r\ndevice=" << device << "\r\n";
+        std::vector<std::string> args = {"tervis"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        window = std::make_unique<TConfigForm>(args, dir.Path(), dialogs);
+        return *window;
+    }
+    // An offline window whose model queues into a recorder.
+    TConfigForm& OpenRecording(std::vector<std::string> extra = {}) {
+        Open((dir.Path() / "no-port").string(), extra);
+        dialogs.messages.clear();
+        window->Model().SetDeviceLink(std::make_unique<test::TRecordingLink>(packets));
+        return *window;
+    }
+    QPushButton* TypeButton(int slot) {
+        return window->TileForSlot(slot)->findChild<QPushButton*>("ButtonType");
+    }
+
+    test::TTempDir dir;
+    test::TScriptedDialogs dialogs;
+    std::unique_ptr<TConfigForm> window;
+    std::vector<TPacket> packets;
+
+private:
+    fs::path previous_;
+};
+
+TEST_F(EditBoardConfigTest, OkQueuesOnePacketOnlyForAChangeAndCancelChangesNothing) {
+    OpenRecording();
+    TMux& model = window->Model();
+    model.SetSlotType(3, {bt4E1, 0, 0});
+    ProcessSettings().cashedtrx = true;
+
+    dialogs.onExec = CheckAndOk("CBUseAMI2");
+    TypeButton(3)->click();
+    ASSERT_EQ(dialogs.executed, std::vector<QString>{"Конфигурация 4E1, слот 3"});
+    const TBoardConfig changed{0x3210, 0x0800, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(model.GetBoardConfig(3), changed);
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0],
+              (TPacket{0x00, 0, 0, 0x1E, 3, 0x32, 0x10, 0x08, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(window->findChildren<boards::TConfigDialog*>().isEmpty()) << "freed when closed";
+
+    dialogs.onExec = CheckAndOk("");
+    TypeButton(3)->click();
+    EXPECT_EQ(packets.size(), 1u) << "OK without a change sends nothing";
+
+    // Cancel after a change, and Esc: the model stays.
+    dialogs.onExec = [](QDialog& dialog) {
+        dialog.findChild<QCheckBox*>("CBNotUsed0")->click();
+        return int{QDialog::Rejected};
+    };
+    TypeButton(3)->click();
+    EXPECT_EQ(model.GetBoardConfig(3), changed);
+    EXPECT_EQ(packets.size(), 1u);
+
+    // Without immediate transmission the model changes and nothing is queued.
+    ProcessSettings().cashedtrx = false;
+    dialogs.onExec = CheckAndOk("CBNotUsed0");
+    window->EditBoardConfig(3);
+    EXPECT_EQ(model.GetBoardConfig(3)[1], 0x0801);
+    EXPECT_EQ(packets.size(), 1u);
+}
+
+TEST_F(EditBoardConfigTest, TheCpuRecordGoesAsOneSettingsPacket) {
+    OpenRecording();
+    ProcessSettings().cashedtrx = true;
+    dialogs.onExec = CheckAndOk("CheckBox7");
+    TypeButton(kCpuSlot)->click();
+    ASSERT_EQ(dialogs.executed, std::vector<QString>{"Настройки мультиплексора"});
+    const TMuxSettings expected{0, 16, 96, 96, 96, 96, 3, 255, 255, 0x40};
+    EXPECT_EQ(window->Model().GetMuxSettings(), expected);
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0], (TPacket{0x00, 0, 0, 0x28, 0, 16, 96, 96, 96, 96, 3, 255, 255, 0x40}));
+}
+
+TEST_F(EditBoardConfigTest, WhichSlotsOpenADialog) {
+    OpenRecording();
+    TMux& model = window->Model();
+    model.SetSlotType(1, {btTLM, 0, 0});
+    model.SetSlotType(2, {bt4DSLAlt, 0, 0});
+    model.SetSlotType(4, {bt4ToP, 0, 0});
+    dialogs.onExec = [](QDialog&) { return int{QDialog::Rejected}; };
+    for (int slot : {0, 1, 2}) {
+        window->EditBoardConfig(slot);
+    }
+    EXPECT_TRUE(dialogs.executed.empty());
+
+    dialogs.popupChoice = "ContConfigItem";
+    window->TileMenu(4, QPoint());
+    window->TileMenu(1, QPoint());  // disabled for ТЛМ
+    EXPECT_EQ(dialogs.executed, std::vector<QString>{"Конфигурация 4ToP, слот 4"});
+}
+
+TEST_F(EditBoardConfigTest, NotOfferedInTheRestrictedMode) {
+    OpenRecording({"-u"});
+    window->Model().StoreSlotType(3, {bt4E1, 0, 0});
+    dialogs.onExec = CheckAndOk("CBUseAMI2");
+    window->EditBoardConfig(3);
+    window->EditBoardConfig(kCpuSlot);
+    TypeButton(3)->click();
+    EXPECT_TRUE(std::none_of(dialogs.executed.begin(), dialogs.executed.end(), [](const QString& title) {
+        return title.startsWith("Конфигурация") || title.startsWith("Настройки");
+    }));
+    EXPECT_EQ(window->Model().GetBoardConfig(3), TBoardConfig{});
+}
+
+// A type chosen for an empty slot opens its dialog at once on the type's default block; cancelling keeps
+// the new type and its default block.
+TEST_F(EditBoardConfigTest, ChoosingATypeOpensItsDialogOnTheDefaultBlock) {
+    OpenRecording();
+    int shownSync = -2;
+    dialogs.onExec = [&](QDialog& dialog) {
+        if (dialog.windowTitle() == "Тип платы, слот 5") {
+            dialog.findChild<QRadioButton*>("RadioButton_24")->setChecked(true);  // "плата 1/2/4DSLv2"
+            return int{QDialog::Accepted};
+        }
+        if (auto* sync = dialog.findChild<QComboBox*>("CBSync3")) {
+            shownSync = sync->currentIndex();
+        }
+        return int{QDialog::Rejected};
+    };
+    TypeButton(5)->click();
+    // Then the signalling-bit editor, as for every type that carries CAS.
+    EXPECT_EQ(dialogs.executed, (std::vector<QString>{"Тип платы, слот 5", "Конфигурация 4DSLv2, слот 5",
+                                                      "Настройка CAS 4DSL, слот 5"}));
+    EXPECT_EQ(shownSync, 3);
+    EXPECT_EQ(window->Model().SlotBoardType(5), bt4DSLv2);
+    EXPECT_EQ(window->Model().GetBoardConfig(5), TMux::DefaultBoardConfig(bt4DSLv2));
+}
+
+// With the simulated multiplexer: changes made in the 4E1 and CPU dialogs reach the device exactly, as a
+// fresh read of the device shows.
+TEST_F(EditBoardConfigTest, ChangesReachTheDevice) {
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "3:10"});
+    ASSERT_FALSE(sim.Path().empty());
+    Open(sim.Path());
+    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
+    window->ReadItemClick();
+    ASSERT_EQ(window->Model().SlotBoardType(3), bt4E1);
+    window->Action("CashedTrxItem")->setChecked(true);
+
+    TBoardConfig block = window->Model().GetBoardConfig(3);
+    dialogs.onExec = [](QDialog& dialog) {
+        dialog.findChild<QCheckBox*>("CBUseAMI2")->click();
+        dialog.findChild<QCheckBox*>("CBUsePRBS1")->click();
+        auto* priority = dialog.findChild<QComboBox*>("ComboBox4");
+        priority->setCurrentIndex(4);
+        emit priority->activated(4);
+        static_cast<boards::TConfigDialog&>(dialog).OkButton()->click();
+        return dialog.result();
+    };
+    window->EditBoardConfig(3);
+    block[0] = static_cast<std::uint16_t>((block[0] & 0x0FFF) | 0x4000);
+    block[1] |= 0x0800;
+    block[2] |= 0x0020;
+    ASSERT_EQ(window->Model().GetBoardConfig(3), block);
+
+    TMuxSettings settings = window->Model().GetMuxSettings();
+    dialogs.onExec = [](QDialog& dialog) {
+        dialog.findChild<QCheckBox*>("CheckBox2")->click();
+        static_cast<boards::TConfigDialog&>(dialog).OkButton()->click();
+        return dialog.result();
+    };
+    window->EditBoardConfig(kCpuSlot);
+    settings[9] ^= 0x02;
+    ASSERT_EQ(window->Model().GetMuxSettings(), settings);
+    ASSERT_TRUE(PumpUntil([&] { return window->Link()->QueueLength() == 0 && !window->Link()->Busy(); }));
+
+    // Compare reads the whole device into the link's scratch model.
+    dialogs.messages.clear();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{"Отличий не найдено"});
+    EXPECT_EQ(window->Link()->Scratch().GetBoardConfig(3), block);
+    EXPECT_EQ(window->Link()->Scratch().GetMuxSettings(), settings);
+}
+
+}  // namespace
+}  // namespace tervis

@@ -1,0 +1,192 @@
+// The cross-connect field opened from the main window against the simulated multiplexer on a
+// pseudo-terminal, with "Передавать изменения" on: what the operator links is on the device at once.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "core/model/Recorders.h"
+#include "gui/crossconnect/UJackField.h"
+#include "gui/crossconnect/UViewLinks.h"
+#include "gui/shell/UMuxConfig.h"
+#include "gui/widgets/GuiSeams.h"
+#include "support/Process.h"
+
+namespace tervis {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::uint16_t Ep(int slot, int channel) {
+    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > limitMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Runs each modal dialog through a function of the test; no question is expected.
+class TExecDialogs : public IDialogs {
+public:
+    TAnswer Ask(QWidget*, const QString& text, bool) override {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return TAnswer::No;
+    }
+    void Message(QWidget*, const QString& text) override { messages.push_back(text); }
+    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    int Exec(QDialog& dialog) override { return onExec ? onExec(dialog) : int(QDialog::Rejected); }
+    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
+
+    std::function<int(QDialog&)> onExec;
+    std::vector<QString> messages;
+};
+
+class JackFieldEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProcessSettings() = TSettings{};
+        previous_ = fs::current_path();
+        fs::current_path(dir.Path());
+    }
+    void TearDown() override {
+        window.reset();
+        fs::current_path(previous_);
+        ProcessSettings() = TSettings{};
+    }
+    // The main window on the simulator's line, linked and with the device's configuration read.
+    void Open(test::TSimulatorProcess& sim) {
+        ASSERT_FALSE(sim.Path().empty());
+        std::ofstream(dir / "tervis.ini", std::ios::binary)
+            << "[SETTINGS]\r\ndevice=" << sim.Path() << "\r\ncashedtrx=1\r\n";
+        window = std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), dialogs);
+        ASSERT_TRUE(PumpUntil([&] { return window->Connected(); }));
+        window->ReadItemClick();
+        ASSERT_TRUE(PumpUntil([&] { return window->Model().SlotBoardType(0) != btNone; }));
+    }
+    bool QueueEmpty() {
+        return PumpUntil([&] { return window->QueueLength() == 0; }) &&
+               PumpUntil([&] { return window->QueueLength() == 0; }, 300);
+    }
+    static TFieldButton* Button(QDialog& form, const QString& name) {
+        auto* button = form.findChild<TFieldButton*>(name);
+        EXPECT_NE(button, nullptr) << name.toStdString();
+        return button;
+    }
+
+    test::TTempDir dir;
+    TExecDialogs dialogs;
+    std::unique_ptr<TConfigForm> window;
+
+private:
+    fs::path previous_;
+};
+
+TEST_F(JackFieldEndToEnd, ALinkMadeInTheFieldIsOnTheDeviceAndInTheConnectionList) {
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "0:10", "--board", "1:7"});
+    Open(sim);
+    TMux& mux = window->Model();
+    QString level;
+    dialogs.onExec = [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Коммутационное поле");
+        EXPECT_TRUE(mux.InfoSelection().Enabled);
+        EXPECT_EQ(mux.InfoSelection().Type, btCPU);
+        // Stream 0 timeslot 1 of the 4E1 (row 0) to timeslot 5 of the 1E1 (row 4), both ways.
+        Button(dialog, "TrunkButton0_1")->click();
+        Button(dialog, "TrunkButton4_5")->click();
+        // The measurer on the generator: the CPU's level arrives while the field is open.
+        Button(dialog, "MeasurerButton")->click();
+        Button(dialog, "GeneratorButton")->click();
+        auto* text = dialog.findChild<QLabel*>("LevelText");
+        EXPECT_TRUE(PumpUntil([&] { return text->text() != "???"; }));
+        level = text->text();
+        return int(QDialog::Accepted);
+    };
+    window->JackFieldItemClick();
+    EXPECT_EQ(level, QString("0") + QLocale().decimalPoint() + "00");
+    EXPECT_FALSE(mux.InfoSelection().Enabled);
+    ASSERT_EQ(mux.GetLink(Ep(0, 1)), Ep(1, 5));
+    ASSERT_TRUE(QueueEmpty());
+
+    // Forget the link here without telling the device; reading the device brings it back.
+    mux.StoreLink(Ep(0, 1), kEndpointNone);
+    mux.StoreLink(Ep(1, 5), kEndpointNone);
+    window->ReadItemClick();
+    ASSERT_TRUE(PumpUntil([&] { return mux.GetLink(Ep(0, 1)) == Ep(1, 5); }));
+    EXPECT_EQ(mux.GetLink(Ep(1, 5)), Ep(0, 1));
+
+    QString list;
+    dialogs.onExec = [&](QDialog& dialog) {
+        list = dialog.findChild<QPlainTextEdit*>("Memo1")->toPlainText();
+        return int(QDialog::Accepted);
+    };
+    window->ViewLinksItemClick();
+    EXPECT_TRUE(list.contains("слот 0 (4E1), порт 1 (0) <- слот 1 (1E1), порт 5")) << list.toStdString();
+    EXPECT_TRUE(list.contains("слот 1 (1E1), порт 5 <- слот 0 (4E1), порт 1 (0)")) << list.toStdString();
+    EXPECT_TRUE(list.contains("измеритель <- генератор")) << list.toStdString();
+}
+
+// Pictures of the field on the demonstration chassis, for the documentation; only when asked for.
+TEST_F(JackFieldEndToEnd, PicturesOfTheDemoChassis) {
+    const QByteArray folder = qgetenv("TERVIS_PICTURES");
+    if (folder.isEmpty()) {
+        GTEST_SKIP() << "set TERVIS_PICTURES to a folder to save pictures";
+    }
+    const QDir out(QString::fromLocal8Bit(folder));
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--demo"});
+    Open(sim);
+    dialogs.onExec = [&](QDialog& dialog) {
+        dialog.show();
+        const auto shot = [&](const char* name) {
+            QCoreApplication::processEvents();
+            dialog.grab().save(out.filePath(name));
+        };
+        PumpUntil([&] { return dialog.findChild<QLabel*>("LevelText")->text() != "???"; }, 3000);
+        shot("jackfield-demo.png");
+        // The middle of a two-way link: the first end waits with "->".
+        Button(dialog, "TrunkButton0_22")->click();
+        shot("jackfield-two-way.png");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        // Group selection for the free port 1 of the 2VS in slot 6: three free timeslots of the 4E1 in
+        // slot 1 (row 4) chosen.
+        Button(dialog, "PortButton6_1")->click();
+        for (int t = 20; t <= 22; ++t) {
+            Button(dialog, QString("TrunkButton4_%1").arg(t))->click();
+        }
+        shot("jackfield-group.png");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        // The pointer on a linked voice channel: it and its partner on the 4E1 light up.
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(Button(dialog, "PortButton3_1"), &enter);
+        shot("jackfield-highlight.png");
+        return int(QDialog::Accepted);
+    };
+    window->JackFieldItemClick();
+}
+
+}  // namespace
+}  // namespace tervis
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
