@@ -88,31 +88,29 @@ bool IsTraceableType(std::uint8_t type) {
     return ShowsTraceMessages(type);
 }
 
-// Makes a window the notification target while it is open, whatever way it closes.
+// Forwards the main window's link-state and information notifications to a window while it is open,
+// whatever way it closes.
 template <class Form>
-class TTargetScope : public INotificationTarget {
+class TForwardScope {
 public:
-    TTargetScope(TConfigForm& window, Form& form) : window_(window), form_(form) {
-        window_.SetNotificationTarget(this);
-    }
-    ~TTargetScope() override { window_.SetNotificationTarget(nullptr); }
-    void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        form_.Notify(message, wParam, lParam);
-    }
+    TForwardScope(TConfigForm& window, Form& form)
+        : connection_(QObject::connect(&window, &TConfigForm::Notified, &form,
+                                       [&form](unsigned message, quintptr wParam, qintptr lParam) {
+                                           form.Notify(message, wParam, lParam);
+                                       })) {}
+    ~TForwardScope() { QObject::disconnect(connection_); }
+    TForwardScope(const TForwardScope&) = delete;
+    TForwardScope& operator=(const TForwardScope&) = delete;
 
 private:
-    TConfigForm& window_;
-    Form& form_;
+    QMetaObject::Connection connection_;
 };
 
 }  // namespace
 
 TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesystem::path& currentDirectory,
-                         IDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent),
-      dialogs_(dialogs),
-      settings_(ProcessSettings()),
-      currentDirectory_(currentDirectory) {
+                         TSettings& settings, IDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), settings_(settings), currentDirectory_(currentDirectory) {
     setWindowTitle("Конфигуратор MUX");
     setWindowIcon(ApplicationIcon());
     // 1. The keyboard hook of the tile buttons.
@@ -121,6 +119,21 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     BuildToolBar();
     BuildChassis();
     BuildStatusBar();
+    ReadStartupSettings(args);  // 2 to 6
+    OpenAlarmSound();           // 7
+    ShowSettings();             // 8
+    // 9. The CPU tile.
+    tiles_[kCpuSlot]->SetBoardType(btCPU);
+    CreateModel();      // 10, 11
+    OpenStartupFile();  // 12 to 14
+    RefreshCaption();
+    timer1_ = new QTimer(this);
+    timer1_->setInterval(kTimerMs);
+    connect(timer1_, &QTimer::timeout, this, &TConfigForm::Timer1Timer);
+    timer1_->start();
+}
+
+void TConfigForm::ReadStartupSettings(const std::vector<std::string>& args) {
     // 2, 3. Settings file name, then the command line.
     location_ = DefaultSettingsLocation(currentDirectory_);
     ParseCommandLine(args, settings_, location_);
@@ -130,29 +143,27 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     if (const std::string problem = ReadSettings(settings_, location_); !problem.empty()) {
         ShowMessage(problem);
     }
-    // 7. The alarm sound; a missing or unplayable file leaves the wave sound off.
+}
+
+void TConfigForm::OpenAlarmSound() {
+    // A missing or unplayable file leaves the wave sound off.
     const QString wave = QString::fromStdString((currentDirectory_ / "alarm.wav").string());
     if (QFileInfo::exists(wave)) {
         alarmSound_ = std::make_unique<QSoundEffect>();
         alarmSound_->setSource(QUrl::fromLocalFile(wave));
     }
-    // 8. Check marks.
+}
+
+void TConfigForm::ShowSettings() {
     Action("CashedTrxItem")->setChecked(settings_.cashedtrx);
     Action("UseSpeakerItem")->setChecked(settings_.usespeaker);
     Action("UseWaveItem")->setChecked(settings_.usewave);
     Action("AlarmConnectItem")->setChecked(settings_.alarmconnect);
     Action("ItemUseLog")->setChecked(settings_.uselog);
-    // 9. The CPU tile.
-    tiles_[kCpuSlot]->SetBoardType(btCPU);
-    // 10. The model and its link.
-    CreateModel();
-    // 11. The address path.
-    try {
-        model_->SetAddress(ParseAddressPath(settings_.address));
-    } catch (const EAddressError&) {
-        model_->SetAddress({});  // a damaged setting: the directly attached multiplexer
-    }
-    // 12, 13.
+}
+
+void TConfigForm::OpenStartupFile() {
+    // 12, 13. The port, and the default file name until the last file is open.
     SelectPort(QString::fromStdString(settings_.device));
     SetFileName(kDefaultFileName);
     // 14. The last file.
@@ -164,11 +175,6 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
             }
         });
     }
-    RefreshCaption();
-    timer1_ = new QTimer(this);
-    timer1_->setInterval(kTimerMs);
-    connect(timer1_, &QTimer::timeout, this, &TConfigForm::Timer1Timer);
-    timer1_->start();
 }
 
 TConfigForm::~TConfigForm() {
@@ -213,6 +219,12 @@ void TConfigForm::CreateModel() {
     }
     link->SetProgressFactory(progressFactory_.get());
     model_->SetDeviceLink(std::move(link));
+    // 11. The address path.
+    try {
+        model_->SetAddress(ParseAddressPath(settings_.address));
+    } catch (const EAddressError&) {
+        model_->SetAddress({});  // a damaged setting: the directly attached multiplexer
+    }
 }
 
 TCustomPacketHandler* TConfigForm::Link() const {
@@ -484,7 +496,8 @@ void TConfigForm::PostNotification(unsigned message, std::uintptr_t wParam, std:
 bool TConfigForm::event(QEvent* e) {
     if (e->type() == TNotificationEvent::Kind()) {
         const auto* n = static_cast<TNotificationEvent*>(e);
-        HandleNotification(n->Message, n->WParam, n->LParam);
+        // A listening window's failure is shown, never let out of the event loop.
+        Guard([&] { HandleNotification(n->Message, n->WParam, n->LParam); });
         return true;
     }
     return QMainWindow::event(e);
@@ -518,9 +531,7 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
                 }
                 tiles_[kCpuSlot]->SetStatus(0x20);
             }
-            if (notificationTarget_ != nullptr) {
-                notificationTarget_->Notify(message, wParam, lParam);
-            }
+            emit Notified(message, wParam, lParam);
             break;
         case kNotifySlotStatus:
             for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -531,9 +542,7 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
             }
             break;
         case kNotifyInformation:
-            if (notificationTarget_ != nullptr) {
-                notificationTarget_->Notify(message, wParam, lParam);
-            }
+            emit Notified(message, wParam, lParam);
             break;
         case kNotifyQueueLength:
             queueLength_ = static_cast<int>(lParam);
@@ -810,26 +819,14 @@ void TConfigForm::ViewLinksItemClick() {
 void TConfigForm::JackFieldItemClick() {
     // The field gets the link-state and information notifications, and the link polls the CPU so that
     // the measured level arrives, for as long as the field is open, however it ends.
-    class TTarget : public INotificationTarget {
-    public:
-        explicit TTarget(TJackFieldForm& form) : form_(form) {}
-        void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-            form_.Notify(message, wParam, lParam);
-        }
-
-    private:
-        TJackFieldForm& form_;
-    };
     TJackFieldForm form(this);
-    TTarget target(form);
-    notificationTarget_ = &target;
+    const TForwardScope scope(*this, form);
     model_->SelectInfo(kCpuSlot, 0, true);
     Guard([&] {
         form.Load(*model_);
         dialogs_.Exec(form);
     });
     model_->SelectInfo(kCpuSlot, 0, false);
-    notificationTarget_ = nullptr;
 }
 
 void TConfigForm::ItemAboutClick() {
@@ -900,7 +897,7 @@ void TConfigForm::ShowBoardInfo(int slot) {
     if (!form) {
         return;
     }
-    const TTargetScope scope(*this, *form);
+    const TForwardScope scope(*this, *form);
     model_->SelectInfo(slot, 0, true);
     form->Open(InfoFormTitle(model_->SlotBoardType(slot), slot));
     dialogs_.Exec(*form);
@@ -911,7 +908,7 @@ TTraceForm& TConfigForm::TraceForm() {
     if (!traceForm_) {
         traceForm_ = new TTraceForm(this);
         if (TCustomPacketHandler* link = Link()) {
-            link->SetTraceSink(traceForm_);
+            traceSubscription_ = link->SubscribeTrace(*traceForm_);
         }
     }
     return *traceForm_;
@@ -933,7 +930,7 @@ void TConfigForm::TracePort(int slot) {
     }
     TTraceForm& trace = TraceForm();
     {
-        const TTargetScope scope(*this, trace);
+        const TForwardScope scope(*this, trace);
         model_->Trace(slot, ports.Channel());
         trace.PrepareShow();
         dialogs_.Exec(trace);

@@ -20,6 +20,7 @@
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
 #include "support/Process.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {
@@ -62,21 +63,22 @@ public:
 class JackFieldEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        ProcessSettings() = TSettings{};
+        settings = TSettings{};
         previous_ = fs::current_path();
         fs::current_path(dir.Path());
     }
     void TearDown() override {
         window.reset();
         fs::current_path(previous_);
-        ProcessSettings() = TSettings{};
+        settings = TSettings{};
     }
     // The main window on the simulator's line, linked and with the device's configuration read.
     void Open(test::TSimulatorProcess& sim) {
         ASSERT_FALSE(sim.Path().empty());
         std::ofstream(dir / "tervis.ini", std::ios::binary)
             << "[SETTINGS]\r\ndevice=" << sim.Path() << "\r\ncashedtrx=1\r\n";
-        window = std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), dialogs);
+        window =
+            std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), settings, dialogs);
         ASSERT_TRUE(PumpUntil([&] { return window->Connected(); }));
         window->ReadItemClick();
         ASSERT_TRUE(PumpUntil([&] { return window->Model().SlotBoardType(0) != btNone; }));
@@ -92,6 +94,7 @@ protected:
     }
 
     test::TTempDir dir;
+    TSettings settings;  // the window reads and writes these; it must outlive it
     TExecDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
 

@@ -202,20 +202,21 @@ TEST(TraceForm, StartPauseAndUnsupportedTypes) {
 class DiagnosticsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ProcessSettings() = TSettings{};
+        settings = TSettings{};
         previous_ = fs::current_path();
         fs::current_path(dir.Path());
     }
     void TearDown() override {
         window.reset();
         fs::current_path(previous_);
-        ProcessSettings() = TSettings{};
+        settings = TSettings{};
     }
     TConfigForm& Open(const std::string& device, const std::string& extra = "") {
         std::ofstream(dir.Path() / "tervis.ini", std::ios::binary)
             << "[SETTINGS]\r\ndevice=" << device << "\r\n"
             << extra;
-        window = std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), dialogs);
+        window =
+            std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), settings, dialogs);
         return *window;
     }
     // The simulator, its requests logged to a file.
@@ -237,7 +238,8 @@ protected:
         return count;
     }
 
-    tervis::testing::TTempDir dir;
+    test::TTempDir dir;
+    TSettings settings;  // the window reads and writes these; it must outlive it
     test::TScriptedDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
 
