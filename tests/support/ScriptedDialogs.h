@@ -7,11 +7,19 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "gui/widgets/GuiSeams.h"
+
+QT_BEGIN_NAMESPACE
+// Failure messages show texts as text rather than as UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace tervis::test {
 

@@ -22,6 +22,8 @@ public:
     // Remembers the model and fills the list from it at once; showing refills it again.
     void SetModel(const TMux* mux);
     void Rebuild();
+    // Opens centred on the screen rather than on the main window.
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -18,8 +18,12 @@ public:
     explicit TReportForm(QWidget* parent = nullptr);
 
     void SetLines(const std::vector<std::string>& lines);
+    // Opens centred on the screen rather than on the main window.
+    void setVisible(bool visible) override;
 
 private:
+    int ExtraWidth() const;  // the layout's margins beside the text box
+
     QPlainTextEdit* Memo1;
     QPushButton* Button1;
 };

@@ -38,6 +38,7 @@
 #include "gui/shell/UAbout.h"
 #include "gui/shell/USlotFrame.h"
 #include "gui/widgets/Icons.h"
+#include "gui/widgets/Placement.h"
 #include "platform/SerialPacketHandler.h"
 
 namespace tervis {
@@ -53,6 +54,7 @@ constexpr int kStatusHeight = 20;
 constexpr int kTileStep = 44;
 constexpr int kTimerMs = 50;
 constexpr int kTraceStop = 255;  // slot and port of the request that stops the trace
+constexpr std::uintmax_t kConfigurationFileBytes = 2 * image::kWords;
 
 // A notification waiting in the window's event queue.
 class TNotificationEvent : public QEvent {
@@ -77,6 +79,21 @@ public:
     void Disconnect() override {}
     void SendPacket(const TPacket&) override {}
 };
+
+// The files of /proc and /sys give their size as 0 or one page whatever they hold, and reading some of
+// them waits for the kernel (/proc/kmsg) or takes messages meant for someone else. No configuration is
+// that short, so the size recorded in the file's status decides before a byte is read; devices and
+// pipes the model refuses itself.
+void CheckLoadSource(const std::filesystem::path& name) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) {
+        return;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(name, ec);
+    if (!ec && size < kConfigurationFileBytes) {
+        throw EInOutError("Ошибка чтения файла " + name.string() + ": файл короче 65534 байт");
+    }
+}
 
 bool IsSignallingType(std::uint8_t type) {
     return HasSignallingEditor(type);
@@ -129,8 +146,9 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     RefreshCaption();
     timer1_ = new QTimer(this);
     timer1_->setInterval(kTimerMs);
-    connect(timer1_, &QTimer::timeout, this, &TConfigForm::Timer1Timer);
+    connect(timer1_, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
     timer1_->start();
+    CentreOnScreen(*this);
 }
 
 void TConfigForm::ReadStartupSettings(const std::vector<std::string>& args) {
@@ -170,6 +188,7 @@ void TConfigForm::OpenStartupFile() {
     const QString last = QString::fromStdString(settings_.lastfile);
     if (!last.isEmpty() && last != kDefaultFileName) {
         Guard([&] {
+            CheckLoadSource(settings_.lastfile);
             if (model_->LoadFromFile(settings_.lastfile)) {
                 SetFileName(last);
             }
@@ -189,7 +208,7 @@ void TConfigForm::WriteSettingsOnExit() {
     settingsWritten_ = true;
     // Errors here end the program without a message: there is no one left to tell.
     try {
-        settings_.address = FormatAddressPath(model_->Address());
+        settings_.address = unparsedAddress_ ? *unparsedAddress_ : FormatAddressPath(model_->Address());
         settings_.lastfile = fileName_.toStdString();
         model_.reset();
         alarmSound_.reset();
@@ -219,11 +238,14 @@ void TConfigForm::CreateModel() {
     }
     link->SetProgressFactory(progressFactory_.get());
     model_->SetDeviceLink(std::move(link));
-    // 11. The address path.
+    // 11. The address path. A damaged setting is reported and the directly attached multiplexer is
+    // used; its text is kept so that the exit does not erase the operator's route.
     try {
         model_->SetAddress(ParseAddressPath(settings_.address));
-    } catch (const EAddressError&) {
-        model_->SetAddress({});  // a damaged setting: the directly attached multiplexer
+    } catch (const EAddressError& e) {
+        model_->SetAddress({});
+        unparsedAddress_ = settings_.address;
+        dialogs_.Message(this, QString::fromStdString(e.what()));
     }
 }
 
@@ -319,13 +341,6 @@ void TConfigForm::BuildMenus() {
 }
 
 void TConfigForm::RefreshPortItems() {
-    for (QAction* item : foundPorts_) {
-        portGroup_->removeAction(item);
-        portMenu_->removeAction(item);
-        comItems_.erase(std::remove(comItems_.begin(), comItems_.end(), item), comItems_.end());
-        item->deleteLater();
-    }
-    foundPorts_.clear();
     QStringList found;
     const QDir byId("/dev/serial/by-id");
     for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
@@ -341,26 +356,53 @@ void TConfigForm::RefreshPortItems() {
             found << location;
         }
     }
-    // The current device, also when it is none of those (a pseudo-terminal, say).
-    const QString current = QString::fromStdString(settings_.device);
-    if (!current.startsWith("COM") && !found.contains(current)) {
-        found << current;
-    }
+    // A port listed once stays listed for the run: the operator may come back to it after trying
+    // another, and an adapter that was pulled out may come back too.
     for (const QString& name : found) {
-        auto* item = new QAction(name, portMenu_);
-        item->setObjectName("ItemPort");
-        item->setCheckable(true);
-        item->setChecked(name == current);
-        item->setVisible(!settings_.Hosted());
-        item->setEnabled(!settings_.restricted);
-        portMenu_->insertAction(portsEnd_, item);
-        portGroup_->addAction(item);
-        comItems_.push_back(item);
-        foundPorts_.push_back(item);
-        connect(item, &QAction::triggered, this, [this, name] {
-            SelectPort(name);
-            model_->Reconnect();
-        });
+        if (PortItem(name) == nullptr) {
+            AddPortItem(name);
+        }
+    }
+    TickPortItem(QString::fromStdString(settings_.device));
+}
+
+QAction* TConfigForm::PortItem(const QString& name) const {
+    for (QAction* item : comItems_) {
+        if (item->text() == name) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+QAction* TConfigForm::AddPortItem(const QString& name) {
+    auto* item = new QAction(name, portMenu_);
+    item->setObjectName("ItemPort");
+    item->setCheckable(true);
+    item->setVisible(!settings_.Hosted());
+    item->setEnabled(!settings_.restricted);
+    portMenu_->insertAction(portsEnd_, item);
+    portGroup_->addAction(item);
+    comItems_.push_back(item);
+    connect(item, &QAction::triggered, this, [this, name] {
+        SelectPort(name);
+        model_->Reconnect();
+    });
+    return item;
+}
+
+void TConfigForm::TickPortItem(const QString& name) {
+    // The group is a radio group for the operator's clicks; set from here, the old tick has to be
+    // taken away explicitly, because adding a ticked item to the group leaves the previous one ticked.
+    for (QAction* item : comItems_) {
+        if (item->text() == name) {
+            item->setChecked(true);
+        }
+    }
+    for (QAction* item : comItems_) {
+        if (item->text() != name) {
+            item->setChecked(false);
+        }
     }
 }
 
@@ -699,7 +741,10 @@ bool TConfigForm::OpenConfig() {
         return false;
     }
     bool loaded = false;
-    Guard([&] { loaded = model_->LoadFromFile(chosen->toStdString()); });
+    Guard([&] {
+        CheckLoadSource(chosen->toStdString());
+        loaded = model_->LoadFromFile(chosen->toStdString());
+    });
     if (loaded) {
         SetFileName(*chosen);
     }
@@ -777,11 +822,12 @@ void TConfigForm::ResetItemClick() {
 }
 
 void TConfigForm::SelectPort(const QString& name) {
-    for (QAction* item : comItems_) {
-        if (item->text() == name) {
-            item->setChecked(true);
-        }
+    // A port that is none of the listed ones (given in the settings, say) gets an item of its own, so
+    // the one ticked item always names the port in use.
+    if (!name.isEmpty() && PortItem(name) == nullptr) {
+        AddPortItem(name);
     }
+    TickPortItem(name);
     settings_.device = name.toStdString();
 }
 
@@ -793,6 +839,7 @@ void TConfigForm::AddrItemClick() {
     addressForm_->SetDeviceNumber(settings_.rs485id & 0xFF);
     if (dialogs_.Exec(*addressForm_) == QDialog::Accepted) {
         model_->SetAddress(addressForm_->AddressResult());
+        unparsedAddress_.reset();
         settings_.rs485id = addressForm_->DeviceNumberResult();
     }
 }
@@ -820,13 +867,16 @@ void TConfigForm::JackFieldItemClick() {
     // The field gets the link-state and information notifications, and the link polls the CPU so that
     // the measured level arrives, for as long as the field is open, however it ends.
     TJackFieldForm form(this);
-    const TForwardScope scope(*this, form);
+    const QMetaObject::Connection listening = connect(
+        this, &TConfigForm::Notified, &form,
+        [&form](unsigned message, quintptr wParam, qintptr lParam) { form.Notify(message, wParam, lParam); });
     model_->SelectInfo(kCpuSlot, 0, true);
     Guard([&] {
         form.Load(*model_);
         dialogs_.Exec(form);
     });
     model_->SelectInfo(kCpuSlot, 0, false);
+    disconnect(listening);
 }
 
 void TConfigForm::ItemAboutClick() {

@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,9 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void RefreshPortItems();
+    QAction* PortItem(const QString& name) const;
+    QAction* AddPortItem(const QString& name);
+    void TickPortItem(const QString& name);
     void BuildChassis();
     void BuildStatusBar();
     void ApplyRunModes();
@@ -149,6 +153,8 @@ private:
     TAlarmIndicator alarm_;
     std::unique_ptr<QSoundEffect> alarmSound_;
     bool settingsWritten_ = false;
+    // The address setting's text when it could not be parsed and the operator has set none since.
+    std::optional<std::string> unparsedAddress_;
 
     std::array<TSlotFrame*, kSlotCount + 1> tiles_{};
     QLabel* alarmText_ = nullptr;
@@ -159,8 +165,7 @@ private:
     QActionGroup* portGroup_ = nullptr;
     QMenu* portMenu_ = nullptr;
     QMenu* alarmMenu_ = nullptr;
-    std::vector<QAction*> comItems_;
-    std::vector<QAction*> foundPorts_;
+    std::vector<QAction*> comItems_;  // the four COM items, then every other port listed in this run
     QAction* portsEnd_ = nullptr;
     QPointer<TReportForm> reportForm_;
     QPointer<TTraceForm> traceForm_;

@@ -10,14 +10,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/model/BoardTypes.h"
 #include "core/model/Mux.h"
 #include "gui/widgets/DragCursors.h"
 #include "gui/widgets/GuiSeams.h"
+#include "gui/widgets/TextFit.h"
 
 namespace tervis {
 
@@ -177,10 +180,20 @@ constexpr QPoint kDragHotSpot{0, 22};
 constexpr int kDragImageWidth = 90;
 constexpr int kDragImageHeight = 20;
 
+constexpr QRect kTypeLabelGeometry{2, 140, 38, 17};
+constexpr int kTextPadding = 1;    // free pixels on either side of the type label's text
+constexpr int kButtonPadding = 2;  // and between the type button's frame and its caption
+
 QFont SmallFont() {
     QFont font(QStringLiteral("Sans Serif"), 8);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+// The type label and the type button show every short name in one size: the small font where the
+// longest name ("4DSLv2", "АДИКМ", "?(255)") fits, else as much smaller as it needs.
+QFont TypeFont(int room) {
+    return FontToFit(SmallFont(), AllBoardTypeNames(), room);
 }
 
 // Each drag cursor belongs to one drop action, so the target picks the cursor by the action it accepts.
@@ -237,16 +250,21 @@ TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
 
     typeLabel_ = new QLabel(QStringLiteral("---"), panel_);
     typeLabel_->setObjectName(QStringLiteral("TypeLabel"));
-    typeLabel_->setFont(small);
     typeLabel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     typeLabel_->setAlignment(Qt::AlignCenter);
-    typeLabel_->setGeometry(4, 140, 34, 17);
+    typeLabel_->setGeometry(kTypeLabelGeometry);
     typeLabel_->hide();
 
     buttonType_ = new QPushButton(tag_ == kCpuSlot ? QStringLiteral("ЦП") : QStringLiteral("---"), this);
     buttonType_->setObjectName(QStringLiteral("ButtonType"));
-    buttonType_->setFont(small);
     buttonType_->setGeometry(0, kPanelHeight + 2, kWidth, 19);
+    const int buttonFrame =
+        buttonType_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, buttonType_);
+    const int buttonRoom = kWidth - 2 * (buttonFrame + kButtonPadding);
+    const int labelRoom = typeLabel_->contentsRect().width() - 2 * kTextPadding;
+    const QFont typeFont = TypeFont(std::min(buttonRoom, labelRoom));
+    typeLabel_->setFont(typeFont);
+    buttonType_->setFont(typeFont);
     connect(buttonType_, &QPushButton::clicked, this, [this] { ButtonTypeClick(); });
     // The tile takes part in the window's tab order through its button.
     setFocusProxy(buttonType_);
@@ -362,15 +380,19 @@ void TSlotFrame::ShowDropMenu(const QPoint& globalPos) {
 }
 
 QPixmap TSlotFrame::DragImage(int slot) {
-    QPixmap image(kDragImageWidth, kDragImageHeight);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
     QFont font = SmallFont();
     font.setBold(true);
+    const QString text = QStringLiteral("слот %1 <-> ...").arg(slot);
+    // The picture grows where the text is wider than its design size, so that no dot is lost.
+    const QFontMetrics metrics(font);
+    const int width = std::max(kDragImageWidth, 2 + metrics.horizontalAdvance(text) + 2);
+    const int height = std::max(kDragImageHeight, 2 + metrics.height());
+    QPixmap image(width, height);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(2, 2, kDragImageWidth - 2, kDragImageHeight - 2), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("слот %1 <-> ...").arg(slot));
+    painter.drawText(QRect(2, 2, width - 2, height - 2), Qt::AlignLeft | Qt::AlignTop, text);
     painter.end();
     return image;
 }

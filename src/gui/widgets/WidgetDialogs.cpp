@@ -1,17 +1,63 @@
 #include "gui/widgets/WidgetDialogs.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeDatabase>
 
 namespace tervis {
 
 namespace {
 const QString kCaption = "Конфигуратор мультиплексора";
 const QString kFilter = "файлы конфигурации (*.mux);;все файлы (*)";
+
+TNameOnlyIconProvider* sharedProvider = nullptr;
+
+void DropSharedProvider() {
+    delete sharedProvider;
+    sharedProvider = nullptr;
+}
 }  // namespace
+
+QIcon TNameOnlyIconProvider::icon(const QFileInfo& info) const {
+    if (info.isRoot()) {
+        return icon(Drive);
+    }
+    return icon(info.isDir() ? Folder : File);
+}
+
+QString TNameOnlyIconProvider::type(const QFileInfo& info) const {
+    if (!info.isFile()) {
+        // Folders, devices, FIFOs and sockets are told apart by their status, which reads nothing.
+        return QFileIconProvider::type(info);
+    }
+    static const QMimeDatabase database;
+    const QMimeType mime = database.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+}
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, bool save, const QString& currentName,
+                                            const QString& folder) {
+    // A dialog does not own the provider it is given, and its file list asks the provider from a thread
+    // of its own: one provider serves every dialog and goes with the application.
+    if (sharedProvider == nullptr) {
+        sharedProvider = new TNameOnlyIconProvider;
+        qAddPostRoutine(DropSharedProvider);
+    }
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), folder, kFilter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setIconProvider(sharedProvider);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!save) {
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog->setDefaultSuffix("mux");
+    dialog->selectFile(QFileInfo(currentName).fileName());
+    return dialog;
+}
 
 IDialogs::TAnswer TWidgetDialogs::Ask(QWidget* parent, const QString& text, bool withCancel) {
     QMessageBox box(QMessageBox::NoIcon, kCaption, text,
@@ -35,27 +81,20 @@ void TWidgetDialogs::Message(QWidget* parent, const QString& text) {
 
 std::optional<QString> TWidgetDialogs::OpenFileName(QWidget* parent, const QString& currentName,
                                                     const QString& folder) {
-    QFileDialog dialog(parent, QString(), folder, kFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix("mux");
-    dialog.selectFile(QFileInfo(currentName).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, false, currentName, folder);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front();
+    return dialog->selectedFiles().front();
 }
 
 std::optional<QString> TWidgetDialogs::SaveFileName(QWidget* parent, const QString& currentName,
                                                     const QString& folder) {
-    QFileDialog dialog(parent, QString(), folder, kFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("mux");
-    dialog.selectFile(QFileInfo(currentName).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, true, currentName, folder);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front();
+    return dialog->selectedFiles().front();
 }
 
 int TWidgetDialogs::Exec(QDialog& dialog) {

@@ -1,8 +1,29 @@
 #pragma once
 
+#include <QFileIconProvider>
+
+#include <memory>
+
 #include "gui/widgets/GuiSeams.h"
 
+class QFileDialog;
+
 namespace tervis {
+
+// Icons and type names for the file dialogs, decided from the name and the kind of entry alone. The
+// stock provider looks into a file's contents to tell its type, and reading a special file (/proc/kmsg,
+// a FIFO, a device) can block for ever or eat data meant for someone else.
+class TNameOnlyIconProvider : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override;
+    QString type(const QFileInfo& info) const override;
+};
+
+// The open (save false) or save dialog of ".mux" files, set up but not shown. It is Qt's own dialog with
+// the provider above, also where the desktop offers another, so that it never reads a file it lists.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, bool save, const QString& currentName,
+                                            const QString& folder);
 
 // The real boxes and dialogs of the running application.
 class TWidgetDialogs : public IDialogs {

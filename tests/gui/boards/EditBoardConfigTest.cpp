@@ -52,16 +52,7 @@ std::function<int(QDialog&)> CheckAndOk(const QString& box) {
 
 class EditBoardConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings = TSettings{};
-        previous_ = fs::current_path();
-        fs::current_path(dir.Path());
-    }
-    void TearDown() override {
-        window.reset();
-        fs::current_path(previous_);
-        settings = TSettings{};
-    }
+    void TearDown() override { window.reset(); }
     TConfigForm& Open(const std::string& device, std::vector<std::string> extra = {}) {
         std::ofstream(dir.Path() / "tervis.ini", std::ios::binary)
             << "[SETTINGS]\r\ndevice=" << device << "\r\n";
@@ -82,13 +73,10 @@ protected:
     }
 
     test::TTempDir dir;
-    TSettings settings;  // the window reads and writes these; it must outlive it
+    TSettings settings;
     test::TScriptedDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
     std::vector<TPacket> packets;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(EditBoardConfigTest, OkQueuesOnePacketOnlyForAChangeAndCancelChangesNothing) {

@@ -62,16 +62,7 @@ public:
 
 class JackFieldEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings = TSettings{};
-        previous_ = fs::current_path();
-        fs::current_path(dir.Path());
-    }
-    void TearDown() override {
-        window.reset();
-        fs::current_path(previous_);
-        settings = TSettings{};
-    }
+    void TearDown() override { window.reset(); }
     // The main window on the simulator's line, linked and with the device's configuration read.
     void Open(test::TSimulatorProcess& sim) {
         ASSERT_FALSE(sim.Path().empty());
@@ -94,12 +85,9 @@ protected:
     }
 
     test::TTempDir dir;
-    TSettings settings;  // the window reads and writes these; it must outlive it
+    TSettings settings;
     TExecDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(JackFieldEndToEnd, ALinkMadeInTheFieldIsOnTheDeviceAndInTheConnectionList) {

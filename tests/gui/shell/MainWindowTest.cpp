@@ -3,16 +3,28 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/base/Errors.h"
 #include "core/link/PacketHandler.h"
 #include "core/model/Recorders.h"
 #include "core/settings/IniFile.h"
+#include "gui/link/UAddress.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
 #include "platform/SerialPacketHandler.h"
@@ -366,6 +378,217 @@ TEST_F(MainWindowTest, ChoosingABoardTypeAndTheSmallCommands) {
     window->ViewLinksItemClick();
     window->ItemAboutClick();
     EXPECT_EQ(dialogs.executed.back(), "О программе");
+}
+
+// --- faults an operator found
+
+TEST_F(MainWindowTest, ABadAddressSettingIsReportedAndKeptUntilTheOperatorSetsOne) {
+    WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\naddress=16,0-1,0;\r\n");
+    Open();
+    EXPECT_NE(std::find(dialogs.messages.begin(), dialogs.messages.end(), "Неверный формат адреса"),
+              dialogs.messages.end());
+    EXPECT_TRUE(window->Model().Address().empty()) << "the directly attached multiplexer is used";
+    Close();
+    EXPECT_EQ(GetProfileString(dir / "tervis.ini", "SETTINGS", "address", "?"), "16,0-1,0;");
+
+    // From the command line, with the other message of the parser.
+    fs::remove(dir / "tervis.ini");
+    dialogs.messages.clear();
+    std::string sixteen;
+    for (int i = 0; i < 16; ++i) {
+        sixteen += "1,0-2,0;";
+    }
+    Open({"-a", sixteen});
+    EXPECT_NE(std::find(dialogs.messages.begin(), dialogs.messages.end(), "Слишком большая длина адреса"),
+              dialogs.messages.end());
+    Close();
+    EXPECT_EQ(GetProfileString(dir / "tervis.ini", "SETTINGS", "address", "?"), sixteen);
+
+    // Once the operator sets an address, that one is kept.
+    Open();
+    dialogs.onExec = [](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("Edit1")->setText("3,1-7,0;");
+        static_cast<TAddressForm&>(dialog).OKButtonClick();
+        return dialog.result();
+    };
+    window->AddrItemClick();
+    Close();
+    EXPECT_EQ(GetProfileString(dir / "tervis.ini", "SETTINGS", "address", "?"), "3,1-7,0;");
+}
+
+TEST_F(MainWindowTest, PortItemsAreOneRadioGroupThatKeepsEveryPortListed) {
+    Open();
+    const auto ticked = [&] {
+        QStringList names;
+        for (QAction* item : window->findChildren<QAction*>()) {
+            if (item->isCheckable() && item->isChecked() && item->actionGroup() != nullptr &&
+                (item->objectName().startsWith("ItemCOM") || item->objectName() == "ItemPort")) {
+                names << item->text();
+            }
+        }
+        return names;
+    };
+    const auto listed = [&](const QString& name) {
+        for (QAction* item : window->findChildren<QAction*>()) {
+            if (item->text() == name &&
+                (item->objectName() == "ItemPort" || item->objectName().startsWith("ItemCOM"))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const QString path = QString::fromStdString(noPort);
+    EXPECT_EQ(ticked(), QStringList{path});
+
+    // Choosing COM2 (which does not open here): only COM2 is ticked, the path stays listed.
+    window->Action("ItemCOM2")->trigger();
+    Pump();
+    EXPECT_EQ(ticked(), QStringList{"COM2"});
+    EXPECT_EQ(settings.device, "COM2");
+    for (QMenu* m : window->findChildren<QMenu*>()) {
+        if (m->actions().contains(window->Action("ItemCOM1"))) {
+            emit m->aboutToShow();  // the menu lists the ports when it opens
+        }
+    }
+    EXPECT_TRUE(listed(path));
+    EXPECT_EQ(ticked(), QStringList{"COM2"});
+
+    // And back to the path.
+    for (QAction* item : window->findChildren<QAction*>("ItemPort")) {
+        if (item->text() == path) {
+            item->trigger();
+        }
+    }
+    Pump();
+    EXPECT_EQ(ticked(), QStringList{path});
+    EXPECT_EQ(settings.device, noPort);
+}
+
+TEST_F(MainWindowTest, ErrorsOfNotificationHandlersAreShownAndHandlingGoesOn) {
+    Open();
+    dialogs.messages.clear();
+    QObject listener;
+    QObject::connect(window.get(), &TConfigForm::Notified, &listener, [](unsigned, quintptr, qintptr) {
+        throw EInOutError("Ошибка записи файла 12-2026.log");
+    });
+    window->PostNotification(kNotifyLinkState, 1, 0);
+    window->PostNotification(kNotifyQueueLength, 0, 5);
+    Pump();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{"Ошибка записи файла 12-2026.log"});
+    EXPECT_EQ(window->LinkPanel()->text(), "Связь есть");
+    EXPECT_EQ(window->QueueLength(), 5);
+}
+
+// Opens the other end of a FIFO after a while: code that wrongly opened the FIFO is set free again, so
+// the test fails instead of hanging.
+class TFifoRescue {
+public:
+    explicit TFifoRescue(fs::path fifo) : fifo_(std::move(fifo)), thread_([this] { Run(); }) {}
+    ~TFifoRescue() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool Fired() const { return fired_; }
+
+private:
+    void Run() {
+        for (int i = 0; i < 300 && !stop_; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (stop_) {
+            return;
+        }
+        fired_ = true;
+        const int fd = ::open(fifo_.c_str(), O_RDWR | O_NONBLOCK);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    fs::path fifo_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> fired_{false};
+    std::thread thread_;
+};
+
+TEST_F(MainWindowTest, SpecialFilesAreNeitherReadNorReplaced) {
+    const fs::path fifo = dir / "pipe.mux";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const QString name = QString::fromStdString(fifo.string());
+    Open();
+    dialogs.messages.clear();
+    {
+        TFifoRescue rescue(fifo);
+        dialogs.files = {name};
+        EXPECT_FALSE(window->OpenConfig());
+        EXPECT_FALSE(rescue.Fired()) << "the open command waited on the FIFO";
+    }
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Не удалось открыть файл " + name + ": "))
+        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(Caption(), "newcfg.mux");
+
+    dialogs.messages.clear();
+    window->Model().SetSlotType(1, {bt1E1, 0, 0});
+    {
+        TFifoRescue rescue(fifo);
+        dialogs.files = {name};
+        EXPECT_FALSE(window->SaveConfigAs());
+        EXPECT_FALSE(rescue.Fired()) << "the save command waited on the FIFO";
+    }
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Ошибка записи файла " + name + ": "))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO was replaced by a plain file";
+    EXPECT_TRUE(window->Model().Modified());
+
+    // The last file of the settings gets the same check at start-up.
+    dialogs.answers = {TAnswer::No};
+    Close();
+    WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\nlastfile=" + fifo.string() + "\r\n");
+    dialogs.messages.clear();
+    TFifoRescue rescue(fifo);
+    Open();
+    EXPECT_FALSE(rescue.Fired()) << "the start-up waited on the FIFO";
+    EXPECT_TRUE(dialogs.messages.back().startsWith("Не удалось открыть файл " + name + ": "));
+}
+
+// How far the middle of a window is from the middle of the screen, in pixels along each axis. A window is
+// placed before its first showing, when the width of its frame is not known yet: a frame's width off is
+// still the middle.
+int OffCentre(const QRect& window, const QRect& screen) {
+    return std::max(std::abs(2 * window.x() + window.width() - 2 * screen.x() - screen.width()),
+                    std::abs(2 * window.y() + window.height() - 2 * screen.y() - screen.height())) /
+           2;
+}
+
+TEST_F(MainWindowTest, MainWindowAndItsListWindowsOpenCentredOnTheScreen) {
+    Open();
+    const QRect screen = window->screen()->availableGeometry();
+    window->show();
+    Pump();
+    EXPECT_LE(OffCentre(window->frameGeometry(), screen), 3)
+        << window->frameGeometry().x() << "," << window->frameGeometry().y();
+
+    // Even with the main window in a corner.
+    window->move(0, 0);
+    Pump();
+    std::vector<QRect> shown;
+    dialogs.onExec = [&](QDialog& dialog) {
+        dialog.show();
+        Pump();
+        shown.push_back(dialog.frameGeometry());
+        dialog.hide();
+        return int{QDialog::Accepted};
+    };
+    window->ViewLinksItemClick();
+    window->ShowReport({"Плата 3: несовпадение типа \"4E1\" - \"---\""});
+    ASSERT_EQ(shown.size(), 2u);
+    for (const QRect& r : shown) {
+        EXPECT_LE(OffCentre(r, screen), 3) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height()
+                                           << " in " << screen.width() << "x" << screen.height();
+    }
+    window->hide();
 }
 
 // --- against the simulated multiplexer on a pseudo-terminal

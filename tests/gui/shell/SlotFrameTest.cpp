@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QtTest>
 
 #include "core/model/Mux.h"
@@ -121,7 +122,8 @@ private slots:
         QCOMPARE(tile.findChild<TLamp*>("StateLed")->geometry(), QRect(6, 6, 8, 8));
         QCOMPARE(Led(tile, 1)->geometry(), QRect(6, 29, 8, 8));
         QCOMPARE(Led(tile, 4)->geometry(), QRect(6, 74, 8, 8));
-        QCOMPARE(tile.findChild<QLabel*>("TypeLabel")->geometry(), QRect(4, 140, 34, 17));
+        // Wider than its design size (34) so that the longest names fit in a readable size.
+        QCOMPARE(tile.findChild<QLabel*>("TypeLabel")->geometry(), QRect(2, 140, 38, 17));
         auto* button = tile.findChild<QPushButton*>("ButtonType");
         QCOMPARE(button->geometry(), QRect(0, 162, 42, 19));
         QCOMPARE(button->text(), QString("---"));
@@ -133,6 +135,58 @@ private slots:
         QCOMPARE(cpu.findChild<QPushButton*>("ButtonType")->text(), QString("ЦП"));
         tile.SetButtonCaption(bt4DSLAlt);
         QCOMPARE(button->text(), QString("4DSL'"));
+    }
+
+    // Every name a slot can show fits its type label and its type button with room to spare, and the
+    // drag picture holds its whole text.
+    void textsFit() {
+        TFakeOwner owner;
+        TSlotFrame tile(3, owner);
+        const auto* label = tile.findChild<QLabel*>("TypeLabel");
+        const auto* button = tile.findChild<QPushButton*>("ButtonType");
+        const int buttonFrame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        for (int type = 1; type <= 0xFF; ++type) {
+            tile.SetStatus(0x0100u | static_cast<uint>(type));
+            tile.SetButtonCaption(static_cast<std::uint8_t>(type));
+            const int labelText = QFontMetrics(label->font()).horizontalAdvance(label->text());
+            QVERIFY2(labelText <= label->contentsRect().width() - 2,
+                     qPrintable(QString("%1: %2 px in %3")
+                                    .arg(label->text())
+                                    .arg(labelText)
+                                    .arg(label->contentsRect().width())));
+            const int buttonText = QFontMetrics(button->font()).horizontalAdvance(button->text());
+            QVERIFY2(
+                buttonText <= button->width() - 2 * buttonFrame - 4,
+                qPrintable(
+                    QString("%1: %2 px in %3").arg(button->text()).arg(buttonText).arg(button->width())));
+        }
+        QCOMPARE(label->font(), button->font());  // one size for every name
+
+        for (const int slot : {0, 9, 15}) {
+            const QImage image = TSlotFrame::DragImage(slot).toImage();
+            QVERIFY(image.width() >= 90 && image.height() >= 20);
+            int right = -1;
+            int bottom = -1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(image.pixel(x, y)) != 0) {
+                        right = std::max(right, x);
+                        bottom = std::max(bottom, y);
+                    }
+                }
+            }
+            QVERIFY(right > 0);
+            // A text cut at the edge leaves ink in the last column or row.
+            QVERIFY2(right < image.width() - 1,
+                     qPrintable(QString("ink up to %1 of %2").arg(right).arg(image.width())));
+            QVERIFY(bottom < image.height() - 1);
+        }
+        if (const QByteArray dir = qgetenv("TERVIS_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            tile.SetStatus(0x0100u | bt4DSLv2);
+            tile.SetButtonCaption(bt4DSLv2);
+            tile.grab().save(QString::fromLocal8Bit(dir) + "/tile-4DSLv2.png");
+            TSlotFrame::DragImage(15).save(QString::fromLocal8Bit(dir) + "/drag-15.png");
+        }
     }
 
     void statusWord_data() {

@@ -35,6 +35,7 @@ private slots:
     void BuildTimeIsTheFileModificationTime();
     void ConnectionListIsRebuiltOnEveryShow();
     void ConnectionListShowRunsModallyWithTheModel();
+    void LongLinesAreSeenWhole();
 };
 
 void SmallWindowsTest::ReportShowsTheLinesAndCloses() {
@@ -93,7 +94,9 @@ void SmallWindowsTest::ConnectionListIsRebuiltOnEveryShow() {
     TMux mux(nullptr, nullptr, settings);
     TViewLinksForm form;
     QCOMPARE(form.windowTitle(), QString("Соединения"));
-    QCOMPARE(form.size(), QSize(335, 356));
+    QCOMPARE(form.height(), 356);
+    QVERIFY(form.width() >= 335);
+    QCOMPARE(form.minimumSize(), form.maximumSize());  // a dialog that cannot be resized
     QCOMPARE(form.findChild<QPushButton*>("OKButton")->text(), QString("&OK"));
     auto* memo = form.findChild<QPlainTextEdit*>("Memo1");
     QVERIFY(memo->isReadOnly());
@@ -129,6 +132,55 @@ void SmallWindowsTest::ConnectionListShowRunsModallyWithTheModel() {
     QCOMPARE(form.findChild<QPlainTextEdit*>("Memo1")->toPlainText(),
              QString("слот 2 (4ToP), порт 1 <- слот 4 (4ToP), порт 9\nслот 4 (4ToP), порт 9 <- слот 2 "
                      "(4ToP), порт 1"));
+}
+
+namespace {
+
+// Every line of a text box is narrower than the room its window gives it (the box lays out only the
+// lines in view, so its scroll bar alone would not tell).
+bool LinesFit(const QPlainTextEdit& box) {
+    const QFontMetrics metrics(box.font());
+    const int room = box.viewport()->width() - static_cast<int>(2 * box.document()->documentMargin());
+    for (const QString& line : box.toPlainText().split('\n')) {
+        if (metrics.horizontalAdvance(line) >= room) {
+            qWarning() << line << metrics.horizontalAdvance(line) << "px in" << room;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// The longest lines of the connection list and of the mismatch report fit their windows: nothing is
+// hidden behind the right edge.
+void SmallWindowsTest::LongLinesAreSeenWhole() {
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
+    mux.StoreSlotType(15, {bt4E1, 0, 0});
+    mux.StoreSlotType(14, {bt4DSLv2, 0, 0});
+    mux.StoreSlotType(13, {bt4E1, 0, 0});
+    mux.LinkAll(15, 13);
+    mux.LinkAll(14, 15);
+    TViewLinksForm links;
+    links.SetModel(&mux);
+    links.show();
+    auto* list = links.findChild<QPlainTextEdit*>("Memo1");
+    QVERIFY(list->toPlainText().contains("слот 15 (4E1), порт 31 (3) <- слот 13 (4E1), порт 31 (3)"));
+    QVERIFY(LinesFit(*list));
+
+    TReportForm report;
+    report.SetLines({"Плата 15, канал 127: несовпадение соединения (слот 15, порт 127 - слот 15, порт 127)",
+                     "Плата 15, канал 127: несовпадение сигнальных битов (0101, 0000 - 1001, 0000)",
+                     "Плата 15: несовпадение типа \"4DSLv2\" - \"АДИКМ\""});
+    report.show();
+    QVERIFY(LinesFit(*report.findChild<QPlainTextEdit*>("Memo1")));
+
+    if (const QByteArray dir = qgetenv("TERVIS_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        QTest::qWait(100);  // the scroll bars settle after the first layout
+        links.grab().save(QString::fromLocal8Bit(dir) + "/connections.png");
+        report.grab().save(QString::fromLocal8Bit(dir) + "/report.png");
+    }
 }
 
 QTEST_MAIN(SmallWindowsTest)

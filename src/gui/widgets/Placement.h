@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace tervis {
+
+// Moves a top-level window so that it stands in the middle of the screen its owner is on (the primary
+// screen for a window without owner), sized as it will be shown. A dialog placed this way is not
+// re-centred on its owner when it opens.
+void CentreOnScreen(QWidget& window);
+
+}  // namespace tervis

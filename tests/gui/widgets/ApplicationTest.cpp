@@ -1,0 +1,202 @@
+// The application object: the last-resort error boundary of the event dispatch, the language of the
+// standard dialogs and of system error texts, the window titles, and file dialogs that read no file.
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "core/base/Errors.h"
+#include "gui/widgets/Application.h"
+#include "gui/widgets/WidgetDialogs.h"
+#include "support/RecordingDialogs.h"
+
+using namespace tervis;
+
+namespace {
+
+const QEvent::Type kFailing = static_cast<QEvent::Type>(QEvent::User + 1);
+const QEvent::Type kPlain = static_cast<QEvent::Type>(QEvent::User + 2);
+const QEvent::Type kForeign = static_cast<QEvent::Type>(QEvent::User + 3);
+
+// An object whose handler fails on some events and records the others.
+class TFailingObject : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == kFailing) {
+            throw EInOutError("Ошибка записи файла 12-2026.log: Is a directory");
+        }
+        if (e->type() == kForeign) {
+            throw 42;  // not a standard exception
+        }
+        if (e->type() == kPlain) {
+            ++handled;
+            return true;
+        }
+        return QObject::event(e);
+    }
+    int handled = 0;
+};
+
+TApplication& App() {
+    return *static_cast<TApplication*>(QCoreApplication::instance());
+}
+
+}  // namespace
+
+class ApplicationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { App().SetErrorDisplay(&dialogs_); }
+    void cleanup() {
+        App().SetErrorDisplay(nullptr);
+        dialogs_.Messages.clear();
+    }
+    void ErrorsOfEventHandlersAndTimersAreShownAndTheProgramGoesOn();
+    void AnErrorWhileTheBoxIsOpenOpensNoSecondBox();
+    void StandardDialogsSpeakRussian();
+    void WindowTitlesGetNothingAppended();
+    void SystemErrorTextsAreRussianWhereTheSystemCan();
+    void FileDialogsTellTypesFromTheNameAlone();
+
+private:
+    test::TRecordingDialogs dialogs_;
+};
+
+void ApplicationTest::ErrorsOfEventHandlersAndTimersAreShownAndTheProgramGoesOn() {
+    TFailingObject object;
+    QCoreApplication::postEvent(&object, new QEvent(kFailing));
+    QCoreApplication::postEvent(&object, new QEvent(kPlain));
+    QCoreApplication::postEvent(&object, new QEvent(kForeign));
+    QCoreApplication::postEvent(&object, new QEvent(kPlain));
+    QCoreApplication::processEvents();
+    QCOMPARE(object.handled, 2);
+    QCOMPARE(dialogs_.Messages,
+             QStringList({"Ошибка записи файла 12-2026.log: Is a directory", "Внутренняя ошибка программы"}));
+
+    // A timer's handler: shown, and the timer keeps running.
+    dialogs_.Messages.clear();
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(1);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 1) {
+            throw std::runtime_error("первый тик");
+        }
+    });
+    timer.start();
+    QTRY_VERIFY(ticks >= 3);
+    timer.stop();
+    QCOMPARE(dialogs_.Messages, QStringList({"первый тик"}));
+
+    // Without an error display the error is still caught.
+    App().SetErrorDisplay(nullptr);
+    const int before = App().ErrorCount();
+    QCoreApplication::postEvent(&object, new QEvent(kFailing));
+    QCoreApplication::processEvents();
+    QCOMPARE(App().ErrorCount(), before + 1);
+}
+
+void ApplicationTest::AnErrorWhileTheBoxIsOpenOpensNoSecondBox() {
+    // The box runs its own event loop; an event that fails meanwhile is counted, not shown on top.
+    class TNestedDialogs : public test::TRecordingDialogs {
+    public:
+        void Message(QWidget* parent, const QString& text) override {
+            TRecordingDialogs::Message(parent, text);
+            QCoreApplication::postEvent(object, new QEvent(kFailing));
+            QCoreApplication::processEvents();
+        }
+        TFailingObject* object = nullptr;
+    };
+    TFailingObject object;
+    TNestedDialogs nested;
+    nested.object = &object;
+    App().SetErrorDisplay(&nested);
+    const int before = App().ErrorCount();
+    QCoreApplication::postEvent(&object, new QEvent(kFailing));
+    QCoreApplication::postEvent(&object, new QEvent(kPlain));
+    QCoreApplication::processEvents();
+    QCOMPARE(nested.Messages.size(), 1);
+    QCOMPARE(App().ErrorCount(), before + 2);
+    QCOMPARE(object.handled, 1);
+}
+
+void ApplicationTest::StandardDialogsSpeakRussian() {
+    QMessageBox box(QMessageBox::NoIcon, "Конфигуратор мультиплексора", "Сохранить изменения?",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text().remove('&'), QString("Да"));
+    QCOMPARE(box.button(QMessageBox::No)->text().remove('&'), QString("Нет"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove('&'), QString("Отмена"));
+    QMessageBox ok(QMessageBox::NoIcon, "Tervis", "Отличий не найдено", QMessageBox::Ok);
+    QCOMPARE(ok.button(QMessageBox::Ok)->text().remove('&'), QString("OK"));
+
+    const auto open = MakeFileDialog(nullptr, false, "newcfg.mux", QDir::tempPath());
+    QCOMPARE(open->labelText(QFileDialog::LookIn).remove('&'), QString("Перейти к:"));
+    QCOMPARE(open->labelText(QFileDialog::FileName).remove('&'), QString("Имя файла:"));
+    QCOMPARE(open->labelText(QFileDialog::Accept).remove('&'), QString("Открыть"));
+    const auto save = MakeFileDialog(nullptr, true, "newcfg.mux", QDir::tempPath());
+    QCOMPARE(save->labelText(QFileDialog::Accept).remove('&'), QString("Сохранить"));
+    QCOMPARE(save->windowTitle(), QString("Сохранить как"));
+}
+
+void ApplicationTest::WindowTitlesGetNothingAppended() {
+    // The platform appends the display name to every title once one is set; while none is set the
+    // display name follows the application name.
+    QCOMPARE(QCoreApplication::applicationName(), QString("Tervis"));
+    QCoreApplication::setApplicationName("probe");
+    const QString display = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName("Tervis");
+    QCOMPARE(display, QString("probe"));
+}
+
+void ApplicationTest::SystemErrorTextsAreRussianWhereTheSystemCan() {
+    // Called again: it must neither fail nor change anything when the locale is missing.
+    if (!UseRussianSystemMessages()) {
+        QSKIP("no Russian UTF-8 locale on this machine; system error texts stay as they are");
+    }
+    const QString text = QString::fromUtf8(std::strerror(ENOENT));
+    QVERIFY2(text.contains(QRegularExpression("[а-яА-Я]")), qPrintable(text));
+}
+
+void ApplicationTest::FileDialogsTellTypesFromTheNameAlone() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Content that a look inside would recognise; the name says nothing.
+    const QString noExtension = dir.filePath("report");
+    {
+        QFile file(noExtension);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n");
+    }
+    const QString byContent = QMimeDatabase().mimeTypeForFile(noExtension).name();
+    QCOMPARE(byContent, QString("application/pdf"));  // what a look inside finds
+
+    for (const bool save : {false, true}) {
+        const auto dialog = MakeFileDialog(nullptr, save, "/tmp/x.mux", dir.path());
+        QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(dialog->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        QCOMPARE(dialog->defaultSuffix(), QString("mux"));
+        const auto* provider = dynamic_cast<const TNameOnlyIconProvider*>(dialog->iconProvider());
+        QVERIFY(provider != nullptr);
+        const QString type = provider->type(QFileInfo(noExtension));
+        QVERIFY2(!type.contains("PDF"), qPrintable(type));
+        QVERIFY(!provider->icon(QFileInfo(noExtension)).isNull());
+        QVERIFY(!provider->type(QFileInfo(dir.filePath("a.txt"))).isEmpty());
+    }
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    SetUpApplication(app);
+    ApplicationTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ApplicationTest.moc"
