@@ -890,6 +890,11 @@ void TConfigForm::ShowMessage(const std::string& text) {
     dialogs_.Message(this, QString::fromStdString(text));
 }
 
+void TConfigForm::ShowError(const std::string& text) {
+    QTimer::singleShot(0, this,
+                       [this, message = QString::fromStdString(text)] { dialogs_.Message(this, message); });
+}
+
 void TConfigForm::ShowReport(const std::vector<std::string>& lines) {
     if (!reportForm_) {
         reportForm_ = new TReportForm(this);

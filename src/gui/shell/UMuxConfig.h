@@ -61,6 +61,9 @@ public:
     // IOperatorMessages
     void ShowMessage(const std::string& text) override;
     void ShowReport(const std::vector<std::string>& lines) override;
+    // Shown once the link's receive handler has returned: a message box's loop inside it would let the
+    // next bytes of the line in while the current read is half done.
+    void ShowError(const std::string& text) override;
 
     // Commands, as the menus, toolbar and tiles run them.
     void NewItemClick();

@@ -684,3 +684,20 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+namespace tervis {
+namespace {
+
+// A file error met on the link's receive path (the alarm log cannot be written) reaches the operator
+// only after the receive handler has returned, and the window goes on.
+TEST_F(MainWindowTest, ErrorsFromTheReceivePathAreShownAfterItReturns) {
+    Open();
+    dialogs.messages.clear();
+    window->Model().ReportError("Не удалось открыть файл 12-2026.log");
+    EXPECT_TRUE(dialogs.messages.empty());
+    Pump();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{"Не удалось открыть файл 12-2026.log"});
+}
+
+}  // namespace
+}  // namespace tervis
