@@ -19,6 +19,7 @@
 
 #include "core/alarms/AlarmIndication.h"
 #include "core/base/Errors.h"
+#include "core/diagnostics/InfoTexts.h"
 #include "core/link/Address.h"
 #include "core/model/Mux.h"
 #include "platform/SerialPacketHandler.h"
@@ -38,8 +39,8 @@ const std::map<std::string, const char*> kUsage = {
     {"clear", "tervis-cli clear [параметры линии]\n  Стереть конфигурацию мультиплексора.\n"},
     {"restart", "tervis-cli restart [параметры линии]\n  Перезапустить мультиплексор.\n"},
     {"status",
-     "tervis-cli status [параметры линии]\n  Состояние связи, плат (тип, состояние, индикаторы) и текущая "
-     "авария.\n"},
+     "tervis-cli status [параметры линии]\n  Состояние связи, плат (тип, состояние, индикаторы), текущая "
+     "авария и информация плат (порт 0) и ЦП.\n"},
     {"set-id",
      "tervis-cli set-id N [параметры линии]\n  Записать идентификатор RS422 (1..19) в мультиплексор, "
      "подключённый по RS232.\n"},
@@ -64,9 +65,12 @@ public:
             ++alarmReports;
         } else if (message == kNotifyLinkState) {
             linkUp = wParam != 0;
+        } else if (message == kNotifyInformation && wParam < 8) {
+            infoSeen |= 1u << wParam;
         }
     }
     bool linkUp = false;
+    unsigned infoSeen = 0;  // the information records stored for the selected slot, by code
     int slotReports = 0;
     int alarmReports = 0;
     std::uint16_t alarm = 0;
@@ -365,6 +369,48 @@ int SetId(TContext& c) {
 }
 
 // One full round of the slot, lamp and alarm polls.
+// The information records of port 0 of every board that has them, and of the CPU, as the information
+// windows would show them.
+void PrintInformation(TContext& c) {
+    TCliSink& sink = c.session.sink;
+    for (int slot = 0; slot <= kCpuSlot; ++slot) {
+        const auto type = slot == kCpuSlot ? static_cast<std::uint8_t>(btCPU)
+                                           : static_cast<std::uint8_t>(c.Mux().SlotStatus(slot) & 0xFF);
+        if (!HasInformationDialog(type)) {
+            continue;
+        }
+        unsigned wanted = 0;
+        if (type == btCPU) {
+            wanted = 1u << kInfoCpu;
+        } else if (type == bt4DSL || type == bt4DSLv2) {
+            wanted = (1u << kInfoLine) | (1u << kInfoCasReceived) | (1u << kInfoCasTransmitted);
+        } else if (type == btDP) {
+            wanted = 1u << kInfoLine;
+        } else if (type == bt4C64 || type == bt4C1I) {
+            wanted = 1u << kInfoState;
+        } else {
+            wanted = (1u << kInfoState) | (1u << kInfoCasReceived) | (1u << kInfoCasTransmitted) |
+                     (type == bt1DSL ? 1u << kInfoLine : 0u);
+        }
+        sink.infoSeen = 0;
+        c.Mux().SelectInfo(slot, 0, true);
+        const bool answered = c.Pump([&] { return (sink.infoSeen & wanted) == wanted; });
+        c.Mux().SelectInfo(slot, 0, false);
+        c.out << (slot == kCpuSlot ? std::string("ЦП:")
+                                   : Format("Слот %d (%s), порт 0:", slot, BoardTypeName(type).c_str()))
+              << '\n';
+        if (!answered) {
+            c.out << "  ???\n";
+            continue;
+        }
+        const auto lines =
+            slot == kCpuSlot ? CpuInfoLines(c.Mux().CpuStatus()) : UnitInfoLines(c.Mux(), slot, 0, type);
+        for (const std::string& line : lines) {
+            c.out << "  " << line << '\n';
+        }
+    }
+}
+
 int Status(TContext& c) {
     TCliSink& sink = c.session.sink;
     if (!c.Pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; })) {
@@ -381,6 +427,7 @@ int Status(TContext& c) {
               << '\n';
     }
     c.out << (sink.alarm == 0 ? std::string("Аварий нет") : AlarmText(ReduceAlarmWord(sink.alarm))) << '\n';
+    PrintInformation(c);
     return kExitOk;
 }
 

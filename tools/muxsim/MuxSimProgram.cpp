@@ -323,6 +323,7 @@ An action goes to the multiplexer of --id, or with @PATH to the remote at that a
   signalling SLOT:CH BYTE [COUNT]  signalling entries (abcd bits 7..4, active mask bits 3..0)
   cas SLOT:CH ABCD [COUNT]         abcd bits arriving on channels
   trace MODE STATE                 an event on the traced port, while a trace runs
+  tracedemo MS                     the period of the demonstration events of a trace (0: none)
   power SLOT normal|leak|break|short   the line a remote power board feeds
   lose P, corrupt P, delay MS, linesilent on|off
                                    faults of the whole line (without @PATH)

@@ -30,7 +30,7 @@ struct TActionShape {
     bool WholeLine = false;
 };
 
-constexpr std::array<TActionShape, 23> kActions = {{
+constexpr std::array<TActionShape, 24> kActions = {{
     {"board", TActionKind::kBoard, "ST", "", "board SLOT TYPE"},
     {"configure", TActionKind::kConfigure, "ST", "", "configure SLOT TYPE"},
     {"install", TActionKind::kInstall, "ST", "", "install SLOT TYPE"},
@@ -49,6 +49,7 @@ constexpr std::array<TActionShape, 23> kActions = {{
     {"signalling", TActionKind::kSignalling, "EB", "N", "signalling SLOT:CH BYTE [COUNT]"},
     {"cas", TActionKind::kCas, "EC", "N", "cas SLOT:CH ABCD [COUNT]"},
     {"trace", TActionKind::kTraceEvent, "BB", "", "trace MODE STATE"},
+    {"tracedemo", TActionKind::kTraceDemo, "M", "", "tracedemo MS"},
     {"power", TActionKind::kPower, "SL", "", "power SLOT normal|leak|break|short"},
     {"lose", TActionKind::kLose, "P", "", "lose PROBABILITY", true},
     {"corrupt", TActionKind::kCorrupt, "P", "", "corrupt PROBABILITY", true},
@@ -433,6 +434,9 @@ void ApplyToStatus(sim::TSimMultiplexer& mux, const TScenarioAction& action) {
             break;
         case TActionKind::kTraceEvent:
             mux.PushTraceEvent(a.Byte(0), a.Byte(1));
+            break;
+        case TActionKind::kTraceDemo:
+            mux.SetTraceInterval(static_cast<std::uint32_t>(a.Int(0)));
             break;
         case TActionKind::kPower: {
             sim::TSimPowerLine power = mux.PowerLine(a.Int(0));

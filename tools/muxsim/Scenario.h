@@ -41,6 +41,7 @@ enum class TActionKind {
     kSignalling,     // signalling SLOT:CH BYTE [COUNT]
     kCas,            // cas SLOT:CH ABCD [COUNT]
     kTraceEvent,     // trace MODE STATE
+    kTraceDemo,      // tracedemo MS (0: scripted events only)
     kPower,          // power SLOT normal|leak|break|short
     kLose,           // lose P
     kCorrupt,        // corrupt P

@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "core/base/Errors.h"
+#include "core/diagnostics/SignallingGrid.h"
 #include "core/link/Address.h"
 #include "core/settings/CommandLine.h"
 #include "gui/boards/BoardDialog.h"
@@ -27,6 +28,9 @@
 #include "gui/crossconnect/UPorts.h"
 #include "gui/crossconnect/USelectType.h"
 #include "gui/crossconnect/UViewLinks.h"
+#include "gui/diagnostics/InfoForm.h"
+#include "gui/diagnostics/UProtocol.h"
+#include "gui/diagnostics/UTrace.h"
 #include "gui/link/UAddress.h"
 #include "gui/link/UProgress.h"
 #include "gui/link/URs485Edit.h"
@@ -50,6 +54,7 @@ constexpr int kToolBarHeight = 31;
 constexpr int kStatusHeight = 20;
 constexpr int kTileStep = 44;
 constexpr int kTimerMs = 50;
+constexpr int kTraceStop = 255;  // slot and port of the request that stops the trace
 constexpr std::uintmax_t kConfigurationFileBytes = 2 * image::kWords;
 
 // A notification waiting in the window's event queue.
@@ -90,6 +95,24 @@ bool IsInformationType(std::uint8_t type) {
 bool IsTraceableType(std::uint8_t type) {
     return ShowsTraceMessages(type);
 }
+
+// Forwards the main window's link-state and information notifications to a window while it is open,
+// whatever way it closes.
+template <class Form>
+class TForwardScope {
+public:
+    TForwardScope(TConfigForm& window, Form& form)
+        : connection_(QObject::connect(&window, &TConfigForm::Notified, &form,
+                                       [&form](unsigned message, quintptr wParam, qintptr lParam) {
+                                           form.Notify(message, wParam, lParam);
+                                       })) {}
+    ~TForwardScope() { QObject::disconnect(connection_); }
+    TForwardScope(const TForwardScope&) = delete;
+    TForwardScope& operator=(const TForwardScope&) = delete;
+
+private:
+    QMetaObject::Connection connection_;
+};
 
 }  // namespace
 
@@ -898,17 +921,68 @@ void TConfigForm::EditBoardConfig(int slot) {
     }
 }
 
-// The signalling-bit editor, the information dialogs and the trace window come with their own work;
-// until then these commands open nothing.
-void TConfigForm::EditSignallingBits(int) {}
-void TConfigForm::ShowBoardInfo(int) {}
+void TConfigForm::EditSignallingBits(int slot) {
+    const std::uint8_t type = model_->SlotBoardType(slot);
+    const auto layout = casgrid::LayoutFor(type, slot);
+    if (!layout || settings_.restricted) {
+        return;
+    }
+    TProtocolForm form(this);
+    form.setWindowTitle(QString::fromStdString(layout->Title));
+    form.Load(layout->Code, layout->Tabs, model_->GetSlotSignalling(slot));
+    if (dialogs_.Exec(form) == QDialog::Accepted) {
+        model_->SetSlotSignalling(slot, form.Entries());
+    }
+}
+
+void TConfigForm::ShowBoardInfo(int slot) {
+    if (!connected_) {
+        return;
+    }
+    std::unique_ptr<TInfoForm> form = CreateInfoForm(*model_, slot, this);
+    if (!form) {
+        return;
+    }
+    const TForwardScope scope(*this, *form);
+    model_->SelectInfo(slot, 0, true);
+    form->Open(InfoFormTitle(model_->SlotBoardType(slot), slot));
+    dialogs_.Exec(*form);
+    model_->SelectInfo(slot, 0, false);
+}
+
+TTraceForm& TConfigForm::TraceForm() {
+    if (!traceForm_) {
+        traceForm_ = new TTraceForm(this);
+        if (TCustomPacketHandler* link = Link()) {
+            traceSubscription_ = link->SubscribeTrace(*traceForm_);
+        }
+    }
+    return *traceForm_;
+}
 
 void TConfigForm::TracePort(int slot) {
     if (!model_->Address().empty()) {
         dialogs_.Message(this, "Трассировка удаленного мультиплексора не поддерживается!");
         return;
     }
-    (void)slot;
+    if (!connected_ || !CanStartTrace(model_->SlotBoardType(slot))) {
+        return;
+    }
+    TPortsForm ports(this);
+    ports.SetSlot(slot);
+    ports.Load(*model_);
+    if (dialogs_.Exec(ports) != QDialog::Accepted) {
+        return;
+    }
+    TTraceForm& trace = TraceForm();
+    {
+        const TForwardScope scope(*this, trace);
+        model_->Trace(slot, ports.Channel());
+        trace.PrepareShow();
+        dialogs_.Exec(trace);
+        trace.done(QDialog::Rejected);  // a closed window waits for the next trace's own start reply
+    }
+    model_->Trace(kTraceStop, kTraceStop);
 }
 
 std::unique_ptr<QMenu> TConfigForm::BuildTileMenu(int slot) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/alarms/AlarmIndication.h"
+#include "core/base/Listeners.h"
 #include "core/model/Mux.h"
 #include "core/settings/Settings.h"
 #include "gui/widgets/GuiSeams.h"
@@ -26,6 +27,7 @@ namespace tervis {
 
 class TSlotFrame;
 class TReportForm;
+class TTraceForm;
 class TViewLinksForm;
 class TAddressForm;
 class TCustomPacketHandler;
@@ -82,6 +84,7 @@ public:
     void SelectPort(const QString& name);
     void EditSignallingBits(int slot);
     void TracePort(int slot);
+    TTraceForm& TraceForm();
 
     // The window's own operations.
     void SetFileName(const QString& name);
@@ -168,6 +171,8 @@ private:
     std::vector<QAction*> comItems_;  // the four COM items, then every other port listed in this run
     QAction* portsEnd_ = nullptr;
     QPointer<TReportForm> reportForm_;
+    QPointer<TTraceForm> traceForm_;
+    TSubscription traceSubscription_;  // the trace window's share of replies 165 and 170
     QPointer<TViewLinksForm> viewLinksForm_;
     QPointer<TAddressForm> addressForm_;
 };

@@ -175,7 +175,9 @@ TEST_F(EditBoardConfigTest, ChoosingATypeOpensItsDialogOnTheDefaultBlock) {
         return int{QDialog::Rejected};
     };
     TypeButton(5)->click();
-    EXPECT_EQ(dialogs.executed, (std::vector<QString>{"Тип платы, слот 5", "Конфигурация 4DSLv2, слот 5"}));
+    // Then the signalling-bit editor, as for every type that carries CAS.
+    EXPECT_EQ(dialogs.executed, (std::vector<QString>{"Тип платы, слот 5", "Конфигурация 4DSLv2, слот 5",
+                                                      "Настройка CAS 4DSL, слот 5"}));
     EXPECT_EQ(shownSync, 3);
     EXPECT_EQ(window->Model().SlotBoardType(5), bt4DSLv2);
     EXPECT_EQ(window->Model().GetBoardConfig(5), TMux::DefaultBoardConfig(bt4DSLv2));

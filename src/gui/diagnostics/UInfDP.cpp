@@ -1,0 +1,66 @@
+#include "gui/diagnostics/UInfDP.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/model/Mux.h"
+
+namespace tervis {
+
+namespace {
+const QString kUnknown = "???";
+}
+
+TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) {
+    setObjectName("InfDPForm");
+    setWindowTitle("Состояние ДП");
+    auto* layout = new QVBoxLayout(this);
+    auto* box = new QGroupBox(this);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(12);
+    stabilisation_ = AddValue(grid, 0, "стабилизация", "Stabilisation");
+    voltage_ = AddValue(grid, 1, "выходное напряжение, В:", "Voltage");
+    current_ = AddValue(grid, 2, "выходной ток, мА:", "Current");
+    leakage_ = AddValue(grid, 3, "ток утечки, мА:", "Leakage");
+    auto* test = new QPushButton("&тест линии", this);
+    test->setObjectName("LineTestButton");
+    test->setAutoDefault(false);
+    connect(test, &QPushButton::clicked, this, &TInfDPForm::LineTestButtonClick);
+    breakVoltage_ = new QLabel(kUnknown, this);
+    breakVoltage_->setObjectName("BreakVoltage");
+    breakVoltage_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(test, 4, 0, Qt::AlignLeft);
+    grid->addWidget(breakVoltage_, 4, 1);
+    layout->addWidget(box);
+    AddCloseButton(layout, "&Закрыть");
+    ResetValues();
+}
+
+void TInfDPForm::LineTestButtonClick() {
+    mux_.LineTest(slot_, port_);
+}
+
+void TInfDPForm::LinkLost() {
+    for (QLabel* label : {stabilisation_, voltage_, current_, leakage_}) {
+        label->setText(kUnknown);
+    }
+}
+
+void TInfDPForm::showEvent(QShowEvent* event) {
+    LinkLost();
+    TInfoForm::showEvent(event);
+}
+
+void TInfDPForm::Refresh(std::uintptr_t) {
+    const TDpInfo info = DpInfo(mux_.GetDpState(slot_, port_));
+    Show(stabilisation_, info.Stabilisation);
+    Show(voltage_, info.Voltage);
+    Show(current_, info.Current);
+    Show(leakage_, info.Leakage);
+    Show(breakVoltage_, info.BreakVoltage);
+}
+
+}  // namespace tervis

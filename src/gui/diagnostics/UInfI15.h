@@ -1,0 +1,27 @@
+#pragma once
+
+#include "gui/diagnostics/InfoForm.h"
+
+namespace tervis {
+
+// The 4И15 board: stream alarms (losses implied downwards), slips and errors, 15-channel CAS bits.
+class TInfI15Form : public TInfoForm {
+    Q_OBJECT
+public:
+    explicit TInfI15Form(TMux& mux, QWidget* parent = nullptr);
+
+protected:
+    void Refresh(std::uintptr_t code) override;
+
+private:
+    std::array<QLabel*, kStreamAlarmFlags> flags_{};
+    QLabel* slips_;
+    QLabel* slipRate_;
+    QLabel* errors_;
+    QLabel* errorRate_;
+    QLabel* period_;
+    QTableWidget* received_;
+    QTableWidget* transmitted_;
+};
+
+}  // namespace tervis
