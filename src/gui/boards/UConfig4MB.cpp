@@ -36,7 +36,7 @@ TConfig4MBForm::TConfig4MBForm(IDialogs& dialogs, QWidget* parent)
     auto* row = new QHBoxLayout;
     AddColumn(row, "Режим работы комплектов",
               MakeCheckList(layout_.Fields[0], Items("Отключить комплект №%1"), this));
-    AddColumn(row, "Конвертация МБ - E&&M", MakeCheckList(layout_.Fields[1], Items("Комплект №%1"), this));
+    AddColumn(row, "Конвертация МБ - E&M", MakeCheckList(layout_.Fields[1], Items("Комплект №%1"), this));
     Body()->addLayout(row);
     connect(OkButton(), &QPushButton::clicked, this, &TConfig4MBForm::Button1Click);
 }
