@@ -72,18 +72,6 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-double ProcessCpuSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string field;
-    double ticks = 0;
-    for (int i = 1; i <= 15 && stat >> field; ++i) {
-        if (i == 14 || i == 15) {
-            ticks += std::stod(field);
-        }
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -96,6 +84,7 @@ int main(int argc, char* argv[]) {
     }
     std::filesystem::current_path(dir);
     TSilentDialogs dialogs;
+    TSettings settings;
 
     std::vector<double> bare;
     std::vector<double> tervis;
@@ -109,8 +98,8 @@ int main(int argc, char* argv[]) {
             return std::unique_ptr<QWidget>(std::move(window));
         }));
         tervis.push_back(MillisecondsToFirstPaint([&] {
-            ProcessSettings() = TSettings{};
-            return std::unique_ptr<QWidget>(new TConfigForm({"tervis"}, dir, dialogs));
+            settings = TSettings{};
+            return std::unique_ptr<QWidget>(new TConfigForm({"tervis"}, dir, settings, dialogs));
         }));
     }
     const double bareMs = Median(bare);
@@ -131,10 +120,10 @@ int main(int argc, char* argv[]) {
         _exit(127);
     }
     sleep(2);  // settle
-    const double cpuStart = ProcessCpuSeconds(pid);
+    const double cpuStart = test::CpuSeconds(pid);
     constexpr int kSeconds = 10;
     sleep(kSeconds);
-    const double cpu = ProcessCpuSeconds(pid) - cpuStart;
+    const double cpu = test::CpuSeconds(pid) - cpuStart;
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     std::printf("idle CPU polling a silent port: %.2f%% of one core (%.3f s in %d s)\n",

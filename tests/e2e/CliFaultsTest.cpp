@@ -16,6 +16,7 @@
 #include "core/link/Frame.h"
 #include "core/model/Recorders.h"
 #include "support/Process.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {

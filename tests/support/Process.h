@@ -1,14 +1,21 @@
 #pragma once
 
-// Child processes for the whole-program tests: the simulator on a pseudo-terminal and the CLI.
+// Child processes for the whole-program tests: the simulator on a pseudo-terminal and the programs
+// that talk to it.
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,61 +94,177 @@ inline TRunResult Run(std::vector<std::string> args, std::chrono::seconds limit 
     return result;
 }
 
-// The simulator in the background; its first output line is the path of its pseudo-terminal.
+// User plus system CPU time a running process has used so far, in seconds.
+inline double CpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto nameEnd = stat.rfind(')');  // the command name is in parentheses and may hold blanks
+    if (nameEnd == std::string::npos) {
+        return 0;
+    }
+    std::istringstream fields(stat.substr(nameEnd + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; fields >> field && i <= 15; ++i) {
+        if (i == 14 || i == 15) {
+            ticks += std::stod(field);
+        }
+    }
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// tervis-muxsim in the background, killed at the end of the test if it still runs. Its first line of
+// standard output is the path of its line; its standard error goes to a file the test can read.
 class TSimulatorProcess {
 public:
-    explicit TSimulatorProcess(std::vector<std::string> args) {
+    // argv: the program's path, then its arguments.
+    explicit TSimulatorProcess(std::vector<std::string> argv) {
         int out[2];
         if (pipe(out) != 0) {
-            return;
+            throw std::runtime_error("pipe");
         }
+        char stderrPattern[] = "/tmp/tervis-muxsim-stderr-XXXXXX";
+        const int errFd = mkstemp(stderrPattern);
+        if (errFd < 0) {
+            throw std::runtime_error("mkstemp");
+        }
+        stderrPath_ = stderrPattern;
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], STDOUT_FILENO);
+            dup2(errFd, STDERR_FILENO);
             close(out[0]);
             close(out[1]);
-            auto argv = Argv(args);
-            execv(argv[0], argv.data());
+            close(errFd);
+            auto raw = Argv(argv);
+            execv(raw[0], raw.data());
             _exit(127);
         }
         close(out[1]);
+        close(errFd);
         out_ = out[0];
-        std::string line;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        pollfd fd = {out_, POLLIN, 0};
-        while (std::chrono::steady_clock::now() < deadline && line.find('\n') == std::string::npos) {
-            if (poll(&fd, 1, 100) > 0) {
-                char c;
-                if (read(out_, &c, 1) != 1) {
-                    break;
-                }
-                line += c;
-            }
+    }
+    TSimulatorProcess(const TSimulatorProcess&) = delete;
+    TSimulatorProcess& operator=(const TSimulatorProcess&) = delete;
+    ~TSimulatorProcess() {
+        Kill(SIGKILL);
+        unlink(stderrPath_.c_str());
+    }
+
+    pid_t Pid() const { return pid_; }
+
+    // The first line of standard output (the line's path), or nothing if none came in time.
+    std::optional<std::string> FirstLine(std::chrono::milliseconds timeout = kStartTimeout) {
+        if (!firstLine_ && !firstLineTried_) {
+            firstLineTried_ = true;
+            firstLine_ = ReadLine(timeout);
         }
-        if (const auto end = line.find('\n'); end != std::string::npos) {
-            path_ = line.substr(0, end);
+        return firstLine_;
+    }
+    // The line's path, empty when the program announced none.
+    std::string Path() { return FirstLine().value_or(""); }
+
+    // Everything on standard output not read yet, up to the end of the program.
+    std::string RestOfOutput() {
+        std::string rest;
+        char buffer[256];
+        for (ssize_t n; out_ >= 0 && (n = read(out_, buffer, sizeof buffer)) > 0;) {
+            rest.append(buffer, static_cast<std::size_t>(n));
+        }
+        return rest;
+    }
+
+    std::string Stderr() const {
+        std::ifstream in(stderrPath_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // Waits until standard error holds the text at least `count` times (for --verbose's request log).
+    bool AwaitStderr(const std::string& text, int count = 1,
+                     std::chrono::milliseconds timeout = std::chrono::milliseconds(20000)) const {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            const std::string err = Stderr();
+            int seen = 0;
+            for (auto at = err.find(text); at != std::string::npos; at = err.find(text, at + text.size())) {
+                ++seen;
+            }
+            if (seen >= count) {
+                return true;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
-    ~TSimulatorProcess() { Kill(SIGKILL); }
 
-    const std::string& Path() const { return path_; }
-    void Kill(int signal) {
-        if (pid_ > 0) {
+    void Signal(int signal) const {
+        if (pid_ > 0 && !exited_) {
             kill(pid_, signal);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
+        }
+    }
+    // The exit status (128 + signal for a killed program), or nothing if it still runs after the timeout.
+    std::optional<int> WaitExit(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!exited_) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                break;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return std::nullopt;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return status_;
+    }
+    // Sends the signal and reaps the program; its standard output is closed.
+    void Kill(int signal) {
+        if (pid_ > 0 && !exited_) {
+            kill(pid_, signal);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            exited_ = true;
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         if (out_ >= 0) {
             close(out_);
             out_ = -1;
         }
     }
-    pid_t Pid() const { return pid_; }
+
+    static constexpr std::chrono::milliseconds kStartTimeout{20000};
 
 private:
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        std::string line;
+        while (out_ >= 0 && std::chrono::steady_clock::now() < deadline) {
+            pollfd fd{out_, POLLIN, 0};
+            if (poll(&fd, 1, 20) <= 0) {
+                continue;
+            }
+            char c = 0;
+            if (read(out_, &c, 1) != 1) {
+                return std::nullopt;  // the program ended without a line
+            }
+            if (c == '\n') {
+                return line;
+            }
+            line += c;
+        }
+        return std::nullopt;
+    }
+
     pid_t pid_ = -1;
     int out_ = -1;
-    std::string path_;
+    std::string stderrPath_;
+    bool exited_ = false;
+    int status_ = -1;
+    bool firstLineTried_ = false;
+    std::optional<std::string> firstLine_;
 };
 
 }  // namespace tervis::test

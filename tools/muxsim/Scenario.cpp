@@ -315,6 +315,136 @@ TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
     return action;
 }
 
+// The arguments of an action as the simulator's setters take them.
+struct TArgs {
+    const std::vector<std::int64_t>& A;
+    int Int(std::size_t i) const { return static_cast<int>(A[i]); }
+    std::uint8_t Byte(std::size_t i) const { return static_cast<std::uint8_t>(A[i]); }
+    // The optional count that ends connect, signalling and cas.
+    int Count(std::size_t i) const { return A.size() > i ? Int(i) : 1; }
+};
+
+// Faults of the line itself; false for an action on a multiplexer.
+bool ApplyToLine(sim::TFaults& faults, const TScenarioAction& action) {
+    switch (action.Kind) {
+        case TActionKind::kLose:
+            faults.LostProbability = action.Probability;
+            return true;
+        case TActionKind::kCorrupt:
+            faults.CorruptProbability = action.Probability;
+            return true;
+        case TActionKind::kDelay:
+            faults.DelayMs = static_cast<std::uint32_t>(action.Args[0]);
+            return true;
+        case TActionKind::kLineSilent:
+            faults.Silent = action.Args[0] != 0;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Boards going in and out of the slots and into the configuration; false for any other action.
+bool ApplyToSlots(sim::TSimMultiplexer& mux, const TScenarioAction& action) {
+    const TArgs a{action.Args};
+    switch (action.Kind) {
+        case TActionKind::kBoard:
+            mux.SetBoard(a.Int(0), a.Byte(1));
+            return true;
+        case TActionKind::kConfigure:
+            mux.ConfigureBoard(a.Int(0), a.Byte(1));
+            return true;
+        case TActionKind::kInstall:
+            mux.InstallBoard(a.Int(0), a.Byte(1));
+            return true;
+        case TActionKind::kRemove:
+            mux.RemoveBoard(a.Int(0));
+            return true;
+        case TActionKind::kUnplug:
+            mux.UnplugBoard(a.Int(0));
+            return true;
+        case TActionKind::kPlug:
+            mux.PlugBoard(a.Int(0));
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The configuration memory: settings words, blocks, links and signalling; false for any other action.
+bool ApplyToConfiguration(sim::TSimMultiplexer& mux, const TScenarioAction& action) {
+    const TArgs a{action.Args};
+    switch (action.Kind) {
+        case TActionKind::kSetting:
+            mux.SetSetting(a.Int(0), a.Byte(1));
+            return true;
+        case TActionKind::kBlock: {
+            sim::TBlock block{};
+            for (std::size_t k = 1; k < a.A.size(); ++k) {
+                block[k - 1] = static_cast<std::uint16_t>(a.A[k]);
+            }
+            mux.SetBlock(a.Int(0), block);
+            return true;
+        }
+        case TActionKind::kConnect:
+            for (int k = 0; k < a.Count(4); ++k) {
+                const int from = a.Int(0) * kChannelsPerSlot + a.Int(1) + k;
+                const int to = a.Int(2) * kChannelsPerSlot + a.Int(3) + k;
+                mux.SetLink(from, static_cast<std::uint16_t>(to));
+                mux.SetLink(to, static_cast<std::uint16_t>(from));
+            }
+            return true;
+        case TActionKind::kSignalling:
+            for (int k = 0; k < a.Count(3); ++k) {
+                mux.SetSignalling(a.Int(0) * kChannelsPerSlot + a.Int(1) + k, a.Byte(2));
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+// What the device reports: alarms, states, the alarm mask, CAS, trace events and remote power.
+void ApplyToStatus(sim::TSimMultiplexer& mux, const TScenarioAction& action) {
+    const TArgs a{action.Args};
+    switch (action.Kind) {
+        case TActionKind::kAlarm:
+            mux.SetStreamAlarm(a.Int(0), a.Int(1), a.Int(2), a.A[3] != 0);
+            break;
+        case TActionKind::kFlags:
+            mux.SetStreamFlags(a.Int(0), a.Int(1), a.Byte(2));
+            break;
+        case TActionKind::kHardwareError:
+            mux.SetHardwareError(a.Byte(0));
+            break;
+        case TActionKind::kSilent:
+            mux.SetSilent(a.A[0] != 0);
+            break;
+        case TActionKind::kState:
+            mux.OverrideSlotState(a.Int(0), a.A[1] < 0 ? std::nullopt : std::optional(a.Byte(1)));
+            break;
+        case TActionKind::kMask:
+            mux.SetAlarmMask(a.Byte(0));
+            break;
+        case TActionKind::kCas:
+            for (int k = 0; k < a.Count(3); ++k) {
+                mux.SetReceivedCas(a.Int(0), a.Int(1) + k, a.Byte(2));
+            }
+            break;
+        case TActionKind::kTraceEvent:
+            mux.PushTraceEvent(a.Byte(0), a.Byte(1));
+            break;
+        case TActionKind::kPower: {
+            sim::TSimPowerLine power = mux.PowerLine(a.Int(0));
+            power.Condition = static_cast<sim::TPowerLine>(a.A[1]);
+            mux.SetPowerLine(a.Int(0), power);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
@@ -455,111 +585,12 @@ void TScenarioPlayer::Run(std::uint64_t nowMs, const TLog& log) {
 }
 
 void TScenarioPlayer::Apply(const TScenarioAction& action) {
-    auto& faults = line_.Faults();
-    const auto& a = action.Args;
-    const auto arg = [&a](std::size_t i) { return static_cast<int>(a[i]); };
-    const auto byteArg = [&a](std::size_t i) { return static_cast<std::uint8_t>(a[i]); };
-    if (action.Kind == TActionKind::kLose) {
-        faults.LostProbability = action.Probability;
-        return;
+    if (ApplyToLine(line_.Faults(), action)) {
+        return;  // whole-line actions have no target multiplexer
     }
-    if (action.Kind == TActionKind::kCorrupt) {
-        faults.CorruptProbability = action.Probability;
-        return;
-    }
-    if (action.Kind == TActionKind::kDelay) {
-        faults.DelayMs = static_cast<std::uint32_t>(a[0]);
-        return;
-    }
-    if (action.Kind == TActionKind::kLineSilent) {
-        faults.Silent = a[0] != 0;
-        return;
-    }
-
     sim::TSimMultiplexer& mux = TargetOf(action);
-    switch (action.Kind) {
-        case TActionKind::kBoard:
-            mux.SetBoard(arg(0), byteArg(1));
-            break;
-        case TActionKind::kConfigure:
-            mux.ConfigureBoard(arg(0), byteArg(1));
-            break;
-        case TActionKind::kInstall:
-            mux.InstallBoard(arg(0), byteArg(1));
-            break;
-        case TActionKind::kRemove:
-            mux.RemoveBoard(arg(0));
-            break;
-        case TActionKind::kUnplug:
-            mux.UnplugBoard(arg(0));
-            break;
-        case TActionKind::kPlug:
-            mux.PlugBoard(arg(0));
-            break;
-        case TActionKind::kAlarm:
-            mux.SetStreamAlarm(arg(0), arg(1), arg(2), a[3] != 0);
-            break;
-        case TActionKind::kFlags:
-            mux.SetStreamFlags(arg(0), arg(1), byteArg(2));
-            break;
-        case TActionKind::kHardwareError:
-            mux.SetHardwareError(byteArg(0));
-            break;
-        case TActionKind::kSilent:
-            mux.SetSilent(a[0] != 0);
-            break;
-        case TActionKind::kState:
-            mux.OverrideSlotState(arg(0), a[1] < 0 ? std::nullopt : std::optional(byteArg(1)));
-            break;
-        case TActionKind::kMask:
-            mux.SetAlarmMask(byteArg(0));
-            break;
-        case TActionKind::kSetting:
-            mux.SetSetting(arg(0), byteArg(1));
-            break;
-        case TActionKind::kBlock: {
-            sim::TBlock block{};
-            for (std::size_t k = 1; k < a.size(); ++k) {
-                block[k - 1] = static_cast<std::uint16_t>(a[k]);
-            }
-            mux.SetBlock(arg(0), block);
-            break;
-        }
-        case TActionKind::kConnect: {
-            const int count = a.size() > 4 ? arg(4) : 1;
-            for (int k = 0; k < count; ++k) {
-                const int from = arg(0) * kChannelsPerSlot + arg(1) + k;
-                const int to = arg(2) * kChannelsPerSlot + arg(3) + k;
-                mux.SetLink(from, static_cast<std::uint16_t>(to));
-                mux.SetLink(to, static_cast<std::uint16_t>(from));
-            }
-            break;
-        }
-        case TActionKind::kSignalling: {
-            const int count = a.size() > 3 ? arg(3) : 1;
-            for (int k = 0; k < count; ++k) {
-                mux.SetSignalling(arg(0) * kChannelsPerSlot + arg(1) + k, byteArg(2));
-            }
-            break;
-        }
-        case TActionKind::kCas: {
-            const int count = a.size() > 3 ? arg(3) : 1;
-            for (int k = 0; k < count; ++k) {
-                mux.SetReceivedCas(arg(0), arg(1) + k, byteArg(2));
-            }
-            break;
-        }
-        case TActionKind::kTraceEvent:
-            mux.PushTraceEvent(byteArg(0), byteArg(1));
-            break;
-        case TActionKind::kPower: {
-            sim::TSimPowerLine power = mux.PowerLine(arg(0));
-            power.Condition = static_cast<sim::TPowerLine>(a[1]);
-            mux.SetPowerLine(arg(0), power);
-            break;
-        }
-        default:
-            break;  // the whole-line actions were handled above
+    if (!ApplyToSlots(mux, action) && !ApplyToConfiguration(mux, action)) {
+        ApplyToStatus(mux, action);
     }
 }
 

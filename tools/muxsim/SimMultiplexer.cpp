@@ -163,10 +163,37 @@ std::optional<std::vector<std::uint8_t>> TSimMultiplexer::Execute(std::span<cons
     }
     ++commandCounts_[code];
     const auto p = command.subspan(1);
-
     switch (code) {
-        // Writes answer with the record as stored, in the layout of the matching read, so the answer
-        // both echoes the control byte and shows what the device now holds.
+        case cmd::kWriteSlotType:
+        case cmd::kReadSlotType:
+        case cmd::kWriteEndpoint:
+        case cmd::kReadEndpoint:
+        case cmd::kWriteBlock:
+        case cmd::kReadBlock:
+        case cmd::kWriteSettings:
+        case cmd::kReadSettings:
+            return ConfigurationCommand(code, p);
+        case cmd::kResetCounters:
+        case cmd::kLineTest:
+        case cmd::kRestart: {
+            ActionCommand(code, p);
+            // These have no reply of their own and are normally sent unconfirmed; a confirmed one still
+            // gets its echo, or the sender would retry it for ever.
+            if (!confirmed) {
+                return std::nullopt;
+            }
+            return std::vector<std::uint8_t>(command.begin(), command.begin() + needed + 1);
+        }
+        default:
+            return StatusCommand(code, p, replyRoom);
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> TSimMultiplexer::ConfigurationCommand(
+    std::uint8_t code, std::span<const std::uint8_t> p) {
+    // Writes answer with the record as stored, in the layout of the matching read, so the answer both
+    // echoes the control byte and shows what the device now holds.
+    switch (code) {
         case cmd::kWriteSlotType: {
             if (p[0] >= kSlots) {
                 return std::nullopt;
@@ -207,8 +234,15 @@ std::optional<std::vector<std::uint8_t>> TSimMultiplexer::Execute(std::span<cons
                 config_[mem::kSettings + static_cast<std::size_t>(k)] = p[static_cast<std::size_t>(k)];
             }
             return ReadSettings();
-        case cmd::kReadSettings:
+        default:  // the settings read, the only one left
             return ReadSettings();
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> TSimMultiplexer::StatusCommand(std::uint8_t code,
+                                                                        std::span<const std::uint8_t> p,
+                                                                        std::size_t replyRoom) {
+    switch (code) {
         case cmd::kSlotLamps:
             return SlotLampsReply();
         case cmd::kSlotTypes:
@@ -235,15 +269,11 @@ std::optional<std::vector<std::uint8_t>> TSimMultiplexer::Execute(std::span<cons
             identifier_ = p[0];
             return std::vector<std::uint8_t>{cmd::kWriteIdentifier, identifier_};
         default:
-            break;
+            return std::nullopt;
     }
+}
 
-    // Commands without a reply of their own (counter reset, line test, restart). They are normally sent
-    // unconfirmed; a confirmed one still gets its echo, or the sender would retry it for ever.
-    std::optional<std::vector<std::uint8_t>> echo;
-    if (confirmed) {
-        echo.emplace(command.begin(), command.begin() + needed + 1);
-    }
+void TSimMultiplexer::ActionCommand(std::uint8_t code, std::span<const std::uint8_t> p) {
     switch (code) {
         case cmd::kResetCounters:
             ResetCounters(p[0]);
@@ -255,13 +285,10 @@ std::optional<std::vector<std::uint8_t>> TSimMultiplexer::Execute(std::span<cons
             }
             break;
         }
-        case cmd::kRestart:
+        default:  // restart
             Restart();
             break;
-        default:
-            break;
     }
-    return echo;
 }
 
 std::vector<std::uint8_t> TSimMultiplexer::ReadSlotType(int slot) const {

@@ -217,6 +217,14 @@ private:
         bool LineTested = false;
     };
 
+    // The three kinds of command Execute hands on: the configuration memory's reads and writes, the
+    // status polls (and trace and identifier), and the actions without a reply of their own.
+    std::optional<std::vector<std::uint8_t>> ConfigurationCommand(std::uint8_t code,
+                                                                  std::span<const std::uint8_t> p);
+    std::optional<std::vector<std::uint8_t>> StatusCommand(std::uint8_t code, std::span<const std::uint8_t> p,
+                                                           std::size_t replyRoom);
+    void ActionCommand(std::uint8_t code, std::span<const std::uint8_t> p);
+
     std::vector<std::uint8_t> ReadSlotType(int slot) const;
     std::vector<std::uint8_t> ReadEndpoint(int endpoint) const;
     std::vector<std::uint8_t> ReadBlock(int slot) const;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/Listeners.h"
 #include "core/link/Frame.h"
 #include "core/model/DeviceLink.h"
 #include "core/model/Requests.h"
@@ -86,7 +87,8 @@ public:
     void WriteRs485Id(int identifier) override;
 
     void SetProgressFactory(IProgressFactory* factory) { progressFactory_ = factory; }
-    void SetTraceSink(ITraceSink* sink) { traceSink_ = sink; }
+    // Every trace window that listens gets replies 165 and 170 while its subscription lives.
+    TSubscription SubscribeTrace(ITraceSink& sink) { return traceSinks_.Subscribe(sink); }
     TMux& Scratch() { return *scratch_; }
     TMux& Owner() { return owner_; }
     int TickCount() const { return tickCount_; }
@@ -129,7 +131,7 @@ private:
     bool awaitingAnswer_ = false;
     IProgressWindow* progress_ = nullptr;
     IProgressFactory* progressFactory_ = nullptr;
-    ITraceSink* traceSink_ = nullptr;
+    TListenerList<ITraceSink> traceSinks_;
 };
 
 }  // namespace tervis

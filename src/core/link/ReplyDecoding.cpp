@@ -292,14 +292,12 @@ void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p)
             break;
         }
         case reply::kTraceStarted:
-            if (traceSink_ != nullptr && ((r.Byte(1) << 7) | r.Byte(2)) < kEndpointCount) {
-                traceSink_->TraceStarted(buffer, p);
+            if (((r.Byte(1) << 7) | r.Byte(2)) < kEndpointCount) {
+                traceSinks_.ForEach([&](ITraceSink& sink) { sink.TraceStarted(buffer, p); });
             }
             break;
         case reply::kTraceMessage:
-            if (traceSink_ != nullptr) {
-                traceSink_->TraceMessage(buffer, p);
-            }
+            traceSinks_.ForEach([&](ITraceSink& sink) { sink.TraceMessage(buffer, p); });
             break;
         case reply::kAlarmWord:
             if (window != nullptr) {

@@ -125,9 +125,9 @@ struct TInfoSelection {
 // device and the comparison) and the device status it last reported.
 class TMux {
 public:
-    // owner and operatorMessages may be null (the scratch model of the link has neither).
-    explicit TMux(INotificationSink* owner = nullptr, IOperatorMessages* operatorMessages = nullptr,
-                  TSettings& settings = ProcessSettings());
+    // owner and operatorMessages may be null (the scratch model of the link has neither). The settings
+    // belong to whoever creates the model and must outlive it.
+    TMux(INotificationSink* owner, IOperatorMessages* operatorMessages, TSettings& settings);
     ~TMux();
     TMux(const TMux&) = delete;
     TMux& operator=(const TMux&) = delete;

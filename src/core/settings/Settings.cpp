@@ -4,11 +4,6 @@
 
 namespace tervis {
 
-TSettings& ProcessSettings() {
-    static TSettings settings;
-    return settings;
-}
-
 TSettingsLocation DefaultSettingsLocation(const std::filesystem::path& currentDirectory) {
     return {currentDirectory / "tervis.ini", "SETTINGS"};
 }

@@ -5,9 +5,9 @@
 
 namespace tervis {
 
-// The process-wide settings. The shell reads them from the settings file and the command line at
-// start-up and writes them back at exit; the model and the link read them directly. Field names are
-// the keys of the settings file.
+// The program's settings. The shell reads them from the settings file and the command line at start-up
+// and writes them back at exit; the model and the link it is handed to read them directly. Field names
+// are the keys of the settings file.
 struct TSettings {
     std::string device = "COM1";  // serial device the transport opens
     int rs485id = 0;              // device number put into every request (0 = direct RS-232 line)
@@ -25,9 +25,6 @@ struct TSettings {
 
     bool Hosted() const { return hostWindow != -1; }
 };
-
-// The one instance the running program uses.
-TSettings& ProcessSettings();
 
 // Where the settings are kept: an INI file and the one section that holds every key.
 struct TSettingsLocation {

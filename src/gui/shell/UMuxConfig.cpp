@@ -86,11 +86,8 @@ bool IsTraceableType(std::uint8_t type) {
 }  // namespace
 
 TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesystem::path& currentDirectory,
-                         IDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent),
-      dialogs_(dialogs),
-      settings_(ProcessSettings()),
-      currentDirectory_(currentDirectory) {
+                         TSettings& settings, IDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), settings_(settings), currentDirectory_(currentDirectory) {
     setWindowTitle("Конфигуратор MUX");
     setWindowIcon(ApplicationIcon());
     // 1. The keyboard hook of the tile buttons.
@@ -99,6 +96,21 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     BuildToolBar();
     BuildChassis();
     BuildStatusBar();
+    ReadStartupSettings(args);  // 2 to 6
+    OpenAlarmSound();           // 7
+    ShowSettings();             // 8
+    // 9. The CPU tile.
+    tiles_[kCpuSlot]->SetBoardType(btCPU);
+    CreateModel();      // 10, 11
+    OpenStartupFile();  // 12 to 14
+    RefreshCaption();
+    timer1_ = new QTimer(this);
+    timer1_->setInterval(kTimerMs);
+    connect(timer1_, &QTimer::timeout, this, &TConfigForm::Timer1Timer);
+    timer1_->start();
+}
+
+void TConfigForm::ReadStartupSettings(const std::vector<std::string>& args) {
     // 2, 3. Settings file name, then the command line.
     location_ = DefaultSettingsLocation(currentDirectory_);
     ParseCommandLine(args, settings_, location_);
@@ -108,29 +120,27 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
     if (const std::string problem = ReadSettings(settings_, location_); !problem.empty()) {
         ShowMessage(problem);
     }
-    // 7. The alarm sound; a missing or unplayable file leaves the wave sound off.
+}
+
+void TConfigForm::OpenAlarmSound() {
+    // A missing or unplayable file leaves the wave sound off.
     const QString wave = QString::fromStdString((currentDirectory_ / "alarm.wav").string());
     if (QFileInfo::exists(wave)) {
         alarmSound_ = std::make_unique<QSoundEffect>();
         alarmSound_->setSource(QUrl::fromLocalFile(wave));
     }
-    // 8. Check marks.
+}
+
+void TConfigForm::ShowSettings() {
     Action("CashedTrxItem")->setChecked(settings_.cashedtrx);
     Action("UseSpeakerItem")->setChecked(settings_.usespeaker);
     Action("UseWaveItem")->setChecked(settings_.usewave);
     Action("AlarmConnectItem")->setChecked(settings_.alarmconnect);
     Action("ItemUseLog")->setChecked(settings_.uselog);
-    // 9. The CPU tile.
-    tiles_[kCpuSlot]->SetBoardType(btCPU);
-    // 10. The model and its link.
-    CreateModel();
-    // 11. The address path.
-    try {
-        model_->SetAddress(ParseAddressPath(settings_.address));
-    } catch (const EAddressError&) {
-        model_->SetAddress({});  // a damaged setting: the directly attached multiplexer
-    }
-    // 12, 13.
+}
+
+void TConfigForm::OpenStartupFile() {
+    // 12, 13. The port, and the default file name until the last file is open.
     SelectPort(QString::fromStdString(settings_.device));
     SetFileName(kDefaultFileName);
     // 14. The last file.
@@ -142,11 +152,6 @@ TConfigForm::TConfigForm(const std::vector<std::string>& args, const std::filesy
             }
         });
     }
-    RefreshCaption();
-    timer1_ = new QTimer(this);
-    timer1_->setInterval(kTimerMs);
-    connect(timer1_, &QTimer::timeout, this, &TConfigForm::Timer1Timer);
-    timer1_->start();
 }
 
 TConfigForm::~TConfigForm() {
@@ -191,6 +196,12 @@ void TConfigForm::CreateModel() {
     }
     link->SetProgressFactory(progressFactory_.get());
     model_->SetDeviceLink(std::move(link));
+    // 11. The address path.
+    try {
+        model_->SetAddress(ParseAddressPath(settings_.address));
+    } catch (const EAddressError&) {
+        model_->SetAddress({});  // a damaged setting: the directly attached multiplexer
+    }
 }
 
 TCustomPacketHandler* TConfigForm::Link() const {
@@ -462,7 +473,8 @@ void TConfigForm::PostNotification(unsigned message, std::uintptr_t wParam, std:
 bool TConfigForm::event(QEvent* e) {
     if (e->type() == TNotificationEvent::Kind()) {
         const auto* n = static_cast<TNotificationEvent*>(e);
-        HandleNotification(n->Message, n->WParam, n->LParam);
+        // A listening window's failure is shown, never let out of the event loop.
+        Guard([&] { HandleNotification(n->Message, n->WParam, n->LParam); });
         return true;
     }
     return QMainWindow::event(e);
@@ -496,9 +508,7 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
                 }
                 tiles_[kCpuSlot]->SetStatus(0x20);
             }
-            if (notificationTarget_ != nullptr) {
-                notificationTarget_->Notify(message, wParam, lParam);
-            }
+            emit Notified(message, wParam, lParam);
             break;
         case kNotifySlotStatus:
             for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -509,9 +519,7 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
             }
             break;
         case kNotifyInformation:
-            if (notificationTarget_ != nullptr) {
-                notificationTarget_->Notify(message, wParam, lParam);
-            }
+            emit Notified(message, wParam, lParam);
             break;
         case kNotifyQueueLength:
             queueLength_ = static_cast<int>(lParam);
@@ -788,26 +796,17 @@ void TConfigForm::ViewLinksItemClick() {
 void TConfigForm::JackFieldItemClick() {
     // The field gets the link-state and information notifications, and the link polls the CPU so that
     // the measured level arrives, for as long as the field is open, however it ends.
-    class TTarget : public INotificationTarget {
-    public:
-        explicit TTarget(TJackFieldForm& form) : form_(form) {}
-        void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-            form_.Notify(message, wParam, lParam);
-        }
-
-    private:
-        TJackFieldForm& form_;
-    };
     TJackFieldForm form(this);
-    TTarget target(form);
-    notificationTarget_ = &target;
+    const QMetaObject::Connection listening = connect(
+        this, &TConfigForm::Notified, &form,
+        [&form](unsigned message, quintptr wParam, qintptr lParam) { form.Notify(message, wParam, lParam); });
     model_->SelectInfo(kCpuSlot, 0, true);
     Guard([&] {
         form.Load(*model_);
         dialogs_.Exec(form);
     });
     model_->SelectInfo(kCpuSlot, 0, false);
-    notificationTarget_ = nullptr;
+    disconnect(listening);
 }
 
 void TConfigForm::ItemAboutClick() {

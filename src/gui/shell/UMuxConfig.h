@@ -30,13 +30,6 @@ class TAddressForm;
 class TCustomPacketHandler;
 class IProgressFactory;
 
-// A window that wants the link-state and information notifications while it is open.
-class INotificationTarget {
-public:
-    virtual ~INotificationTarget() = default;
-    virtual void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
-};
-
 // The main window: the chassis, every file and device command, the notifications of the model and the
 // link, the status bar and the alarm panel.
 class TConfigForm : public QMainWindow,
@@ -46,9 +39,9 @@ class TConfigForm : public QMainWindow,
     Q_OBJECT
 public:
     // args: the command line, program path first. currentDirectory: where the settings file and the
-    // alarm sound are looked for.
+    // alarm sound are looked for. settings: read at start, written back at exit; must outlive the window.
     TConfigForm(const std::vector<std::string>& args, const std::filesystem::path& currentDirectory,
-                IDialogs& dialogs, QWidget* parent = nullptr);
+                TSettings& settings, IDialogs& dialogs, QWidget* parent = nullptr);
     ~TConfigForm() override;
 
     // ITileOwner
@@ -106,7 +99,12 @@ public:
     // The popup menu of the tiles with the enabling for this slot (for the right click and for tests).
     std::unique_ptr<QMenu> BuildTileMenu(int slot);
     void Timer1Timer();
-    void SetNotificationTarget(INotificationTarget* target) { notificationTarget_ = target; }
+
+signals:
+    // The link-state and information notifications, once the main window has handled them, for every
+    // window that wants them while it is open. Connect with that window as the context object, so that
+    // a closed and destroyed window is never called.
+    void Notified(unsigned message, quintptr wParam, qintptr lParam);
 
 protected:
     bool event(QEvent* event) override;
@@ -120,7 +118,12 @@ private:
     void BuildChassis();
     void BuildStatusBar();
     void ApplyRunModes();
+    // The start-up steps after the window is built, in their order.
+    void ReadStartupSettings(const std::vector<std::string>& args);
+    void OpenAlarmSound();
+    void ShowSettings();
     void CreateModel();
+    void OpenStartupFile();
     void HandleNotification(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     bool AskToSave();
     void RefreshCaption();
@@ -139,7 +142,6 @@ private:
     std::unique_ptr<TMux> model_;
     std::unique_ptr<IProgressFactory> progressFactory_;
     bool connected_ = false;
-    INotificationTarget* notificationTarget_ = nullptr;
     int queueLength_ = 0;
     TAlarmIndicator alarm_;
     std::unique_ptr<QSoundEffect> alarmSound_;

@@ -18,6 +18,11 @@ TEST(AlarmIndication, ReductionAndTexts) {
         {0x2004, "Удаленная потеря сверхцикловой сихронизации (слот 2)!"},
         {0x1002, "Превышен порог ошибок 10Е-3 (слот 1)!"},
         {0x3200, "Неизвестная ошибка (12800)!"},
+        // neighbours in the ranking together: the higher one is shown
+        {0x4180, "Аппаратная ошибка (код 4)!"},
+        {0x60C0, "Отсутствует плата (слот 6)!"},
+        {0x0900, "Нет связи с мультиплексором!"},
+        {0x9003, "Превышен порог ошибок 10Е-3 (слот 9)!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
@@ -25,6 +30,24 @@ TEST(AlarmIndication, ReductionAndTexts) {
     }
     EXPECT_EQ(ReduceAlarmWord(0x3041), 0x3040);
     EXPECT_EQ(ReduceAlarmWord(0x3200), 0x3200);
+}
+
+// Every pair of neighbours in the ranking, together in one word, and each bit with all those below it:
+// the higher one wins, whatever the lower bits.
+TEST(AlarmIndication, ReductionRanksEveryNeighbouringPairOfAlarmBits) {
+    const std::uint16_t ranking[] = {0x800, 0x100, 0x080, 0x040, 0x020, 0x010, 0x008, 0x004, 0x002, 0x001};
+    for (std::size_t i = 0; i + 1 < std::size(ranking); ++i) {
+        const auto word = static_cast<std::uint16_t>(0x7000 | ranking[i] | ranking[i + 1]);
+        SCOPED_TRACE(word);
+        EXPECT_EQ(ReduceAlarmWord(word), 0x7000 | ranking[i]);
+    }
+    std::uint16_t below = 0;
+    for (std::size_t i = std::size(ranking); i-- > 0;) {
+        const auto word = static_cast<std::uint16_t>(0x2000 | ranking[i] | below | 0x600);
+        SCOPED_TRACE(word);
+        EXPECT_EQ(ReduceAlarmWord(word), 0x2000 | ranking[i]) << "0x200 and 0x400 rank nowhere";
+        below = static_cast<std::uint16_t>(below | ranking[i]);
+    }
 }
 
 TEST(AlarmIndication, SteadyThenBlinkingAndSoundingUntilAcknowledged) {

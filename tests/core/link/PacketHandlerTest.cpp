@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <utility>
+
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {
@@ -92,6 +97,50 @@ TEST_F(PacketHandlerTest, SilentDevicePollsEvery500msAndLinkDropsAtTheThirdPoll)
     EXPECT_EQ(mux->SlotStatus(0), 0u);
     // The link went down at the third transmission (tick 30), clearing the tiles first.
     EXPECT_EQ(owner.Of(kNotifySlotStatus).size(), 1u);
+}
+
+// The tick at which the link-down notification is posted, counting transmissions from the last answer.
+TEST_F(PacketHandlerTest, LinkIsDeclaredLostExactlyAtTheThirdUnansweredTransmission) {
+    const auto linkDowns = [&] {
+        std::size_t downs = 0;
+        for (const auto& n : owner.Of(kNotifyLinkState)) {
+            downs += n.Parameter == 0 ? 1 : 0;
+        }
+        return downs;
+    };
+    // From a fresh answer: transmissions at ticks 10, 20, 30 (after the answer), the third one drops it.
+    handler->Ticks(10);
+    handler->Answer(115);  // link up, unanswered count back to 0; the next poll follows one tick later
+    ASSERT_TRUE(mux->LinkUp());
+    const int answeredAt = handler->ticks;
+    owner.Posted.clear();
+    std::vector<int> transmissionTicks;
+    int downTick = -1;
+    for (int i = 0; i < 40 && downTick < 0; ++i) {
+        const std::size_t before = handler->sent.size();
+        handler->Ticks(1);
+        if (handler->sent.size() > before) {
+            transmissionTicks.push_back(handler->ticks - answeredAt);
+        }
+        if (linkDowns() > 0) {
+            downTick = handler->ticks - answeredAt;
+        }
+    }
+    ASSERT_EQ(transmissionTicks.size(), 3u) << "the link went down at another transmission";
+    EXPECT_EQ(transmissionTicks, (std::vector<int>{1, 11, 21}));
+    EXPECT_EQ(downTick, 21) << "lost at the third transmission, not before";
+    EXPECT_EQ(linkDowns(), 1u);
+
+    // An answer between transmissions starts the count again: two more silent polls keep the link.
+    handler->Answer(115);
+    ASSERT_TRUE(mux->LinkUp());
+    owner.Posted.clear();
+    handler->Ticks(1 + 10);  // the poll after the answer and the next one: two unanswered transmissions
+    EXPECT_EQ(linkDowns(), 0u) << "two unanswered transmissions keep the link";
+    handler->Ticks(9);
+    EXPECT_EQ(linkDowns(), 0u) << "nothing is decided between transmissions";
+    handler->Ticks(1);
+    EXPECT_EQ(linkDowns(), 1u) << "the third one drops it";
 }
 
 TEST_F(PacketHandlerTest, AnsweringDeviceIsPolled50msAfterEachAnswer) {
@@ -249,12 +298,16 @@ TEST_F(PacketHandlerTest, AlarmRecordsReduceToTheMostSevereWord) {
         {{4, 0x31, 0x90, 0, 0xE9}, 0x9000 | 0x040 | 0x008 | 0x002 | 0x001},
         // hardware error: the code in the top nibble
         {{4, 0x33, 0, 0, 0x0E}, 0xE100},
+        // hardware error outranks a missing board, in either order
+        {{8, 0x32, 0x05, 0, 0x01, 0x33, 0, 0, 0x0E}, 0xE100},
+        {{8, 0x33, 0, 0, 0x0E, 0x32, 0x05, 0, 0x01}, 0xE100},
         // no records; an unknown kind; a flag byte without alarms
         {{0}, 0},
         {{4, 0x34, 0xFF, 0xFF, 0xFF}, 0},
         {{4, 0x31, 0x30, 0, 0x20}, 0},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
         owner.Posted.clear();
         handler->AnswerWith(0x40, 190, c.records);
         ASSERT_EQ(owner.Of(kNotifyAlarm).size(), 1u);
@@ -262,6 +315,7 @@ TEST_F(PacketHandlerTest, AlarmRecordsReduceToTheMostSevereWord) {
     }
     owner.Posted.clear();
     handler->AnswerWith(0x40, 180, {0x50, 0x80});
+    ASSERT_EQ(owner.Of(kNotifyAlarm).size(), 1u);
     EXPECT_EQ(owner.Of(kNotifyAlarm)[0].Parameter, 0x5080u);
 }
 
@@ -348,7 +402,7 @@ TEST_F(PacketHandlerTest, TraceRepliesReachTheTraceWindow) {
         std::vector<int> started, messages;
     } trace;
     handler->AnswerWith(0x10, 165, {3, 1, 1});  // no window yet: dropped
-    handler->SetTraceSink(&trace);
+    const TSubscription subscription = handler->SubscribeTrace(trace);
     handler->AnswerWith(0x10, 165, {3, 1, 1});
     handler->AnswerWith(0x10, 165, {16, 0, 1});  // 16 × 128 is no endpoint
     handler->AnswerWith(0x10, 170, {3, 1, 1, 0, 2, 0x01, 0x02});
@@ -374,6 +428,49 @@ TEST_F(PacketHandlerTest, TraceRepliesReachTheTraceWindow) {
     EXPECT_EQ(handler->sent[6].packet, (TPacket{0x83, 0, 0, 205, 0x14}));
     EXPECT_EQ(handler->sent[7].packet, (TPacket{0x84, 0, 0, 150, 0xFF}));
     EXPECT_EQ(handler->sent[8].packet, (TPacket{0x05, 0, 0, 185, 7}));
+}
+
+// Trace windows come and go: each one listening gets every trace reply; one that has left, or is
+// destroyed while another is being called, is never called again.
+TEST_F(PacketHandlerTest, TraceRepliesFanOutToEveryListenerStillListening) {
+    struct TTrace : ITraceSink {
+        void TraceStarted(const TReceiveBuffer&, std::size_t) override {
+            ++started;
+            if (onCall) {
+                onCall();
+            }
+        }
+        void TraceMessage(const TReceiveBuffer&, std::size_t) override { ++messages; }
+        int started = 0;
+        int messages = 0;
+        std::function<void()> onCall;
+        TSubscription subscription;  // the window leaves the list when it is destroyed
+    };
+    TTrace first;
+    TTrace second;
+    first.subscription = handler->SubscribeTrace(first);
+    second.subscription = handler->SubscribeTrace(second);
+    handler->AnswerWith(0x10, 165, {3, 1, 1});
+    handler->AnswerWith(0x10, 170, {3, 1, 1, 0, 2, 0x01, 0x02});
+    EXPECT_EQ(std::make_pair(first.started, first.messages), std::make_pair(1, 1));
+    EXPECT_EQ(std::make_pair(second.started, second.messages), std::make_pair(1, 1));
+
+    second.subscription.Reset();  // the second window closed
+    handler->AnswerWith(0x10, 170, {3, 1, 1, 0, 2, 0x01, 0x02});
+    EXPECT_EQ(first.messages, 2);
+    EXPECT_EQ(second.messages, 1) << "a window that left is not called";
+
+    // The first window's call destroys a third one that joined after it: the third is not called.
+    auto third = std::make_unique<TTrace>();
+    third->subscription = handler->SubscribeTrace(*third);
+    first.onCall = [&] { third.reset(); };
+    handler->AnswerWith(0x10, 165, {3, 1, 1});  // under ASan a call to the freed window would fail here
+    EXPECT_EQ(first.started, 2);
+    EXPECT_EQ(third, nullptr);
+
+    // A window may outlive the link it listened to.
+    mux.reset();
+    first.subscription.Reset();
 }
 
 TEST_F(PacketHandlerTest, ReconnectClosesAndReopensTheTransport) {

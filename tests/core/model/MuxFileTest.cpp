@@ -10,6 +10,7 @@
 #include "core/base/Errors.h"
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {

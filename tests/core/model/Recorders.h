@@ -1,9 +1,6 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,26 +76,6 @@ public:
     explicit TFixedClock(TLocalTime time) : Time(time) {}
     TLocalTime Now() const override { return Time; }
     TLocalTime Time;
-};
-
-// A fresh folder under the system's temporary folder, removed with the object.
-class TTempDir {
-public:
-    TTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tervis-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
 };
 
 }  // namespace tervis::test

@@ -17,9 +17,9 @@ namespace tervis {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::TTempDir;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::TTempDir;
+using test::WriteBytes;
 
 TEST(IniFile, ReadsWhatTheClassicFunctionsRead) {
     TTempDir dir;
@@ -215,15 +215,15 @@ namespace {
 // Names that are not valid UTF-8 (an overlong blank, a lone continuation byte) are converted the same way
 // on reading and on writing: the value is found again and the section is never written twice.
 TEST(IniFile, MalformedNamesRoundTripWithoutDuplicates) {
-    testing::TTempDir dir;
+    TTempDir dir;
     const fs::path file = dir.Path() / "a.ini";
     for (const char* section : {"SETTINGS\xC0\xA0", "SETTINGS\x80", "\xE0\x80\xA0SETTINGS"}) {
-        testing::WriteBytes(file, "[OTHER]\r\nk=v\r\n");
+        WriteBytes(file, "[OTHER]\r\nk=v\r\n");
         for (int exit = 0; exit < 3; ++exit) {
             ASSERT_TRUE(WriteProfileString(file, section, "device", "COM2"));
         }
         EXPECT_EQ(GetProfileString(file, section, "device", "none"), "COM2");
-        const std::string text = testing::ReadBytes(file);
+        const std::string text = ReadBytes(file);
         EXPECT_EQ(text.find("device="), text.rfind("device=")) << text;
         EXPECT_EQ(text.substr(0, 14), "[OTHER]\r\nk=v\r\n");
     }
@@ -231,16 +231,16 @@ TEST(IniFile, MalformedNamesRoundTripWithoutDuplicates) {
 
 // Only a regular file of a sane size is read as settings; anything else is refused with the reason.
 TEST(IniFile, OversizedAndSpecialFilesAreNotRead) {
-    testing::TTempDir dir;
+    TTempDir dir;
     TProfileFile profile;
     std::string problem;
     EXPECT_FALSE(profile.Load("/dev/zero", &problem));
     EXPECT_EQ(problem, "Файл настроек /dev/zero не является обычным файлом");
     const fs::path big = dir.Path() / "big.ini";
-    testing::WriteBytes(big, "[SETTINGS]\r\n" + std::string(TProfileFile::kMaxBytes, ';'));
+    WriteBytes(big, "[SETTINGS]\r\n" + std::string(TProfileFile::kMaxBytes, ';'));
     EXPECT_FALSE(profile.Load(big, &problem));
     EXPECT_EQ(problem, "Файл настроек " + big.string() + " больше 1 МБ");
-    testing::WriteBytes(big, std::string(TProfileFile::kMaxBytes - 9, ';') + "\n[A]\nk=v\n");
+    WriteBytes(big, std::string(TProfileFile::kMaxBytes - 9, ';') + "\n[A]\nk=v\n");
     EXPECT_TRUE(profile.Load(big));
     EXPECT_EQ(profile.GetString("A", "k", ""), "v");
 }

@@ -12,9 +12,9 @@ namespace tervis {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::TTempDir;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::TTempDir;
+using test::WriteBytes;
 
 const std::string kAllKeys =
     "[SETTINGS]\r\n"

@@ -54,22 +54,13 @@ std::function<int(QDialog&)> CheckAndOk(const QString& box) {
 
 class EditBoardConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ProcessSettings() = TSettings{};
-        previous_ = fs::current_path();
-        fs::current_path(dir.Path());
-    }
-    void TearDown() override {
-        window.reset();
-        fs::current_path(previous_);
-        ProcessSettings() = TSettings{};
-    }
+    void TearDown() override { window.reset(); }
     TConfigForm& Open(const std::string& device, std::vector<std::string> extra = {}) {
         std::ofstream(dir.Path() / "tervis.ini", std::ios::binary)
             << "[SETTINGS]\r\ndevice=" << device << "\r\n";
         std::vector<std::string> args = {"tervis"};
         args.insert(args.end(), extra.begin(), extra.end());
-        window = std::make_unique<TConfigForm>(args, dir.Path(), dialogs);
+        window = std::make_unique<TConfigForm>(args, dir.Path(), settings, dialogs);
         return *window;
     }
     // An offline window whose model queues into a recorder.
@@ -84,19 +75,17 @@ protected:
     }
 
     test::TTempDir dir;
+    TSettings settings;
     test::TScriptedDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
     std::vector<TPacket> packets;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(EditBoardConfigTest, OkQueuesOnePacketOnlyForAChangeAndCancelChangesNothing) {
     OpenRecording();
     TMux& model = window->Model();
     model.SetSlotType(3, {bt4E1, 0, 0});
-    ProcessSettings().cashedtrx = true;
+    settings.cashedtrx = true;
 
     dialogs.onExec = CheckAndOk("CBUseAMI2");
     TypeButton(3)->click();
@@ -122,7 +111,7 @@ TEST_F(EditBoardConfigTest, OkQueuesOnePacketOnlyForAChangeAndCancelChangesNothi
     EXPECT_EQ(packets.size(), 1u);
 
     // Without immediate transmission the model changes and nothing is queued.
-    ProcessSettings().cashedtrx = false;
+    settings.cashedtrx = false;
     dialogs.onExec = CheckAndOk("CBNotUsed0");
     window->EditBoardConfig(3);
     EXPECT_EQ(model.GetBoardConfig(3)[1], 0x0801);
@@ -131,7 +120,7 @@ TEST_F(EditBoardConfigTest, OkQueuesOnePacketOnlyForAChangeAndCancelChangesNothi
 
 TEST_F(EditBoardConfigTest, TheCpuRecordGoesAsOneSettingsPacket) {
     OpenRecording();
-    ProcessSettings().cashedtrx = true;
+    settings.cashedtrx = true;
     dialogs.onExec = CheckAndOk("CheckBox7");
     TypeButton(kCpuSlot)->click();
     ASSERT_EQ(dialogs.executed, std::vector<QString>{"Настройки мультиплексора"});
@@ -328,15 +317,15 @@ TEST_F(EditBoardConfigTest, ChangesReachTheDevice) {
     block[2] |= 0x0020;
     ASSERT_EQ(window->Model().GetBoardConfig(3), block);
 
-    TMuxSettings settings = window->Model().GetMuxSettings();
+    TMuxSettings record = window->Model().GetMuxSettings();
     dialogs.onExec = [](QDialog& dialog) {
         dialog.findChild<QCheckBox*>("CheckBox2")->click();
         static_cast<boards::TConfigDialog&>(dialog).OkButton()->click();
         return dialog.result();
     };
     window->EditBoardConfig(kCpuSlot);
-    settings[9] ^= 0x02;
-    ASSERT_EQ(window->Model().GetMuxSettings(), settings);
+    record[9] ^= 0x02;
+    ASSERT_EQ(window->Model().GetMuxSettings(), record);
     ASSERT_TRUE(PumpUntil([&] { return window->Link()->QueueLength() == 0 && !window->Link()->Busy(); }));
 
     // Compare reads the whole device into the link's scratch model.
@@ -344,7 +333,7 @@ TEST_F(EditBoardConfigTest, ChangesReachTheDevice) {
     window->CompareItemClick();
     EXPECT_EQ(dialogs.messages, std::vector<QString>{"Отличий не найдено"});
     EXPECT_EQ(window->Link()->Scratch().GetBoardConfig(3), block);
-    EXPECT_EQ(window->Link()->Scratch().GetMuxSettings(), settings);
+    EXPECT_EQ(window->Link()->Scratch().GetMuxSettings(), record);
 }
 
 }  // namespace

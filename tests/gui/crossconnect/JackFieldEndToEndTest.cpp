@@ -20,6 +20,7 @@
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
 #include "support/Process.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {
@@ -61,22 +62,14 @@ public:
 
 class JackFieldEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ProcessSettings() = TSettings{};
-        previous_ = fs::current_path();
-        fs::current_path(dir.Path());
-    }
-    void TearDown() override {
-        window.reset();
-        fs::current_path(previous_);
-        ProcessSettings() = TSettings{};
-    }
+    void TearDown() override { window.reset(); }
     // The main window on the simulator's line, linked and with the device's configuration read.
     void Open(test::TSimulatorProcess& sim) {
         ASSERT_FALSE(sim.Path().empty());
         std::ofstream(dir / "tervis.ini", std::ios::binary)
             << "[SETTINGS]\r\ndevice=" << sim.Path() << "\r\ncashedtrx=1\r\n";
-        window = std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), dialogs);
+        window =
+            std::make_unique<TConfigForm>(std::vector<std::string>{"tervis"}, dir.Path(), settings, dialogs);
         ASSERT_TRUE(PumpUntil([&] { return window->Connected(); }));
         window->ReadItemClick();
         ASSERT_TRUE(PumpUntil([&] { return window->Model().SlotBoardType(0) != btNone; }));
@@ -92,11 +85,9 @@ protected:
     }
 
     test::TTempDir dir;
+    TSettings settings;
     TExecDialogs dialogs;
     std::unique_ptr<TConfigForm> window;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(JackFieldEndToEnd, ALinkMadeInTheFieldIsOnTheDeviceAndInTheConnectionList) {

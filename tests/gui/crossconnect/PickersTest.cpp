@@ -134,7 +134,8 @@ void PickersTest::TypePickerChoiceKeepsParameterWords() {
 }
 
 void PickersTest::PortPickerOn4E1() {
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     Place(mux, 3, bt4E1);
     Place(mux, 6, bt4E1);
     mux.LinkBoth(3, 1, 6, 1);
@@ -173,7 +174,8 @@ void PickersTest::PortPickerOn4E1() {
 }
 
 void PickersTest::PortPickerOn4I15() {
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     Place(mux, 2, bt4I15);
     mux.LinkGenerator(2, 17);
     mux.LinkGenerator(2, 52);
@@ -196,7 +198,8 @@ void PickersTest::PortPickerOn4I15() {
 }
 
 void PickersTest::PortPickerWithoutTabs() {
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     Place(mux, 5, bt4ToP);
     Place(mux, 1, bt4E1);
     mux.LinkGenerator(5, 4);
@@ -241,7 +244,8 @@ void PickersTest::PortPickerCaptionsAndTabs() {
     QFETCH(int, type);
     QFETCH(QString, caption);
     QFETCH(QStringList, tabs);
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     Place(mux, slot, static_cast<std::uint8_t>(type));
     mux.LinkGenerator(slot, 0);
     mux.LinkGenerator(slot, 127);

@@ -18,6 +18,7 @@
 #include "platform/SerialPacketHandler.h"
 #include "support/Process.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
 
 namespace tervis {
 namespace {
@@ -45,24 +46,10 @@ bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
     return true;
 }
 
-std::string ReadFile(const fs::path& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ProcessSettings() = TSettings{};
-        previous_ = fs::current_path();
-        fs::current_path(dir.Path());
-        noPort = (dir / "no-port").string();
-    }
-    void TearDown() override {
-        window.reset();
-        fs::current_path(previous_);
-        ProcessSettings() = TSettings{};
-    }
+    void SetUp() override { noPort = (dir / "no-port").string(); }
+    void TearDown() override { window.reset(); }
     void WriteIni(const std::string& text) {
         std::ofstream out(dir / "tervis.ini", std::ios::binary);
         out << text;
@@ -73,7 +60,7 @@ protected:
         }
         std::vector<std::string> args = {"tervis"};
         args.insert(args.end(), extra.begin(), extra.end());
-        window = std::make_unique<TConfigForm>(args, dir.Path(), dialogs);
+        window = std::make_unique<TConfigForm>(args, dir.Path(), settings, dialogs);
         Pump();
         return *window;
     }
@@ -85,11 +72,9 @@ protected:
 
     test::TTempDir dir;
     test::TScriptedDialogs dialogs;
+    TSettings settings;
     std::unique_ptr<TConfigForm> window;
     std::string noPort;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(MainWindowTest, StartsWithTheEmptyConfigurationAndTellsAboutThePortOnce) {
@@ -108,8 +93,8 @@ TEST_F(MainWindowTest, StartsWithTheEmptyConfigurationAndTellsAboutThePortOnce) 
 
 TEST_F(MainWindowTest, LastFileIsOpenedAtStartAndAMissingOneIsReportedOnce) {
     {
-        TSettings settings;
-        TMux mux(nullptr, nullptr, settings);
+        TSettings writerSettings;
+        TMux mux(nullptr, nullptr, writerSettings);
         mux.SetSlotType(3, {bt4E1, 0, 0});
         mux.SaveToFile(dir / "last.mux");
     }
@@ -151,7 +136,11 @@ TEST_F(MainWindowTest, UnsavedChangesQuestionsWithEveryAnswer) {
     dialogs.files = {saved};
     window->NewItemClick();
     Pump();
-    EXPECT_EQ(ReadFile(dir / "one.mux")[2], '\x07');
+    {
+        const std::string image = test::ReadBytes(dir / "one.mux");
+        ASSERT_EQ(image.size(), 65534u);
+        EXPECT_EQ(image[2], '\x07');
+    }
     EXPECT_EQ(mux.SlotBoardType(1), 0);
     EXPECT_EQ(Caption(), "newcfg.mux");
     EXPECT_EQ(dialogs.asked, (std::vector<QString>(3, "Сохранить изменения? [3]")));
@@ -169,7 +158,11 @@ TEST_F(MainWindowTest, UnsavedChangesQuestionsWithEveryAnswer) {
     mux.SetSlotType(5, {bt4TCh, 0, 0});
     window->SaveItemClick();
     Pump();
-    EXPECT_EQ(ReadFile(dir / "one.mux")[10], '\x01');
+    {
+        const std::string image = test::ReadBytes(dir / "one.mux");
+        ASSERT_EQ(image.size(), 65534u);
+        EXPECT_EQ(image[10], '\x01');
+    }
     EXPECT_EQ(Caption(), "one.mux");
 
     // Closing: Cancel keeps the window, No closes.
@@ -196,7 +189,7 @@ TEST_F(MainWindowTest, SavingANewConfigurationAlwaysAsksForAName) {
 }
 
 TEST_F(MainWindowTest, NotificationsReachTheStatusBarTilesAndAlarmPanel) {
-    ProcessSettings().alarmconnect = true;
+    settings.alarmconnect = true;
     WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\nalarmconnect=1\r\n");
     Open();
     window->PostNotification(kNotifyLinkState, 1, 0);
@@ -230,7 +223,7 @@ TEST_F(MainWindowTest, NotificationsReachTheStatusBarTilesAndAlarmPanel) {
     Pump();
     EXPECT_EQ(window->LinkPanel()->text(), "Нет связи");
     EXPECT_EQ(window->AlarmPanel()->text(), "Нет связи с мультиплексором!");
-    ProcessSettings().alarmconnect = false;
+    settings.alarmconnect = false;
     window->PostNotification(kNotifyLinkState, 1, 0);
     window->PostNotification(kNotifyAlarm, 0x5080, 0);
     window->PostNotification(kNotifyLinkState, 0, 0);
@@ -291,22 +284,53 @@ TEST_F(MainWindowTest, RestrictedAndHostedModesAdaptTheMenus) {
     fs::remove(dir / "tervis.ini");
     WriteIni("[SETTINGS]\r\ndevice=" + noPort + "\r\naddress=3,1-7,0;\r\n[OTHER]\r\nkey=kept\r\n");
     dialogs.messages.clear();
-    ProcessSettings() = TSettings{};
+    settings = TSettings{};
     Open({"-h", "1234", "-id", "3"});
     EXPECT_TRUE(dialogs.messages.empty()) << "no serial port in hosted mode";
     for (const char* name : {"AddrItem", "ItemCOM1", "ItemCOM4", "ItemRS422Id", "AlarmMenu"}) {
         EXPECT_FALSE(window->Action(name)->isVisible()) << name;
     }
-    EXPECT_EQ(ProcessSettings().rs485id, 3);
+    EXPECT_EQ(settings.rs485id, 3);
     window->TileMenu(0, QPoint());
     EXPECT_EQ(dialogs.lastMenu[4].first, "ContTraceItem");
     EXPECT_FALSE(dialogs.lastMenu[4].second);
     Close();
-    const std::string ini = ReadFile(dir / "tervis.ini");
+    const std::string ini = test::ReadBytes(dir / "tervis.ini");
     EXPECT_NE(ini.find("address=3,1-7,0;"), std::string::npos);
     EXPECT_NE(ini.find("[OTHER]\r\nkey=kept"), std::string::npos);
     EXPECT_NE(ini.find("cashedtrx=0"), std::string::npos);
     EXPECT_EQ(ini.find("rs485id"), std::string::npos);
+}
+
+// Windows that listen to the link-state and information notifications: every open one hears them, a
+// destroyed one never again, and the status bar and tiles behave as with none.
+TEST_F(MainWindowTest, LinkAndInformationNotificationsReachEveryListeningWindow) {
+    Open();
+    std::vector<std::pair<unsigned, quintptr>> heardByFirst;
+    int heardBySecond = 0;
+    auto first = std::make_unique<QObject>();
+    auto second = std::make_unique<QObject>();
+    QObject::connect(window.get(), &TConfigForm::Notified, first.get(),
+                     [&](unsigned message, quintptr wParam, qintptr) {
+                         heardByFirst.push_back({message, wParam});
+                     });
+    QObject::connect(window.get(), &TConfigForm::Notified, second.get(),
+                     [&](unsigned, quintptr, qintptr) { ++heardBySecond; });
+    window->PostNotification(kNotifyLinkState, 1, 0);
+    window->PostNotification(kNotifyInformation, kInfoLine, 0);
+    window->PostNotification(kNotifyQueueLength, 0, 3);  // the main window's own business
+    Pump();
+    EXPECT_EQ(heardByFirst, (std::vector<std::pair<unsigned, quintptr>>{{kNotifyLinkState, 1},
+                                                                        {kNotifyInformation, kInfoLine}}));
+    EXPECT_EQ(heardBySecond, 2);
+    EXPECT_EQ(window->LinkPanel()->text(), "Связь есть");
+
+    second.reset();  // that window closed
+    window->PostNotification(kNotifyLinkState, 0, 0);
+    Pump();
+    EXPECT_EQ(heardByFirst.size(), 3u);
+    EXPECT_EQ(heardBySecond, 2) << "a destroyed window is not called";
+    EXPECT_EQ(window->LinkPanel()->text(), "Нет связи");
 }
 
 TEST_F(MainWindowTest, ChoosingABoardTypeAndTheSmallCommands) {
@@ -333,7 +357,7 @@ TEST_F(MainWindowTest, ChoosingABoardTypeAndTheSmallCommands) {
                                     "Перезапустить мультиплексор ? [2]"}));
     EXPECT_EQ(window->Link()->QueueLength(), 0);
 
-    ProcessSettings().rs485id = 2;
+    settings.rs485id = 2;
     window->ItemRS422IdClick();
     EXPECT_EQ(dialogs.messages.back(), "Запись возможна только через RS232!");
     window->Model().SetAddress({0x13, 0x07});

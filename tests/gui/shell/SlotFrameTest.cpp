@@ -101,10 +101,12 @@ std::uint16_t Ep(int slot, int channel) {
     return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
 }
 
-const QColor kGrey = kLampGrey;
-const QColor kGreen = kLampGreen;
-const QColor kYellow = kLampYellow;
-const QColor kRed = kLampRed;
+// Written out rather than taken from the tile's own constants, so that a wrong constant fails here.
+const QColor kGrey{128, 128, 128};
+const QColor kGreen{0, 255, 0};
+const QColor kYellow{255, 255, 0};
+const QColor kRed{255, 0, 0};
+const QColor kBlack{0, 0, 0};
 
 }  // namespace
 
@@ -211,7 +213,7 @@ private slots:
             hidden.BlinkTick();
             const QColor led4 = Led(tile, 4)->Colour();
             QCOMPARE(Led(tile, 2)->Colour(), led4);
-            QVERIFY(led4 == kYellow || led4 == kLampBlack);
+            QVERIFY(led4 == kYellow || led4 == kBlack);
             if (led4 == kYellow) {
                 yellowTicks << tick;
             }

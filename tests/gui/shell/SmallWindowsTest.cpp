@@ -89,7 +89,8 @@ void SmallWindowsTest::BuildTimeIsTheFileModificationTime() {
 }
 
 void SmallWindowsTest::ConnectionListIsRebuiltOnEveryShow() {
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     TViewLinksForm form;
     QCOMPARE(form.windowTitle(), QString("Соединения"));
     QCOMPARE(form.size(), QSize(335, 356));
@@ -117,7 +118,8 @@ void SmallWindowsTest::ConnectionListIsRebuiltOnEveryShow() {
 }
 
 void SmallWindowsTest::ConnectionListShowRunsModallyWithTheModel() {
-    TMux mux;
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
     Place(mux);
     mux.LinkBoth(2, 1, 4, 9);
     test::TRecordingDialogs dialogs;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/model/Recorders.h"
+#include "support/TempDir.h"
 
 namespace tervis::cli {
 namespace {

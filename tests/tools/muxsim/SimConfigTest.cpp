@@ -49,6 +49,7 @@ TEST(SimConfig, WrittenRecordsReadBackAndLandInTheImageMap) {
         TSimLine line;
         const auto echo = Exchange(line, c.Write);
         ASSERT_EQ(echo.size(), 1u);
+        ASSERT_GE(echo[0].size(), 4u);
         EXPECT_EQ(echo[0][0], c.Write[0]);
         EXPECT_EQ(echo[0][3], c.Write[3]) << "a write is answered with its own code";
         EXPECT_EQ(Exchange(line, c.Read), std::vector<TBytes>{c.Reply});

@@ -21,6 +21,10 @@ int BoardSeenThrough(TSimLine& line, std::uint8_t device, const TBytes& path) {
         return -1;
     }
     const auto& reply = replies[0];
+    if (reply.size() < 3 || reply.size() < 3u + reply[2] + 3u) {
+        ADD_FAILURE() << "a reply of " << reply.size() << " bytes";
+        return -1;
+    }
     const std::size_t p = 3 + reply[2];
     EXPECT_EQ(reply[0], 0x01);
     EXPECT_EQ(reply[1], device);
@@ -146,6 +150,7 @@ TEST(SimLine, DelaySilenceAndSplitWrites) {
     EXPECT_GT(pieces, 4);
     const auto packets = Packets(joined);
     ASSERT_EQ(packets.size(), 1u);
+    ASSERT_GE(packets[0].size(), 4u);
     EXPECT_EQ(packets[0][3], 115);
 }
 

@@ -50,15 +50,22 @@ TEST(SimStatus, SlotStatesTypesAndLampsFollowTheHardware) {
 
     // Pulling the board out: absent, dark, no type; putting it back restores it.
     mux.UnplugBoard(0);
-    EXPECT_EQ(Ask(line, {0x82, 0x00, 0x00, 110})[4] & 3, 0);
-    EXPECT_EQ(Ask(line, {0x83, 0x00, 0x00, 110})[8], 0);
+    const TBytes absentState = Ask(line, {0x82, 0x00, 0x00, 110});
+    ASSERT_EQ(absentState.size(), types.size());
+    EXPECT_EQ(absentState[4] & 3, 0);
+    const TBytes absentType = Ask(line, {0x83, 0x00, 0x00, 110});
+    ASSERT_EQ(absentType.size(), types.size());
+    EXPECT_EQ(absentType[8], 0);
     EXPECT_EQ(Slice(Ask(line, {0x84, 0x00, 0x00, 100}), 8, 2), (TBytes{0, 0}));
     mux.PlugBoard(0);
-    EXPECT_EQ(Ask(line, {0x85, 0x00, 0x00, 110})[8], 10);
+    const TBytes plugged = Ask(line, {0x85, 0x00, 0x00, 110});
+    ASSERT_EQ(plugged.size(), types.size());
+    EXPECT_EQ(plugged[8], 10);
 
     mux.OverrideSlotState(0, kStateBlocked);
     mux.OverrideLamps(5, std::array<std::uint8_t, 2>{0x45, 0x67});
     const TBytes overridden = Ask(line, {0x86, 0x00, 0x00, 100});
+    ASSERT_EQ(overridden.size(), lamps.size());
     EXPECT_EQ(overridden[4] & 3, kStateBlocked);
     EXPECT_EQ(Slice(overridden, 8 + 2 * 5, 2), (TBytes{0x45, 0x67}));
 }
@@ -86,7 +93,9 @@ TEST(SimStatus, StreamStateCarriesAlarmsAndCountersThatMoveWithTime) {
 
     // A set switched off in the block is neither monitored nor reported.
     mux.SetBlock(3, {0x3210, 0x0100, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(Ask(line, {0x83, 0x00, 0x00, 140, 0x23})[6], 0x00);
+    const TBytes switchedOff = Ask(line, {0x83, 0x00, 0x00, 140, 0x23});
+    ASSERT_EQ(switchedOff.size(), 19u);
+    EXPECT_EQ(switchedOff[6], 0x00);
 
     // Boards of other kinds answer in the same length with their type and nothing else.
     mux.SetBoard(4, board::k4TCh);
