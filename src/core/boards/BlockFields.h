@@ -16,18 +16,24 @@
 namespace tervis::boards {
 
 enum class TFieldKind : std::uint8_t {
-    Flag,   // one bit, a check box
-    List,   // a drop-down list with fixed items: value = item index + Offset
-    Radio,  // radio buttons, one per item: value = item index
-    Rate,   // a drop-down list of rates "N x 64 kbit/s": value = item index + Offset
+    Flag,       // one bit, a check box
+    List,       // a drop-down list with fixed items: value = item index + Offset
+    Radio,      // radio buttons, one per item: value = item index
+    Rate,       // a drop-down list of rates "N x 64 kbit/s": value = item index + Offset
+    CheckItem,  // item `set` of a check list named Control; checked when any bit of the field is set
+    Level,      // a track bar over the field's codes 0..255; LevelTenths gives the level of code 0
+    Number,     // a drop-down list of the numbers First..Last by Step: value = item index x Step + Offset
 };
 
 // Where the copies of a per-set field lie.
 enum class TSetLayout : std::uint8_t {
-    Single,      // one field
-    Nibble,      // set k: bits 4k.. of the word
-    BytePair,    // set k: word + k / 2, bits 8 (k % 2)..
-    WordPerSet,  // set k: word + k
+    Single,              // one field
+    Nibble,              // set k: bits 4k.. of the word
+    BytePair,            // set k: word + k / 2, bits 8 (k % 2)..
+    WordPerSet,          // set k: word + k
+    Pair,                // set k: bits 2k.. of the word
+    BitPerSet,           // set k: bit k of the word
+    WordPerSetPastNext,  // set 0: the word; set k > 0: word + k + 1 (the word after the first is another's)
 };
 
 // What a list or a radio group without a selection stores.
@@ -52,8 +58,18 @@ struct TBlockField {
     TNoSelection NoSelection = TNoSelection::Wrap;
     std::uint8_t NoneValue = 0;
     std::uint8_t NameBase = 0;
-    std::string_view RateFormat{};  // Rate: the item text of n channels
-    std::int8_t RateBias = 0;       // Rate: channels shown = stored value + RateBias
+    std::string_view RateFormat{};              // Rate: the item text of n channels
+    std::int8_t RateBias = 0;                   // Rate: channels shown = stored value + RateBias
+    std::uint8_t NameStep = 1;                  // per-set names: the number is set x NameStep + NameBase
+    std::span<const std::string_view> Names{};  // per-set names that follow no pattern, one per set
+    bool ReadOnly = false;                      // shown only: OK writes back the value that was loaded
+    bool Inverted = false;                      // Flag: the box is checked when the bit is clear
+    bool ClampLast = false;   // Radio: a value beyond the items (or below the first) shows the nearest item
+    std::uint16_t First = 0;  // Number: the first item's number
+    std::uint16_t Last = 0;   // Number: the last item's number
+    std::uint16_t Step = 1;   // Number: between items, and between the values they store
+    bool Tenths = false;      // Number: items show the number in tenths ("2,0")
+    std::int16_t LevelTenths = 0;  // Level: the level of code 0 in tenths of a dB
 };
 
 struct TBlockLayout {
@@ -120,6 +136,10 @@ struct TSettingText {
     std::string Value;
 };
 std::string FieldValueText(const TBlockField& field, unsigned value);
+// The items of a list field as shown (Number lists are generated from First, Last and Step).
+std::vector<std::string> ListItems(const TBlockField& field);
+// The level of a Level field's code in dB: code x 0.1 + LevelTenths / 10.
+double LevelDb(const TBlockField& field, unsigned code);
 std::vector<TSettingText> DescribeBlock(std::uint8_t type, std::span<const std::uint16_t> words);
 // "комплект 2: кодировка AMI" or "кодировка AMI".
 std::string SettingName(const TSettingText& setting);

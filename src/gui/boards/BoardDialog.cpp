@@ -4,10 +4,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QVBoxLayout>
 
 #include "gui/widgets/DialogButtons.h"
@@ -121,8 +124,8 @@ QCheckBox* TConfigDialog::MakeBox(const TBlockField& field, int set, QWidget* pa
 QComboBox* TConfigDialog::MakeList(const TBlockField& field, int set, QWidget* parent) {
     auto* list = new QComboBox(parent);
     list->setObjectName(Name(ControlName(field, set)));
-    for (std::string_view item : field.Items) {
-        list->addItem(Text(item));
+    for (const std::string& item : ListItems(field)) {
+        list->addItem(QString::fromStdString(item));
     }
     list->setCurrentIndex(-1);
     return list;
@@ -138,6 +141,42 @@ std::vector<QRadioButton*> TConfigDialog::MakeRadios(const TBlockField& field, i
     return buttons;
 }
 
+QGroupBox* TConfigDialog::MakeRadioGroup(const TBlockField& field, int set, const QString& title,
+                                         QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(Name(ControlName(field, set)));
+    auto* column = new QVBoxLayout(group);
+    for (QRadioButton* button : MakeRadios(field, set, group)) {
+        column->addWidget(button);
+    }
+    return group;
+}
+
+QListWidget* TConfigDialog::MakeCheckList(const TBlockField& field, const QStringList& items,
+                                          QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(Name(ControlName(field, 0)));
+    for (const QString& text : items) {
+        auto* item = new QListWidgetItem(text, list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    // Every item in sight, no scrolling.
+    list->setFixedHeight(list->sizeHintForRow(0) * static_cast<int>(items.size()) + 2 * list->frameWidth() +
+                         4);
+    return list;
+}
+
+QSlider* TConfigDialog::MakeTrackBar(const TBlockField& field, int set, QWidget* parent) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(Name(ControlName(field, set)));
+    bar->setRange(0, FieldMask(field));
+    bar->setPageStep(15);
+    bar->setTickInterval(15);
+    bar->setTickPosition(QSlider::TicksBelow);
+    return bar;
+}
+
 QComboBox* TConfigDialog::AddListRow(QGridLayout* grid, int row, const TBlockField& field, int set,
                                      QWidget* parent, const QString& caption) {
     auto* label = new QLabel(caption.isEmpty() ? Text(field.Caption) : caption, parent);
@@ -146,6 +185,14 @@ QComboBox* TConfigDialog::AddListRow(QGridLayout* grid, int row, const TBlockFie
     grid->addWidget(label, row, 0);
     grid->addWidget(list, row, 1);
     return list;
+}
+
+QListWidgetItem* TConfigDialog::CheckItem(const TBlockField& field, int set) const {
+    QListWidgetItem* item = Control<QListWidget>(Name(ControlName(field, 0)))->item(set);
+    if (item == nullptr) {
+        throw EInvalidParameters("no item " + std::to_string(set) + " in " + std::string(field.Control));
+    }
+    return item;
 }
 
 std::vector<QRadioButton*> TConfigDialog::Radios(const TBlockField& field, int set) const {
@@ -183,19 +230,26 @@ void TConfigDialog::LoadField(std::span<const std::uint16_t> words, const TBlock
     const QString name = Name(ControlName(field, set));
     switch (field.Kind) {
         case TFieldKind::Flag:
-            Control<QCheckBox>(name)->setChecked(value != 0);
+            Control<QCheckBox>(name)->setChecked((value != 0) != field.Inverted);
+            break;
+        case TFieldKind::CheckItem:
+            CheckItem(field, set)->setCheckState(value != 0 ? Qt::Checked : Qt::Unchecked);
             break;
         case TFieldKind::List:
-        case TFieldKind::Rate: {
+        case TFieldKind::Rate:
+        case TFieldKind::Number: {
             auto* list = Control<QComboBox>(name);
             list->setCurrentIndex(ItemIndexFor(field, value, list->count()));
             break;
         }
         case TFieldKind::Radio: {
             const std::vector<QRadioButton*> buttons = Radios(field, set);
-            CheckRadio(buttons, value < buttons.size() ? static_cast<int>(value) : -1);
+            CheckRadio(buttons, ItemIndexFor(field, value, static_cast<int>(buttons.size())));
             break;
         }
+        case TFieldKind::Level:
+            Control<QSlider>(name)->setValue(static_cast<int>(value));
+            break;
     }
 }
 
@@ -204,14 +258,21 @@ void TConfigDialog::StoreField(std::span<std::uint16_t> words, const TBlockField
     unsigned value = 0;
     switch (field.Kind) {
         case TFieldKind::Flag:
-            value = Control<QCheckBox>(name)->isChecked() ? 1 : 0;
+            value = Control<QCheckBox>(name)->isChecked() != field.Inverted ? 1 : 0;
+            break;
+        case TFieldKind::CheckItem:
+            value = CheckItem(field, set)->checkState() == Qt::Checked ? 1 : 0;
             break;
         case TFieldKind::List:
         case TFieldKind::Rate:
+        case TFieldKind::Number:
             value = ValueForItem(field, Control<QComboBox>(name)->currentIndex());
             break;
         case TFieldKind::Radio:
             value = ValueForItem(field, CheckedRadio(Radios(field, set)));
+            break;
+        case TFieldKind::Level:
+            value = static_cast<unsigned>(Control<QSlider>(name)->value());
             break;
     }
     WriteField(words, field, set, value);
@@ -225,6 +286,7 @@ TBoardDialog::TBoardDialog(const TBlockLayout& layout, IDialogs& dialogs, QWidge
 
 void TBoardDialog::LoadFromBlock(const TBoardConfig& block) {
     block_ = block;
+    loaded_ = block;
     LoadControls();
 }
 
@@ -242,7 +304,12 @@ void TBoardDialog::RebuildWorkingCopy() {
     for (const TBlockField& field : layout_.Fields) {
         const int sets = IsPerSet(field) ? layout_.SetCount : 1;
         for (int set = 0; set < sets; ++set) {
-            StoreField(block_, field, set);
+            if (field.ReadOnly) {
+                // Taken from the block as loaded: an earlier OK that failed half-way may have cleared it.
+                WriteField(block_, field, set, ReadField(loaded_, field, set));
+            } else {
+                StoreField(block_, field, set);
+            }
         }
     }
 }

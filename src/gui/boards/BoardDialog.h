@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <span>
 #include <vector>
@@ -16,6 +17,10 @@
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
+class QGroupBox;
+class QListWidget;
+class QListWidgetItem;
+class QSlider;
 class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
@@ -74,6 +79,12 @@ protected:
     QCheckBox* MakeBox(const TBlockField& field, int set, QWidget* parent);
     QComboBox* MakeList(const TBlockField& field, int set, QWidget* parent);
     std::vector<QRadioButton*> MakeRadios(const TBlockField& field, int set, QWidget* parent);
+    // A group box named after the field with one radio button per item, in a column.
+    QGroupBox* MakeRadioGroup(const TBlockField& field, int set, const QString& title, QWidget* parent);
+    // A check list named after a CheckItem field, one checkable item per set.
+    QListWidget* MakeCheckList(const TBlockField& field, const QStringList& items, QWidget* parent);
+    // A track bar over a Level field's codes, a tick and a page every 15 codes.
+    QSlider* MakeTrackBar(const TBlockField& field, int set, QWidget* parent);
     // A caption label and a list side by side in a grid row.
     QComboBox* AddListRow(QGridLayout* grid, int row, const TBlockField& field, int set, QWidget* parent,
                           const QString& caption = {});
@@ -84,6 +95,7 @@ protected:
     void StoreField(std::span<std::uint16_t> words, const TBlockField& field, int set) const;
     // The radio buttons of a field, in item order; -1 checks none.
     std::vector<QRadioButton*> Radios(const TBlockField& field, int set) const;
+    QListWidgetItem* CheckItem(const TBlockField& field, int set) const;
     static void CheckRadio(const std::vector<QRadioButton*>& buttons, int index);
     static int CheckedRadio(const std::vector<QRadioButton*>& buttons);
 
@@ -120,6 +132,7 @@ protected:
 
     const TBlockLayout& layout_;
     TBoardConfig block_{};
+    TBoardConfig loaded_{};  // the block as loaded, for the fields that are only shown
 };
 
 // Creates the dialog of a board type (the CPU's included), or null for a type without one.

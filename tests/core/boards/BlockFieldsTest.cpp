@@ -14,7 +14,7 @@ using TWords = std::array<std::uint16_t, 10>;
 // row (a wrong word, bit or set layout) shows here before any dialog is opened.
 TEST(BlockFields, FieldsOfEveryTableFitTheirWordsAndNeverOverlap) {
     std::vector<const TBlockLayout*> layouts = {&MuxSettingsLayout()};
-    for (int type : {7, 10, 13, 22, 23, 24, 29}) {
+    for (int type : {1, 2, 3, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 19, 20, 22, 23, 24, 26, 27, 29}) {
         ASSERT_NE(FindBlockLayout(static_cast<std::uint8_t>(type)), nullptr) << type;
         layouts.push_back(FindBlockLayout(static_cast<std::uint8_t>(type)));
     }
@@ -190,6 +190,113 @@ TEST(BlockFields, BlocksDescribedInTheOperatorsWords) {
     ASSERT_NE(rate, four.end());
     EXPECT_EQ(rate->Value, "32х64 кбит/с");
     EXPECT_TRUE(DescribeBlock(25, dsl).empty());
+}
+
+// The lists whose items are not plain indexes: number lists counted from their first code (hundreds of
+// items for a whole-word field), lists by steps, radio groups that show the nearest item.
+TEST(BlockFields, NumberListsStepsAndClampedGroups) {
+    const TBlockLayout& dp = *FindBlockLayout(26);
+    const TBlockField* stabilisation = FindField(dp, "CBVoltageVal");
+    const TBlockField* minCurrent = FindField(dp, "CBVoltageMinI");
+    const TBlockField* maxVoltage = FindField(dp, "CBCurrentMaxU");
+    const TBlockField* leak = FindField(dp, "CBLeakLevel");
+    const TBlockField* adpcm = FindField(*FindBlockLayout(14), "ComboBox1");
+    const TBlockField* slu = FindField(*FindBlockLayout(11), "RadioGroup%d");
+    const TBlockField* v24Mode = FindField(*FindBlockLayout(8), "RadioGroup1");
+
+    struct TShow {
+        const TBlockField* Field;
+        unsigned Value;
+        int Index;
+    };
+    const TShow shows[] = {
+        {stabilisation, 0, 0},
+        {stabilisation, 100, 100},
+        {stabilisation, 101, -1},
+        {minCurrent, 0, -1},
+        {minCurrent, 18, 17},
+        {maxVoltage, 79, -1},
+        {maxVoltage, 80, 0},
+        {maxVoltage, 600, 520},
+        {maxVoltage, 601, -1},
+        {leak, 19, -1},
+        {leak, 20, 0},
+        {leak, 80, 60},
+        {adpcm, 6, 1},
+        {adpcm, 64, 16},
+        {adpcm, 65, -1},
+        {slu, 0, 0},
+        {slu, 1, 0},
+        {slu, 7, 6},
+        {slu, 15, 6},
+        {v24Mode, 3, 2},
+    };
+    for (const TShow& show : shows) {
+        const int count = show.Field->Kind == TFieldKind::Radio
+                              ? static_cast<int>(show.Field->Items.size())
+                              : static_cast<int>(ListItems(*show.Field).size());
+        EXPECT_EQ(ItemIndexFor(*show.Field, show.Value, count), show.Index)
+            << show.Field->Control << " value " << show.Value;
+    }
+
+    struct TStore {
+        const TBlockField* Field;
+        int Index;
+        unsigned Value;
+    };
+    // Without a selection a ДП list stores the code one below its first item.
+    const TStore stores[] = {
+        {stabilisation, -1, 255}, {minCurrent, -1, 0}, {maxVoltage, -1, 79},
+        {maxVoltage, 520, 600},   {leak, -1, 19},      {adpcm, -1, 0},
+        {adpcm, 15, 60},          {slu, 0, 1},         {slu, 6, 7},
+        {v24Mode, -1, 3},
+    };
+    for (const TStore& store : stores) {
+        EXPECT_EQ(ValueForItem(*store.Field, store.Index), store.Value)
+            << store.Field->Control << " index " << store.Index;
+    }
+    EXPECT_EQ(ListItems(*leak).front(), "2,0");
+    EXPECT_EQ(ListItems(*leak).back(), "8,0");
+    EXPECT_EQ(ListItems(*maxVoltage).size(), 521u);
+}
+
+TEST(BlockFields, VoiceDataAndPowerBlocksDescribed) {
+    const auto find = [](const std::vector<TSettingText>& settings, int set, std::string_view caption) {
+        for (const TSettingText& setting : settings) {
+            if (setting.Set == set && setting.Caption == caption) {
+                return setting.Value;
+            }
+        }
+        return std::string("(missing)");
+    };
+    const std::array<std::uint16_t, 9> dp{1, 0x123C, 0x0A37, 300, 100, 0x5050, 0, 0, 0};
+    const std::vector<TSettingText> power = DescribeBlock(26, dp);
+    EXPECT_EQ(find(power, -1, "тип источника"), "источник тока");
+    EXPECT_EQ(find(power, -1, "отключить ДП"), "да");  // bit 7 clear: the feed is off
+    EXPECT_EQ(find(power, -1, "мин. ток, мA"), "18");
+    EXPECT_EQ(find(power, -1, "макс. напряжение, В:"), "300");
+    EXPECT_EQ(find(power, -1, "порог тока утечки, мА:"), "8,0");
+
+    const std::array<std::uint16_t, 9> thu{0xB000, 0x00C1, 0, 0, 0x00FF, 0, 0, 0, 0};
+    const std::vector<TSettingText> levels = DescribeBlock(20, thu);
+    EXPECT_EQ(find(levels, 0, "уровень передачи (четырёхпроводный)"), "176 (0.0 дБ)");
+    EXPECT_EQ(find(levels, 3, "уровень приёма"), "255 (8.2 дБ)");
+    EXPECT_EQ(find(levels, 0, "протокол"), "Отключен");
+    EXPECT_EQ(find(levels, 1, "протокол"), "?(12)");
+
+    const std::array<std::uint16_t, 9> ak8{1, 0x8002, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<TSettingText> subscribers = DescribeBlock(18, ak8);
+    EXPECT_EQ(find(subscribers, -1, "режим"), "Режим абонентского выноса ЛВ420");
+    EXPECT_EQ(find(subscribers, 0, "отключить сигнализацию"), "да");
+    EXPECT_EQ(find(subscribers, 7, "отключить сигнализацию"), "да");
+    EXPECT_EQ(find(subscribers, 6, "отключить сигнализацию"), "нет");
+
+    const std::array<std::uint16_t, 9> vs{0x80E5, 0x0080, 0x000A, 0, 0, 0, 0, 0, 0};
+    const std::vector<TSettingText> data = DescribeBlock(12, vs);
+    EXPECT_EQ(find(data, 0, "N ="), "384 кбит/с (n=6)");
+    EXPECT_EQ(find(data, 0, "интерфейс"), "Отключен");
+    EXPECT_EQ(find(data, 0, "режим DTE"), "да");
+    EXPECT_EQ(find(data, 1, "интерфейс"), "V.35");
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "core/boards/BlockFields.h"
 #include "core/link/PacketHandler.h"
 #include "core/model/Recorders.h"
 #include "gui/boards/BoardDialog.h"
@@ -181,6 +183,113 @@ TEST_F(EditBoardConfigTest, ChoosingATypeOpensItsDialogOnTheDefaultBlock) {
     EXPECT_EQ(shownSync, 3);
     EXPECT_EQ(window->Model().SlotBoardType(5), bt4DSLv2);
     EXPECT_EQ(window->Model().GetBoardConfig(5), TMux::DefaultBoardConfig(bt4DSLv2));
+}
+
+// Every type of the catalogue placed in a fresh slot: its dialog opens on the default block, and OK without
+// a touch gives the block back as it was and sends nothing; types without a dialog open nothing.
+TEST_F(EditBoardConfigTest, EveryCatalogueTypeRoundTripsItsDefaultBlockUntouched) {
+    int withDialog = 0;
+    for (int code = 0; code < 256; ++code) {
+        const auto type = static_cast<std::uint8_t>(code);
+        if (!BoardTypeHasName(type) || type == btCPU) {
+            continue;
+        }
+        SCOPED_TRACE(BoardTypeName(type));
+        OpenRecording();
+        TMux& model = window->Model();
+        model.SetSlotType(6, {type, 0, 0});
+        ProcessSettings().cashedtrx = true;
+        packets.clear();
+        dialogs.executed.clear();
+        dialogs.onExec = CheckAndOk("");
+        window->EditBoardConfig(6);
+        const auto title = boards::DialogTitleFormat(type);
+        if (!title) {
+            EXPECT_TRUE(dialogs.executed.empty());
+            continue;
+        }
+        ++withDialog;
+        ASSERT_EQ(dialogs.executed,
+                  std::vector<QString>{QString::fromStdString(boards::DialogTitle(type, 6))});
+        EXPECT_TRUE(dialogs.messages.empty());
+        // Two default blocks hold a code the dialog cannot show as it is: the 1DSL's rate 0 shows the
+        // first rate (code 3), the 4СЛУ's mode 0 shows "Отключен" (code 1). Every other default block comes
+        // back as it was (the ДП's W6, which OK clears, is already 0).
+        TBoardConfig expected = TMux::DefaultBoardConfig(type);
+        if (type == bt1DSL) {
+            expected[0] = 3;
+        } else if (type == bt4SLU) {
+            expected[1] = 0x1111;
+        }
+        EXPECT_EQ(model.GetBoardConfig(6), expected);
+        EXPECT_EQ(model.GetSlotType(6), (TSlotType{type, 0, 0}));
+        if (expected == TMux::DefaultBoardConfig(type)) {
+            EXPECT_TRUE(packets.empty());
+        } else {
+            ASSERT_EQ(packets.size(), 1u);
+            EXPECT_EQ(packets[0][3], 0x1E);
+        }
+    }
+    EXPECT_EQ(withDialog, 22);
+}
+
+// The 4ТЧУ hands back the block and the slot type record; each is queued with its own command, and only
+// when it changed.
+TEST_F(EditBoardConfigTest, ThuQueuesBlockAndSlotTypeRecordSeparately) {
+    OpenRecording();
+    TMux& model = window->Model();
+    model.SetSlotType(2, {bt4TChU, 0, 0});
+    ProcessSettings().cashedtrx = true;
+    packets.clear();
+    dialogs.onExec = CheckAndOk("CheckBox3");  // set 2 two-wire: the record only
+    window->EditBoardConfig(2);
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0], (TPacket{0x00, 0, 0, 0x0A, 2, bt4TChU, 0x00, 0x04, 0x00, 0x00}));
+    EXPECT_EQ(model.GetSlotType(2), (TSlotType{bt4TChU, 0x0004, 0}));
+
+    packets.clear();
+    dialogs.onExec = [](QDialog& dialog) {
+        dialog.findChild<QSlider*>("TrackBar1")->setValue(176);
+        static_cast<boards::TConfigDialog&>(dialog).OkButton()->click();
+        return dialog.result();
+    };
+    window->EditBoardConfig(2);
+    ASSERT_EQ(packets.size(), 1u) << "the record is unchanged, the block changed";
+    EXPECT_EQ(packets[0][3], 0x1E);
+    EXPECT_EQ(model.GetBoardConfig(2)[0], 0xB000);
+    EXPECT_EQ(model.GetSlotType(2), (TSlotType{bt4TChU, 0x0004, 0}));
+}
+
+// With the simulated multiplexer: a 4ТЧУ level and two-wire box changed in the dialog reach the device as
+// its block and its slot type record.
+TEST_F(EditBoardConfigTest, ThuChangeReachesTheDeviceAsBlockAndSlotTypeRecord) {
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "4:20"});
+    ASSERT_FALSE(sim.Path().empty());
+    Open(sim.Path());
+    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
+    window->ReadItemClick();
+    ASSERT_EQ(window->Model().SlotBoardType(4), bt4TChU);
+    window->Action("CashedTrxItem")->setChecked(true);
+
+    TBoardConfig block = window->Model().GetBoardConfig(4);
+    dialogs.onExec = [](QDialog& dialog) {
+        dialog.findChild<QSlider*>("TrackBar5")->setValue(200);  // set 2 transmit
+        dialog.findChild<QCheckBox*>("CheckBox2")->click();      // set 1 two-wire
+        static_cast<boards::TConfigDialog&>(dialog).OkButton()->click();
+        return dialog.result();
+    };
+    window->EditBoardConfig(4);
+    block[3] = static_cast<std::uint16_t>((block[3] & 0x00FF) | (200 << 8));
+    ASSERT_EQ(window->Model().GetBoardConfig(4), block);
+    const TSlotType record{bt4TChU, static_cast<std::uint16_t>(0x0002), 0};
+    ASSERT_EQ(window->Model().GetSlotType(4), record);
+    ASSERT_TRUE(PumpUntil([&] { return window->Link()->QueueLength() == 0 && !window->Link()->Busy(); }));
+
+    dialogs.messages.clear();
+    window->CompareItemClick();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{"Отличий не найдено"});
+    EXPECT_EQ(window->Link()->Scratch().GetBoardConfig(4), block);
+    EXPECT_EQ(window->Link()->Scratch().GetSlotType(4), record);
 }
 
 // With the simulated multiplexer: changes made in the 4E1 and CPU dialogs reach the device exactly, as a
