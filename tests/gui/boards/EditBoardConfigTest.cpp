@@ -198,7 +198,7 @@ TEST_F(EditBoardConfigTest, EveryCatalogueTypeRoundTripsItsDefaultBlockUntouched
         OpenRecording();
         TMux& model = window->Model();
         model.SetSlotType(6, {type, 0, 0});
-        ProcessSettings().cashedtrx = true;
+        settings.cashedtrx = true;
         packets.clear();
         dialogs.executed.clear();
         dialogs.onExec = CheckAndOk("");
@@ -239,7 +239,7 @@ TEST_F(EditBoardConfigTest, ThuQueuesBlockAndSlotTypeRecordSeparately) {
     OpenRecording();
     TMux& model = window->Model();
     model.SetSlotType(2, {bt4TChU, 0, 0});
-    ProcessSettings().cashedtrx = true;
+    settings.cashedtrx = true;
     packets.clear();
     dialogs.onExec = CheckAndOk("CheckBox3");  // set 2 two-wire: the record only
     window->EditBoardConfig(2);
