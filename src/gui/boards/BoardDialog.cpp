@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -150,6 +151,22 @@ QGroupBox* TConfigDialog::MakeRadioGroup(const TBlockField& field, int set, cons
         column->addWidget(button);
     }
     return group;
+}
+
+QStringList TConfigDialog::SetItems(const char* format) {
+    QStringList items;
+    for (int set = 0; set < 4; ++set) {
+        items << QString(format).arg(set);
+    }
+    return items;
+}
+
+void TConfigDialog::AddListColumn(QHBoxLayout* row, const QString& label, QWidget* list) {
+    auto* column = new QVBoxLayout;
+    column->addWidget(new QLabel(label, list->parentWidget()));
+    column->addWidget(list);
+    column->addStretch();
+    row->addLayout(column);
 }
 
 QListWidget* TConfigDialog::MakeCheckList(const TBlockField& field, const QStringList& items,

@@ -19,6 +19,7 @@ class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QListWidget;
+class QHBoxLayout;
 class QListWidgetItem;
 class QSlider;
 class QPushButton;
@@ -83,6 +84,10 @@ protected:
     QGroupBox* MakeRadioGroup(const TBlockField& field, int set, const QString& title, QWidget* parent);
     // A check list named after a CheckItem field, one checkable item per set.
     QListWidget* MakeCheckList(const TBlockField& field, const QStringList& items, QWidget* parent);
+    // The captions of a check list, one per set: format with %1 for the set number.
+    static QStringList SetItems(const char* format);
+    // A list under its label, as one column of a row of lists.
+    static void AddListColumn(QHBoxLayout* row, const QString& label, QWidget* list);
     // A track bar over a Level field's codes, a tick and a page every 15 codes.
     QSlider* MakeTrackBar(const TBlockField& field, int set, QWidget* parent);
     // A caption label and a list side by side in a grid row.

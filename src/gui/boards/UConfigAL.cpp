@@ -8,37 +8,15 @@
 
 namespace tervis::boards {
 
-namespace {
-
-// The set captions of a check list.
-QStringList Items(const char* format) {
-    QStringList items;
-    for (int set = 0; set < 4; ++set) {
-        items << QString(format).arg(set);
-    }
-    return items;
-}
-
-// A list under its label, as a column of a row of lists.
-void AddColumn(QHBoxLayout* row, const QString& label, QWidget* list) {
-    auto* column = new QVBoxLayout;
-    column->addWidget(new QLabel(label, list->parentWidget()));
-    column->addWidget(list);
-    column->addStretch();
-    row->addLayout(column);
-}
-
-}  // namespace
-
 TConfigALForm::TConfigALForm(IDialogs& dialogs, QWidget* parent)
     : TBoardDialog(*FindBlockLayout(2), dialogs, parent, {"Button1", "Button2"}) {
     setObjectName("ConfigALForm");
     auto* row = new QHBoxLayout;
-    AddColumn(row, "Режим работы комплектов",
-              MakeCheckList(layout_.Fields[0], Items("Отключить комплект №%1"), this));
-    QListWidget* keys = MakeCheckList(layout_.Fields[1], Items("Комплект №%1"), this);
+    AddListColumn(row, "Режим работы комплектов",
+                  MakeCheckList(layout_.Fields[0], SetItems("Отключить комплект №%1"), this));
+    QListWidget* keys = MakeCheckList(layout_.Fields[1], SetItems("Комплект №%1"), this);
     keys->setToolTip("Управление разговорным ключом (размыкание)");
-    AddColumn(row, "Управление разговорным ключом", keys);
+    AddListColumn(row, "Управление разговорным ключом", keys);
     Body()->addLayout(row);
     connect(OkButton(), &QPushButton::clicked, this, &TConfigALForm::Button1Click);
 }

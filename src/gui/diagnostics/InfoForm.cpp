@@ -122,6 +122,17 @@ QPushButton* TInfoForm::AddResetButton(QGroupBox* group) {
     return button;
 }
 
+std::pair<QTableWidget*, QTableWidget*> TInfoForm::AddCasColumn(QHBoxLayout* columns, bool twoHalves) {
+    auto* right = new QVBoxLayout;
+    QGroupBox* cas = AddGroup(right, " Сигнальная информация ");
+    auto* grid = static_cast<QGridLayout*>(cas->layout());
+    QTableWidget* received = AddCasGrid(grid, 0, "CAS, принято:", "GridReceived", twoHalves);
+    QTableWidget* transmitted = AddCasGrid(grid, 1, "CAS, передано:", "GridTransmitted", twoHalves);
+    right->addStretch();
+    columns->addLayout(right);
+    return {received, transmitted};
+}
+
 QTableWidget* TInfoForm::AddCasGrid(QGridLayout* grid, int column, const QString& caption,
                                     const QString& name, bool twoHalves) {
     auto* label = new QLabel(caption, this);

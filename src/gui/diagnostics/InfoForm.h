@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "core/diagnostics/InfoTexts.h"
 
 class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTabBar;
@@ -65,6 +67,9 @@ protected:
     // A CAS grid of 15 rows, two columns per half.
     QTableWidget* AddCasGrid(QGridLayout* grid, int column, const QString& caption, const QString& name,
                              bool twoHalves);
+    // The right-hand column of the stream dialogs: "Сигнальная информация" with the received and the
+    // transmitted grid; returns them in that order.
+    std::pair<QTableWidget*, QTableWidget*> AddCasColumn(QHBoxLayout* columns, bool twoHalves);
     void ShowCas(QTableWidget* grid, const std::array<TCasRow, kCasRows>& rows);
     void ClearCas(QTableWidget* grid);
     QVBoxLayout* AddCloseButton(QVBoxLayout* layout, const QString& text);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "core/base/Format.h"
 #include "core/model/Mux.h"
@@ -48,13 +49,7 @@ TInfE1Form::TInfE1Form(TMux& mux, int streams, QWidget* parent) : TInfoForm(mux,
     left->addStretch();
     columns->addLayout(left);
 
-    auto* right = new QVBoxLayout;
-    QGroupBox* cas = AddGroup(right, " Сигнальная информация ");
-    auto* grid = static_cast<QGridLayout*>(cas->layout());
-    received_ = AddCasGrid(grid, 0, "CAS, принято:", "GridReceived", true);
-    transmitted_ = AddCasGrid(grid, 1, "CAS, передано:", "GridTransmitted", true);
-    right->addStretch();
-    columns->addLayout(right);
+    std::tie(received_, transmitted_) = AddCasColumn(columns, true);
     layout->addLayout(columns);
     AddCloseButton(layout, "&Закрыть");
     ResetValues();
