@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,6 +120,7 @@ class TSimulatorProcess {
 public:
     // argv: the program's path, then its arguments.
     explicit TSimulatorProcess(std::vector<std::string> argv) {
+        PrivateLink(argv);
         int out[2];
         if (pipe(out) != 0) {
             throw std::runtime_error("pipe");
@@ -149,6 +151,9 @@ public:
     ~TSimulatorProcess() {
         Kill(SIGKILL);
         unlink(stderrPath_.c_str());
+        if (!linkDir_.empty()) {
+            rmdir(linkDir_.c_str());
+        }
     }
 
     pid_t Pid() const { return pid_; }
@@ -161,8 +166,15 @@ public:
         }
         return firstLine_;
     }
-    // The line's path, empty when the program announced none.
-    std::string Path() { return FirstLine().value_or(""); }
+    // The line's path, empty when the program announced none. A simulator on a pseudo-terminal is reached
+    // through a link of its own, which goes when the simulator is killed: a program that keeps reopening a
+    // vanished line then finds nothing, never the next simulator that the kernel gives the same number.
+    std::string Path() {
+        if (!FirstLine()) {
+            return "";
+        }
+        return linkDir_.empty() ? *FirstLine() : linkPath_;
+    }
 
     // Everything on standard output not read yet, up to the end of the program.
     std::string RestOfOutput() {
@@ -229,6 +241,10 @@ public:
             exited_ = true;
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
+        struct stat link {};
+        if (!linkPath_.empty() && lstat(linkPath_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            unlink(linkPath_.c_str());  // a killed simulator cannot remove it
+        }
         if (out_ >= 0) {
             close(out_);
             out_ = -1;
@@ -238,6 +254,31 @@ public:
     static constexpr std::chrono::milliseconds kStartTimeout{20000};
 
 private:
+    // For a simulator on a pseudo-terminal (no --device), `--link` to a private folder unless the test
+    // names a link itself; that one is removed after a kill too.
+    void PrivateLink(std::vector<std::string>& argv) {
+        const std::string program = argv.empty() ? "" : argv[0];
+        if (program.size() < 13 || program.compare(program.size() - 13, 13, "tervis-muxsim") != 0) {
+            return;
+        }
+        for (std::size_t i = 1; i < argv.size(); ++i) {
+            if (argv[i] == "--device") {
+                return;
+            }
+            if (argv[i] == "--link" && i + 1 < argv.size()) {
+                linkPath_ = argv[i + 1];
+                return;
+            }
+        }
+        char pattern[] = "/tmp/tervis-sim-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            return;
+        }
+        linkDir_ = pattern;
+        linkPath_ = linkDir_ + "/line";
+        argv.insert(argv.begin() + 1, {"--link", linkPath_});
+    }
+
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         std::string line;
@@ -265,6 +306,8 @@ private:
     int status_ = -1;
     bool firstLineTried_ = false;
     std::optional<std::string> firstLine_;
+    std::string linkDir_;   // the private folder of the link, empty when the test named the link
+    std::string linkPath_;  // the link to the line, empty for a device
 };
 
 }  // namespace tervis::test
