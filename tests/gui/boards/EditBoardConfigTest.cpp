@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,25 +20,16 @@
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
 #include "support/Process.h"
+#include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
-namespace fs = std::filesystem;
+using test::PumpUntil;
 
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+namespace fs = std::filesystem;
 
 // Checks the named box and presses OK, as an operator would.
 std::function<int(QDialog&)> CheckAndOk(const QString& box) {

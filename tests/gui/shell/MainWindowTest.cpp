@@ -1,7 +1,6 @@
 // The main window driven through its commands and notifications, with scripted answers; and against the
 // simulated multiplexer on a pseudo-terminal.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,34 +28,18 @@
 #include "gui/shell/USlotFrame.h"
 #include "platform/SerialPacketHandler.h"
 #include "support/Process.h"
+#include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
+using test::Pump;
+using test::PumpUntil;
+
 namespace fs = std::filesystem;
 using TAnswer = IDialogs::TAnswer;
-
-void Pump(int milliseconds = 0) {
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    } while (timer.elapsed() < milliseconds);
-}
-
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -677,13 +660,6 @@ TEST(SerialTransport, VanishedPortIsReopenedSilently) {
 
 }  // namespace
 }  // namespace tervis
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 
 namespace tervis {
 namespace {
