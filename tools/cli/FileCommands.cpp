@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <variant>
 
 #include "core/base/Errors.h"
 #include "core/boards/BlockFields.h"
@@ -108,6 +109,33 @@ int Trouble(std::ostream& err, const std::string& command, const std::string& te
     err << "tervis-cli " << command << ": " << text << '\n'
         << "Справка: tervis-cli " << command << " --help\n";
     return kExitTrouble;
+}
+
+// What a file command takes: its name and usage, whether it writes JSON, how many files.
+struct TCommandForm {
+    const char* Name;
+    const char* Usage;
+    bool AcceptsJson;
+    std::size_t Files;
+    const char* FilesError;  // what is said when the number of files is wrong
+};
+
+// The command's arguments, or the exit code when they are answered already: the usage on --help, or the
+// trouble with them.
+std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const std::vector<std::string>& args,
+                                               std::ostream& out, std::ostream& err) {
+    TArguments parsed = ParseArguments(args, form.AcceptsJson);
+    if (parsed.Help) {
+        out << form.Usage;
+        return kExitSame;
+    }
+    if (!parsed.Error.empty()) {
+        return Trouble(err, form.Name, parsed.Error);
+    }
+    if (parsed.Files.size() != form.Files) {
+        return Trouble(err, form.Name, form.FilesError);
+    }
+    return parsed;
 }
 
 // --- what a dump shows; the text and the JSON form are both made from this
@@ -559,17 +587,12 @@ std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& r
 }
 
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const TArguments parsed = ParseArguments(args, true);
-    if (parsed.Help) {
-        out << kDumpUsage;
-        return kExitSame;
+    const auto arguments = CommandArguments(
+        {"dump", kDumpUsage, true, 1, "нужно указать один файл конфигурации"}, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
     }
-    if (!parsed.Error.empty()) {
-        return Trouble(err, "dump", parsed.Error);
-    }
-    if (parsed.Files.size() != 1) {
-        return Trouble(err, "dump", "нужно указать один файл конфигурации");
-    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
     auto loaded = std::make_unique<TLoadedMux>();
     if (!Load(*loaded, parsed.Files.front(), err)) {
         return kExitTrouble;
@@ -585,17 +608,12 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 }
 
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const TArguments parsed = ParseArguments(args, false);
-    if (parsed.Help) {
-        out << kDiffUsage;
-        return kExitSame;
+    const auto arguments = CommandArguments(
+        {"diff", kDiffUsage, false, 2, "нужно указать два файла конфигурации"}, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
     }
-    if (!parsed.Error.empty()) {
-        return Trouble(err, "diff", parsed.Error);
-    }
-    if (parsed.Files.size() != 2) {
-        return Trouble(err, "diff", "нужно указать два файла конфигурации");
-    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
     auto left = std::make_unique<TLoadedMux>();
     auto right = std::make_unique<TLoadedMux>();
     if (!Load(*left, parsed.Files[0], err) || !Load(*right, parsed.Files[1], err)) {
