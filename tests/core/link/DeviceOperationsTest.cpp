@@ -9,6 +9,7 @@
 namespace tervis {
 namespace {
 
+using test::TLinkedProgram;
 using test::TLoopbackHandler;
 using test::TPumpProgress;
 
@@ -51,19 +52,6 @@ bool SameUsedWords(const TConfigImage& image, const sim::TConfigMemory& memory) 
     }
     return true;
 }
-
-// A program's link to the simulated multiplexer over the line, its device operations pumped in virtual time.
-struct TLinkedProgram {
-    TLinkedProgram(TMux& program, sim::TSimLine& line) {
-        auto link = std::make_unique<TLoopbackHandler>(program, line);
-        handler = link.get();
-        program.SetDeviceLink(std::move(link));
-        pump = std::make_unique<TPumpProgress>(*handler);
-        handler->SetProgressFactory(pump.get());
-    }
-    TLoopbackHandler* handler;
-    std::unique_ptr<TPumpProgress> pump;
-};
 
 class DeviceOperationsTest : public ::testing::Test {
 protected:

@@ -53,6 +53,16 @@ protected:
         window = std::make_unique<TConfigForm>(args, dir.Path(), settings, dialogs);
         return *window;
     }
+    // The main window on the simulator's line, linked, the device's configuration read (the slot holding the
+    // board) and "Передавать изменения" on.
+    void OpenLinked(test::TSimulatorProcess& sim, int slot, std::uint8_t type) {
+        ASSERT_FALSE(sim.Path().empty());
+        Open(sim.Path());
+        ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
+        window->ReadItemClick();
+        ASSERT_EQ(window->Model().SlotBoardType(slot), type);
+        window->Action("CashedTrxItem")->setChecked(true);
+    }
     // An offline window whose model queues into a recorder.
     TConfigForm& OpenRecording(std::vector<std::string> extra = {}) {
         Open((dir.Path() / "no-port").string(), extra);
@@ -254,12 +264,7 @@ TEST_F(EditBoardConfigTest, ThuQueuesBlockAndSlotTypeRecordSeparately) {
 // its block and its slot type record.
 TEST_F(EditBoardConfigTest, ThuChangeReachesTheDeviceAsBlockAndSlotTypeRecord) {
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "4:20"});
-    ASSERT_FALSE(sim.Path().empty());
-    Open(sim.Path());
-    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
-    window->ReadItemClick();
-    ASSERT_EQ(window->Model().SlotBoardType(4), bt4TChU);
-    window->Action("CashedTrxItem")->setChecked(true);
+    ASSERT_NO_FATAL_FAILURE(OpenLinked(sim, 4, bt4TChU));
 
     TBoardConfig block = window->Model().GetBoardConfig(4);
     dialogs.onExec = [](QDialog& dialog) {
@@ -286,12 +291,7 @@ TEST_F(EditBoardConfigTest, ThuChangeReachesTheDeviceAsBlockAndSlotTypeRecord) {
 // fresh read of the device shows.
 TEST_F(EditBoardConfigTest, ChangesReachTheDevice) {
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "3:10"});
-    ASSERT_FALSE(sim.Path().empty());
-    Open(sim.Path());
-    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
-    window->ReadItemClick();
-    ASSERT_EQ(window->Model().SlotBoardType(3), bt4E1);
-    window->Action("CashedTrxItem")->setChecked(true);
+    ASSERT_NO_FATAL_FAILURE(OpenLinked(sim, 3, bt4E1));
 
     TBoardConfig block = window->Model().GetBoardConfig(3);
     dialogs.onExec = [](QDialog& dialog) {

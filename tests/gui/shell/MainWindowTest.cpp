@@ -498,30 +498,26 @@ TEST_F(MainWindowTest, SpecialFilesAreNeitherReadNorReplaced) {
     const fs::path fifo = dir / "pipe.mux";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const QString name = QString::fromStdString(fifo.string());
+    // The command, given the FIFO, fails at once with the file's failure text.
+    const auto expectRefused = [&](const std::function<bool()>& command, const QString& failure,
+                                   const char* what) {
+        dialogs.messages.clear();
+        {
+            TFifoRescue rescue(fifo);
+            dialogs.files = {name};
+            EXPECT_FALSE(command());
+            EXPECT_FALSE(rescue.Fired()) << "the " << what << " command waited on the FIFO";
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(dialogs.messages[0].startsWith(failure + " " + name + ": "))
+            << dialogs.messages[0].toStdString();
+    };
     Open();
-    dialogs.messages.clear();
-    {
-        TFifoRescue rescue(fifo);
-        dialogs.files = {name};
-        EXPECT_FALSE(window->OpenConfig());
-        EXPECT_FALSE(rescue.Fired()) << "the open command waited on the FIFO";
-    }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("Не удалось открыть файл " + name + ": "))
-        << dialogs.messages[0].toStdString();
+    expectRefused([&] { return window->OpenConfig(); }, "Не удалось открыть файл", "open");
     EXPECT_EQ(Caption(), "newcfg.mux");
 
-    dialogs.messages.clear();
     window->Model().SetSlotType(1, {bt1E1, 0, 0});
-    {
-        TFifoRescue rescue(fifo);
-        dialogs.files = {name};
-        EXPECT_FALSE(window->SaveConfigAs());
-        EXPECT_FALSE(rescue.Fired()) << "the save command waited on the FIFO";
-    }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("Ошибка записи файла " + name + ": "))
-        << dialogs.messages[0].toStdString();
+    expectRefused([&] { return window->SaveConfigAs(); }, "Ошибка записи файла", "save");
     EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO was replaced by a plain file";
     EXPECT_TRUE(window->Model().Modified());
 
