@@ -370,6 +370,19 @@ private:
     bool afterKey_ = false;
 };
 
+// A key whose value is an array of objects, one an item, each object's fields written by writeFields.
+template <typename TItems, typename F>
+void ObjectArray(TJsonWriter& json, const char* key, const TItems& items, bool oneLine, F writeFields) {
+    json.Key(key);
+    json.BeginArray();
+    for (const auto& item : items) {
+        json.BeginObject(oneLine);
+        writeFields(item);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
 }  // namespace
 
 std::string JsonQuote(std::string_view text) {
@@ -455,10 +468,7 @@ std::string DumpJson(const TMux& mux) {
     TJsonWriter json(text);
     json.BeginObject();
 
-    json.Key("slots");
-    json.BeginArray();
-    for (const TSlotEntry& entry : dump.Slots) {
-        json.BeginObject(true);
+    ObjectArray(json, "slots", dump.Slots, true, [&](const TSlotEntry& entry) {
         json.Key("slot");
         json.Number(entry.Slot);
         json.Key("type");
@@ -477,10 +487,7 @@ std::string DumpJson(const TMux& mux) {
         }
         json.EndArray();
         if (const auto settings = boards::DescribeBlock(entry.Record.Type, entry.Block); !settings.empty()) {
-            json.Key("settings");
-            json.BeginArray();
-            for (const boards::TSettingText& setting : settings) {
-                json.BeginObject();
+            ObjectArray(json, "settings", settings, false, [&](const boards::TSettingText& setting) {
                 json.Key("set");
                 if (setting.Set < 0) {
                     json.Null();
@@ -491,32 +498,20 @@ std::string DumpJson(const TMux& mux) {
                 json.String(setting.Caption);
                 json.Key("value");
                 json.String(setting.Value);
-                json.EndObject();
-            }
-            json.EndArray();
+            });
         }
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
-    json.Key("settings");
-    json.BeginArray();
-    for (const TSettingEntry& entry : dump.Settings) {
-        json.BeginObject(true);
+    ObjectArray(json, "settings", dump.Settings, true, [&](const TSettingEntry& entry) {
         json.Key("word");
         json.String(Format("W%d", entry.Word));
         json.Key("value");
         json.Number(entry.Value);
         json.Key("meaning");
         json.String(entry.Meaning);
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
-    json.Key("links");
-    json.BeginArray();
-    for (const TLinkEntry& entry : dump.Links) {
-        json.BeginObject(true);
+    ObjectArray(json, "links", dump.Links, true, [&](const TLinkEntry& entry) {
         json.Key("endpoint");
         if (entry.Endpoint == kEndpointNone) {
             json.Null();  // the measurer: it is no channel
@@ -527,14 +522,9 @@ std::string DumpJson(const TMux& mux) {
         json.Number(entry.Link);
         json.Key("text");
         json.String(entry.Text);
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
-    json.Key("signalling");
-    json.BeginArray();
-    for (const TSignallingEntry& entry : dump.Signalling) {
-        json.BeginObject(true);
+    ObjectArray(json, "signalling", dump.Signalling, true, [&](const TSignallingEntry& entry) {
         json.Key("slot");
         json.Number(entry.Slot);
         json.Key("channel");
@@ -556,9 +546,7 @@ std::string DumpJson(const TMux& mux) {
         }
         json.Key("text");
         json.String(entry.Text);
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
     json.EndObject();
     return text.str();
