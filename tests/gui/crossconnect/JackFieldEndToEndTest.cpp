@@ -18,6 +18,7 @@
 #include "gui/crossconnect/UViewLinks.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
+#include "support/Endpoints.h"
 #include "support/Process.h"
 #include "support/Pump.h"
 #include "support/SilentDialogs.h"
@@ -30,9 +31,7 @@ using test::PumpUntil;
 
 namespace fs = std::filesystem;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 // Runs each modal dialog through a function of the test; no question is expected.
 class TExecDialogs : public test::TSilentDialogs {

@@ -9,13 +9,12 @@
 
 #include "core/model/Mux.h"
 #include "gui/crossconnect/UJackField.h"
+#include "support/Endpoints.h"
 
 namespace tervis {
 namespace {
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 class JackFieldFormTest : public ::testing::Test {
 protected:

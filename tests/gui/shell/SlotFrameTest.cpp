@@ -14,6 +14,7 @@
 #include "gui/shell/USlotFrame.h"
 #include "gui/widgets/DragCursors.h"
 #include "gui/widgets/GuiSeams.h"
+#include "support/Endpoints.h"
 #include "support/SilentDialogs.h"
 
 using namespace tervis;
@@ -94,9 +95,7 @@ bool LedsShown(const TSlotFrame& tile) {
     return true;
 }
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 // Written out rather than taken from the tile's own constants, so that a wrong constant fails here.
 const QColor kGrey{128, 128, 128};
