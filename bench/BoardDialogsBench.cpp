@@ -22,20 +22,13 @@
 #include "gui/boards/UConfig4DSL.h"
 #include "gui/boards/UConfigCPU.h"
 #include "gui/widgets/GuiSeams.h"
+#include "support/SilentDialogs.h"
 
 namespace {
 
 using namespace tervis;
 
-class TSilentDialogs : public IDialogs {
-public:
-    TAnswer Ask(QWidget*, const QString&, bool) override { return TAnswer::No; }
-    void Message(QWidget*, const QString&) override {}
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    int Exec(QDialog&) override { return 0; }
-    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
-};
+using test::TSilentDialogs;
 
 struct TDialogCase {
     std::uint8_t Type;

@@ -21,21 +21,14 @@
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
 #include "support/Process.h"
+#include "support/SilentDialogs.h"
 
 namespace {
 
 using namespace tervis;
 
 // Answers nothing: the benchmark never asks anything.
-class TSilentDialogs : public IDialogs {
-public:
-    TAnswer Ask(QWidget*, const QString&, bool) override { return TAnswer::No; }
-    void Message(QWidget*, const QString&) override {}
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    int Exec(QDialog&) override { return 0; }
-    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
-};
+using test::TSilentDialogs;
 
 // Notices the first paint of a window.
 class TPaintWatch : public QObject {

@@ -29,14 +29,18 @@ struct TFixture {
     TSettings settings;
     TMux mux{nullptr, nullptr, settings};
     TFixture() { FillChassis(mux); }
+    // Opens the field on the chassis, up to its first paint.
+    void Show(TJackFieldForm& form) {
+        form.Load(mux);
+        form.show();
+        QCoreApplication::processEvents();
+    }
 };
 
 void BM_RefreshAfterClick(benchmark::State& state) {
     TFixture f;
     TJackFieldForm form;
-    form.Load(f.mux);
-    form.show();
-    QCoreApplication::processEvents();
+    f.Show(form);
     TFieldButton* button = form.TrunkButton(0, 5);
     for (auto _ : state) {
         button->click();                    // breaks the link of slot 0 channel 5 and redraws
@@ -53,9 +57,7 @@ BENCHMARK(BM_RefreshAfterClick)->Unit(benchmark::kMicrosecond);
 void BM_RefreshOnHoverChange(benchmark::State& state) {
     TFixture f;
     TJackFieldForm form;
-    form.Load(f.mux);
-    form.show();
-    QCoreApplication::processEvents();
+    f.Show(form);
     TFieldButton* buttons[2] = {form.TrunkButton(0, 5), form.TrunkButton(3, 20)};
     int next = 0;
     for (auto _ : state) {
@@ -73,9 +75,7 @@ void BM_OpenField(benchmark::State& state) {
     TFixture f;
     for (auto _ : state) {
         TJackFieldForm form;
-        form.Load(f.mux);
-        form.show();
-        QCoreApplication::processEvents();
+        f.Show(form);
         benchmark::DoNotOptimize(form.isVisible());
     }
 }

@@ -6,32 +6,18 @@
 namespace tervis {
 
 namespace {
-constexpr int kTickMs = 50;
 constexpr int kReopenTicks = 20;  // a closed port is tried again every second
 }  // namespace
 
 TSerialPacketHandler::TSerialPacketHandler(TMux& owner, QObject* parent)
-    : QObject(parent),
-      TCustomPacketHandler(owner),
+    : TTimedPacketHandler(owner, parent),
       decoder_([this](const TFrameDecoder::TBuffer& buffer, std::size_t) { PacketReceived(buffer); }) {
-    timer_.setInterval(kTickMs);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &TSerialPacketHandler::OnTimer);
-    Connect();
-    timer_.start();
+    Start();
 }
 
 TSerialPacketHandler::~TSerialPacketHandler() {
-    timer_.stop();
+    SetTimerRunning(false);
     Disconnect();
-}
-
-void TSerialPacketHandler::SetTimerRunning(bool running) {
-    if (running) {
-        timer_.start();
-    } else {
-        timer_.stop();
-    }
 }
 
 bool TSerialPacketHandler::TryOpen() {

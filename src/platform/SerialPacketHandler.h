@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QObject>
-#include <QTimer>
-
 #include <memory>
 
 #include "core/link/Frame.h"
-#include "core/link/PacketHandler.h"
+#include "platform/TimedPacketHandler.h"
 #include "platform/XComm.h"
 
 namespace tervis {
@@ -15,7 +12,7 @@ namespace tervis {
 // decoded on the thread that owns it. An open failure is told to the operator once; a port that
 // vanishes later (an adapter pulled out) is closed and reopened silently when it is back, while the
 // link goes down by the no-answer rule.
-class TSerialPacketHandler : public QObject, public TCustomPacketHandler {
+class TSerialPacketHandler : public TTimedPacketHandler {
     Q_OBJECT
 public:
     explicit TSerialPacketHandler(TMux& owner, QObject* parent = nullptr);
@@ -26,18 +23,15 @@ public:
     void SendPacket(const TPacket& packet) override;
 
     bool PortOpen() const { return port_ && port_->IsOpen(); }
-    // Stops or restarts the 50 ms timer (tests drive Tick themselves).
-    void SetTimerRunning(bool running);
 
 private:
     void OnBytes(const QByteArray& bytes);
     void OnPortLost();
-    void OnTimer();
+    void OnTimer() override;
     bool TryOpen();
 
     std::unique_ptr<TXComm> port_;
     TFrameDecoder decoder_;
-    QTimer timer_;
     std::vector<std::uint8_t> frame_;
     bool wanted_ = false;      // Connect was called and Disconnect was not
     int reopenCountdown_ = 0;  // ticks until the next silent attempt to reopen a closed port

@@ -9,7 +9,6 @@
 namespace tervis {
 
 namespace {
-constexpr int kTickMs = 50;
 constexpr int kRetryTicks = 20;  // a host that is not there is looked for again every second
 // A host that stops reading must not make us buffer without end; past this the packets are dropped and
 // the link goes down by the no-answer rule, as with a silent device.
@@ -17,27 +16,14 @@ constexpr qint64 kMaxUnsentBytes = 64 * 1024;
 }  // namespace
 
 TServerPacketHandler::TServerPacketHandler(TMux& owner, QObject* parent)
-    : QObject(parent),
-      TCustomPacketHandler(owner),
+    : TTimedPacketHandler(owner, parent),
       reader_([this](std::uint8_t kind, std::span<const std::uint8_t> body) { OnMessage(kind, body); }) {
-    timer_.setInterval(kTickMs);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &TServerPacketHandler::OnTimer);
-    Connect();
-    timer_.start();
+    Start();
 }
 
 TServerPacketHandler::~TServerPacketHandler() {
-    timer_.stop();
+    SetTimerRunning(false);
     Disconnect();
-}
-
-void TServerPacketHandler::SetTimerRunning(bool running) {
-    if (running) {
-        timer_.start();
-    } else {
-        timer_.stop();
-    }
 }
 
 bool TServerPacketHandler::HostConnected() const {

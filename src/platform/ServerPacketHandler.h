@@ -1,14 +1,12 @@
 #pragma once
 
 #include <QLocalSocket>
-#include <QObject>
-#include <QTimer>
 
 #include <memory>
 #include <vector>
 
 #include "core/link/HostFrame.h"
-#include "core/link/PacketHandler.h"
+#include "platform/TimedPacketHandler.h"
 
 namespace tervis {
 
@@ -17,7 +15,7 @@ namespace tervis {
 // messages; the host may also ask us to come to the front. With no host listening, or after it went
 // away, packets are silently not sent and the link goes down by the no-answer rule; the connection is
 // tried again every second without a word, so a host that comes back is picked up.
-class TServerPacketHandler : public QObject, public TCustomPacketHandler {
+class TServerPacketHandler : public TTimedPacketHandler {
     Q_OBJECT
 public:
     explicit TServerPacketHandler(TMux& owner, QObject* parent = nullptr);
@@ -28,21 +26,18 @@ public:
     void SendPacket(const TPacket& packet) override;
 
     bool HostConnected() const;
-    // Stops or restarts the 50 ms timer (tests drive Tick themselves).
-    void SetTimerRunning(bool running);
     // Tries to reach the host now instead of at the next retry.
     void RetryNow();
 
 private:
     void OnReadyRead();
     void OnDisconnected();
-    void OnTimer();
+    void OnTimer() override;
     void OnMessage(std::uint8_t kind, std::span<const std::uint8_t> body);
     void StartConnecting();
 
     std::unique_ptr<QLocalSocket> socket_;
     THostMessageReader reader_;
-    QTimer timer_;
     std::vector<std::uint8_t> message_;
     long long host_ = -1;     // the host number while connected or connecting; -1 when closed
     int retryCountdown_ = 0;  // ticks until the next attempt to reach a host that is not there

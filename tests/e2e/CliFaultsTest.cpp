@@ -24,11 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::TSimulatorProcess;
 
-std::string ReadFile(const fs::path& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> Cli(std::vector<std::string> args) {
     args.insert(args.begin(), TERVIS_CLI_PATH);
     return args;
@@ -105,14 +100,14 @@ TEST(CliFaultsTest, ReadNeverDamagesTheTargetFile) {
     const auto readOnly = test::Run(Cli({"read", "-o", keep.string(), "--port", sim.Path()}));
     EXPECT_EQ(readOnly.Status, 2);
     EXPECT_EQ(readOnly.Err.rfind("Ошибка записи файла " + keep.string() + ": ", 0), 0u) << readOnly.Err;
-    EXPECT_EQ(ReadFile(keep), old);
+    EXPECT_EQ(test::ReadBytes(keep), old);
 
     fs::permissions(keep, fs::perms::owner_write, fs::perm_options::add);
     const auto limited = test::Run({"/bin/sh", "-c", "ulimit -f 16; exec \"$0\" read -o \"$1\" --port \"$2\"",
                                     TERVIS_CLI_PATH, keep.string(), sim.Path()});
     EXPECT_EQ(limited.Status, 2) << limited.Err;
     EXPECT_EQ(limited.Err.rfind("Ошибка записи файла " + keep.string(), 0), 0u) << limited.Err;
-    EXPECT_EQ(ReadFile(keep), old);
+    EXPECT_EQ(test::ReadBytes(keep), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator{}), 1);
 }
 

@@ -1,7 +1,6 @@
 // Hosted mode end to end: the main window started with "-h N", the real tervis-host N bridging to the
 // simulated multiplexer on a pseudo-terminal.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 
@@ -11,37 +10,21 @@
 #include <sys/un.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
 #include "support/Process.h"
+#include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
+using test::PumpUntil;
+
 namespace fs = std::filesystem;
 using TAnswer = IDialogs::TAnswer;
-
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-std::string ReadFile(const fs::path& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Whether a process of another user (nobody) can connect to the socket; only root can try this.
 bool OtherUserCanConnect(const std::string& path) {
@@ -127,9 +110,9 @@ TEST_F(HostedModeTest, ReadLoadHostLossAndReturnActivation) {
     window->ReadItemClick();
     EXPECT_TRUE(PumpUntil([&] { return ButtonText(7) == "4ТЧ"; }));
     window->Model().SaveToFile(dir / "back.mux");
-    const std::string sent = ReadFile(dir / "sent.mux");
+    const std::string sent = test::ReadBytes(dir / "sent.mux");
     ASSERT_EQ(sent.size(), 65534u);
-    EXPECT_TRUE(sent == ReadFile(dir / "back.mux"));
+    EXPECT_TRUE(sent == test::ReadBytes(dir / "back.mux"));
 
     // The host killed: no link, no message, no crash.
     host->Kill(SIGKILL);
@@ -182,10 +165,3 @@ TEST(HostProgram, HelpAndBadArguments) {
 
 }  // namespace
 }  // namespace tervis
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

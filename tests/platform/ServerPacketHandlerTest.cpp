@@ -1,6 +1,5 @@
 // The hosted-mode transport against a host played by the test on the real local socket.
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -14,23 +13,14 @@
 #include "core/model/Recorders.h"
 #include "platform/HostChannel.h"
 #include "platform/ServerPacketHandler.h"
+#include "support/Pump.h"
 
 namespace tervis {
 namespace {
 
-using TBytes = std::vector<std::uint8_t>;
+using test::PumpUntil;
 
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using TBytes = std::vector<std::uint8_t>;
 
 // The host's side: one listening socket, the configurator's messages as they arrive.
 class TFakeHost {

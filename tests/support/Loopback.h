@@ -133,4 +133,17 @@ private:
     TLoopbackHandler& handler_;
 };
 
+// A program's link to the simulated multiplexer over the line, its device operations pumped in virtual time.
+struct TLinkedProgram {
+    TLinkedProgram(TMux& program, sim::TSimLine& line) {
+        auto link = std::make_unique<TLoopbackHandler>(program, line);
+        handler = link.get();
+        program.SetDeviceLink(std::move(link));
+        pump = std::make_unique<TPumpProgress>(*handler);
+        handler->SetProgressFactory(pump.get());
+    }
+    TLoopbackHandler* handler;
+    std::unique_ptr<TPumpProgress> pump;
+};
+
 }  // namespace tervis::test

@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <variant>
 
 #include "core/base/Errors.h"
 #include "core/boards/BlockFields.h"
@@ -108,6 +109,33 @@ int Trouble(std::ostream& err, const std::string& command, const std::string& te
     err << "tervis-cli " << command << ": " << text << '\n'
         << "Справка: tervis-cli " << command << " --help\n";
     return kExitTrouble;
+}
+
+// What a file command takes: its name and usage, whether it writes JSON, how many files.
+struct TCommandForm {
+    const char* Name;
+    const char* Usage;
+    bool AcceptsJson;
+    std::size_t Files;
+    const char* FilesError;  // what is said when the number of files is wrong
+};
+
+// The command's arguments, or the exit code when they are answered already: the usage on --help, or the
+// trouble with them.
+std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const std::vector<std::string>& args,
+                                               std::ostream& out, std::ostream& err) {
+    TArguments parsed = ParseArguments(args, form.AcceptsJson);
+    if (parsed.Help) {
+        out << form.Usage;
+        return kExitSame;
+    }
+    if (!parsed.Error.empty()) {
+        return Trouble(err, form.Name, parsed.Error);
+    }
+    if (parsed.Files.size() != form.Files) {
+        return Trouble(err, form.Name, form.FilesError);
+    }
+    return parsed;
 }
 
 // --- what a dump shows; the text and the JSON form are both made from this
@@ -342,6 +370,19 @@ private:
     bool afterKey_ = false;
 };
 
+// A key whose value is an array of objects, one an item, each object's fields written by writeFields.
+template <typename TItems, typename F>
+void ObjectArray(TJsonWriter& json, const char* key, const TItems& items, bool oneLine, F writeFields) {
+    json.Key(key);
+    json.BeginArray();
+    for (const auto& item : items) {
+        json.BeginObject(oneLine);
+        writeFields(item);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
 }  // namespace
 
 std::string JsonQuote(std::string_view text) {
@@ -427,10 +468,7 @@ std::string DumpJson(const TMux& mux) {
     TJsonWriter json(text);
     json.BeginObject();
 
-    json.Key("slots");
-    json.BeginArray();
-    for (const TSlotEntry& entry : dump.Slots) {
-        json.BeginObject(true);
+    ObjectArray(json, "slots", dump.Slots, true, [&](const TSlotEntry& entry) {
         json.Key("slot");
         json.Number(entry.Slot);
         json.Key("type");
@@ -449,10 +487,7 @@ std::string DumpJson(const TMux& mux) {
         }
         json.EndArray();
         if (const auto settings = boards::DescribeBlock(entry.Record.Type, entry.Block); !settings.empty()) {
-            json.Key("settings");
-            json.BeginArray();
-            for (const boards::TSettingText& setting : settings) {
-                json.BeginObject();
+            ObjectArray(json, "settings", settings, false, [&](const boards::TSettingText& setting) {
                 json.Key("set");
                 if (setting.Set < 0) {
                     json.Null();
@@ -463,32 +498,20 @@ std::string DumpJson(const TMux& mux) {
                 json.String(setting.Caption);
                 json.Key("value");
                 json.String(setting.Value);
-                json.EndObject();
-            }
-            json.EndArray();
+            });
         }
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
-    json.Key("settings");
-    json.BeginArray();
-    for (const TSettingEntry& entry : dump.Settings) {
-        json.BeginObject(true);
+    ObjectArray(json, "settings", dump.Settings, true, [&](const TSettingEntry& entry) {
         json.Key("word");
         json.String(Format("W%d", entry.Word));
         json.Key("value");
         json.Number(entry.Value);
         json.Key("meaning");
         json.String(entry.Meaning);
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
-    json.Key("links");
-    json.BeginArray();
-    for (const TLinkEntry& entry : dump.Links) {
-        json.BeginObject(true);
+    ObjectArray(json, "links", dump.Links, true, [&](const TLinkEntry& entry) {
         json.Key("endpoint");
         if (entry.Endpoint == kEndpointNone) {
             json.Null();  // the measurer: it is no channel
@@ -499,14 +522,9 @@ std::string DumpJson(const TMux& mux) {
         json.Number(entry.Link);
         json.Key("text");
         json.String(entry.Text);
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
-    json.Key("signalling");
-    json.BeginArray();
-    for (const TSignallingEntry& entry : dump.Signalling) {
-        json.BeginObject(true);
+    ObjectArray(json, "signalling", dump.Signalling, true, [&](const TSignallingEntry& entry) {
         json.Key("slot");
         json.Number(entry.Slot);
         json.Key("channel");
@@ -528,9 +546,7 @@ std::string DumpJson(const TMux& mux) {
         }
         json.Key("text");
         json.String(entry.Text);
-        json.EndObject();
-    }
-    json.EndArray();
+    });
 
     json.EndObject();
     return text.str();
@@ -559,17 +575,12 @@ std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& r
 }
 
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const TArguments parsed = ParseArguments(args, true);
-    if (parsed.Help) {
-        out << kDumpUsage;
-        return kExitSame;
+    const auto arguments = CommandArguments(
+        {"dump", kDumpUsage, true, 1, "нужно указать один файл конфигурации"}, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
     }
-    if (!parsed.Error.empty()) {
-        return Trouble(err, "dump", parsed.Error);
-    }
-    if (parsed.Files.size() != 1) {
-        return Trouble(err, "dump", "нужно указать один файл конфигурации");
-    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
     auto loaded = std::make_unique<TLoadedMux>();
     if (!Load(*loaded, parsed.Files.front(), err)) {
         return kExitTrouble;
@@ -585,17 +596,12 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 }
 
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const TArguments parsed = ParseArguments(args, false);
-    if (parsed.Help) {
-        out << kDiffUsage;
-        return kExitSame;
+    const auto arguments = CommandArguments(
+        {"diff", kDiffUsage, false, 2, "нужно указать два файла конфигурации"}, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
     }
-    if (!parsed.Error.empty()) {
-        return Trouble(err, "diff", parsed.Error);
-    }
-    if (parsed.Files.size() != 2) {
-        return Trouble(err, "diff", "нужно указать два файла конфигурации");
-    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
     auto left = std::make_unique<TLoadedMux>();
     auto right = std::make_unique<TLoadedMux>();
     if (!Load(*left, parsed.Files[0], err) || !Load(*right, parsed.Files[1], err)) {

@@ -32,27 +32,10 @@ std::uint8_t Saturated(std::uint8_t value, int add) {
     return static_cast<std::uint8_t>(std::min(255, value + add));
 }
 
-void CheckSlot(int slot) {
-    if (slot < 0 || slot >= kSlots) {
-        throw std::out_of_range("slot " + std::to_string(slot));
-    }
-}
-
-void CheckUnit(int unit) {
-    if (unit < 0 || unit >= kUnits) {
-        throw std::out_of_range("unit " + std::to_string(unit));
-    }
-}
-
-void CheckChannel(int channel) {
-    if (channel < 0 || channel >= kChannelsPerSlot) {
-        throw std::out_of_range("channel " + std::to_string(channel));
-    }
-}
-
-void CheckEndpoint(int endpoint) {
-    if (endpoint < 0 || endpoint >= kEndpoints) {
-        throw std::out_of_range("endpoint " + std::to_string(endpoint));
+// An index of the device's tables: slot, unit, channel or endpoint.
+void CheckIndex(const char* what, int value, int count) {
+    if (value < 0 || value >= count) {
+        throw std::out_of_range(what + (" " + std::to_string(value)));
     }
 }
 
@@ -731,17 +714,17 @@ std::vector<std::uint8_t> TSimMultiplexer::SaveImage() const {
 }
 
 std::uint8_t TSimMultiplexer::ConfiguredBoard(int slot) const {
-    CheckSlot(slot);
+    CheckIndex("slot", slot, kSlots);
     return static_cast<std::uint8_t>(config_[mem::kSlotType + static_cast<std::size_t>(slot)] & 0xFF);
 }
 
 void TSimMultiplexer::ConfigureBoard(int slot, std::uint8_t type) {
-    CheckSlot(slot);
+    CheckIndex("slot", slot, kSlots);
     config_[mem::kSlotType + static_cast<std::size_t>(slot)] = type;
 }
 
 TBlock TSimMultiplexer::Block(int slot) const {
-    CheckSlot(slot);
+    CheckIndex("slot", slot, kSlots);
     TBlock block{};
     for (int k = 0; k < kBlockWords; ++k) {
         block[static_cast<std::size_t>(k)] = config_[mem::BlockWord(slot, k)];
@@ -750,29 +733,29 @@ TBlock TSimMultiplexer::Block(int slot) const {
 }
 
 void TSimMultiplexer::SetBlock(int slot, const TBlock& block) {
-    CheckSlot(slot);
+    CheckIndex("slot", slot, kSlots);
     for (int k = 0; k < kBlockWords; ++k) {
         config_[mem::BlockWord(slot, k)] = block[static_cast<std::size_t>(k)];
     }
 }
 
 std::uint16_t TSimMultiplexer::Link(int endpoint) const {
-    CheckEndpoint(endpoint);
+    CheckIndex("endpoint", endpoint, kEndpoints);
     return config_[mem::kLinks + static_cast<std::size_t>(endpoint)];
 }
 
 void TSimMultiplexer::SetLink(int endpoint, std::uint16_t source) {
-    CheckEndpoint(endpoint);
+    CheckIndex("endpoint", endpoint, kEndpoints);
     config_[mem::kLinks + static_cast<std::size_t>(endpoint)] = source;
 }
 
 std::uint8_t TSimMultiplexer::Signalling(int endpoint) const {
-    CheckEndpoint(endpoint);
+    CheckIndex("endpoint", endpoint, kEndpoints);
     return static_cast<std::uint8_t>(config_[mem::kSignalling + static_cast<std::size_t>(endpoint)] & 0xFF);
 }
 
 void TSimMultiplexer::SetSignalling(int endpoint, std::uint8_t value) {
-    CheckEndpoint(endpoint);
+    CheckIndex("endpoint", endpoint, kEndpoints);
     config_[mem::kSignalling + static_cast<std::size_t>(endpoint)] = value;
 }
 
@@ -794,12 +777,12 @@ void TSimMultiplexer::SetSetting(int word, std::uint8_t value) {
 // Hardware
 
 TSimMultiplexer::TSlotHardware& TSimMultiplexer::Hardware(int slot) {
-    CheckSlot(slot);
+    CheckIndex("slot", slot, kSlots);
     return slots_[static_cast<std::size_t>(slot)];
 }
 
 const TSimMultiplexer::TSlotHardware& TSimMultiplexer::Hardware(int slot) const {
-    CheckSlot(slot);
+    CheckIndex("slot", slot, kSlots);
     return slots_[static_cast<std::size_t>(slot)];
 }
 
@@ -942,34 +925,34 @@ void TSimMultiplexer::SetStreamAlarm(int slot, int unit, int flagBit, bool on) {
     if (flagBit < 0 || flagBit > 7) {
         throw std::out_of_range("flag bit " + std::to_string(flagBit));
     }
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     auto& flags = Hardware(slot).Flags[static_cast<std::size_t>(unit)];
     const auto bit = static_cast<std::uint8_t>(1u << flagBit);
     flags = static_cast<std::uint8_t>(on ? flags | bit : flags & ~bit);
 }
 
 void TSimMultiplexer::SetStreamFlags(int slot, int unit, std::uint8_t flags) {
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     Hardware(slot).Flags[static_cast<std::size_t>(unit)] = flags;
 }
 
 std::uint8_t TSimMultiplexer::StreamFlags(int slot, int unit) const {
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     return Hardware(slot).Flags[static_cast<std::size_t>(unit)];
 }
 
 const TSimStreamCounters& TSimMultiplexer::StreamCounters(int slot, int unit) const {
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     return Hardware(slot).Counters[static_cast<std::size_t>(unit)];
 }
 
 void TSimMultiplexer::SetStreamCounters(int slot, int unit, const TSimStreamCounters& counters) {
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     Hardware(slot).Counters[static_cast<std::size_t>(unit)] = counters;
 }
 
 void TSimMultiplexer::SetReceivedCas(int slot, int channel, std::uint8_t abcd) {
-    CheckChannel(channel);
+    CheckIndex("channel", channel, kChannelsPerSlot);
     auto& rx = Hardware(slot).ReceivedCas[static_cast<std::size_t>(channel)];
     const auto value = static_cast<std::uint8_t>(abcd & 0x0F);
     const bool changed = rx != value;
@@ -982,12 +965,12 @@ void TSimMultiplexer::SetReceivedCas(int slot, int channel, std::uint8_t abcd) {
 }
 
 std::uint8_t TSimMultiplexer::ReceivedCas(int slot, int channel) const {
-    CheckChannel(channel);
+    CheckIndex("channel", channel, kChannelsPerSlot);
     return Hardware(slot).ReceivedCas[static_cast<std::size_t>(channel)];
 }
 
 std::uint8_t TSimMultiplexer::TransmittedCas(int slot, int channel) const {
-    CheckChannel(channel);
+    CheckIndex("channel", channel, kChannelsPerSlot);
     const int endpoint = slot * kChannelsPerSlot + channel;
     const std::uint8_t entry = Signalling(endpoint);
     const std::uint8_t configured = entry >> 4;
@@ -1056,12 +1039,12 @@ std::array<std::uint8_t, 15> TSimMultiplexer::CasSnapshot(int slot, int unit, bo
 }
 
 void TSimMultiplexer::SetDslLine(int slot, int unit, const TSimDslLine& line) {
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     Hardware(slot).Dsl[static_cast<std::size_t>(unit)] = line;
 }
 
 const TSimDslLine& TSimMultiplexer::DslLine(int slot, int unit) const {
-    CheckUnit(unit);
+    CheckIndex("unit", unit, kUnits);
     return Hardware(slot).Dsl[static_cast<std::size_t>(unit)];
 }
 

@@ -15,15 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string IoMessage(const char* what, const fs::path& name, int error) {
-    std::string text = std::string(what) + " " + name.string();
-    if (error != 0) {
-        text += ": ";
-        text += std::strerror(error);
-    }
-    return text;
-}
-
 // A name next to the target that no other save uses at the same time.
 fs::path TemporaryNameFor(const fs::path& target) {
     unsigned suffix = 0;
@@ -100,6 +91,15 @@ void ReplaceFileContents(const fs::path& name, std::string_view bytes) {
         fs::remove(temporary, ignored);
         throw EInOutError(IoMessage("Ошибка записи файла", name, ec.value()));
     }
+}
+
+std::string IoMessage(const char* what, const fs::path& name, int error) {
+    std::string text = std::string(what) + " " + name.string();
+    if (error != 0) {
+        text += ": ";
+        text += std::strerror(error);
+    }
+    return text;
 }
 
 }  // namespace tervis

@@ -205,36 +205,15 @@ TCpuInfo CpuInfo(const TCpuStatus& block) {
 }
 
 TDpInfo DpInfo(const TDpState& state) {
+    // The stabilised quantity while the feed runs; otherwise the state of the line.
+    static const char* const kModes[] = {"нет", "U", "I"};
+    static const char* const kLineStates[] = {"отключено", "утечка!", "обрыв!", "КЗ!"};
     TDpInfo info;
-    switch (state.Mode) {
-        case 0:
-            info.Stabilisation = "нет";
-            break;
-        case 1:
-            info.Stabilisation = "U";
-            break;
-        case 2:
-            info.Stabilisation = "I";
-            break;
-        default:
-            switch (state.LineState) {
-                case 0:
-                    info.Stabilisation = "отключено";
-                    break;
-                case 1:
-                    info.Stabilisation = "утечка!";
-                    break;
-                case 2:
-                    info.Stabilisation = "обрыв!";
-                    break;
-                case 3:
-                    info.Stabilisation = "КЗ!";
-                    break;
-                default:
-                    info.Stabilisation = kUnknownText;
-                    break;
-            }
-            break;
+    if (state.Mode < std::size(kModes)) {
+        info.Stabilisation = kModes[state.Mode];
+    } else {
+        info.Stabilisation =
+            state.LineState < std::size(kLineStates) ? kLineStates[state.LineState] : kUnknownText;
     }
     info.Voltage = Format("%d", static_cast<int>(state.Voltage));
     info.Current = Format("%.1f", state.Current);

@@ -103,21 +103,15 @@ std::string VoiceLine(const TTraceEvent& e, const std::string& time) {
         case 7:
             return Format("4TH(%d, %d): прм.2100 %d, прд.2100 %d (%s)", e.Slot, e.Port, Bit(e.State, 0),
                           Bit(e.State, 1), time.c_str());
-        case 2:
-        case 8:
-            return StateLine(kFormat, kListA, e, time);
-        case 3:
-        case 9:
-            return StateLine(kFormat, kListB, e, time);
-        case 4:
-        case 10:
-            return StateLine(kFormat, kListC, e, time);
-        case 5:
-        case 11:
-            return StateLine(kFormat, kListD, e, time);
         default:
-            return {};
+            break;
     }
+    // Modes 2..5 and 8..11 name the line's state from the same four tables.
+    static constexpr std::array<const TStateTable*, 4> kLists{&kListA, &kListB, &kListC, &kListD};
+    if ((e.Mode >= 2 && e.Mode <= 5) || (e.Mode >= 8 && e.Mode <= 11)) {
+        return StateLine(kFormat, *kLists[static_cast<std::size_t>((e.Mode - 2) % 6)], e, time);
+    }
+    return {};
 }
 
 std::string SignallingLine(const TTraceEvent& e, const std::string& time) {

@@ -286,6 +286,9 @@ private:
     // Clears the entry of the endpoint's partner if that entry points back at the endpoint.
     void FreePartner(std::uint16_t endpoint, std::uint16_t partner);
     void DropBackLink(std::uint16_t endpoint);
+    // Moves a LAN timeslot's group entry and link to another timeslot of the slot; a partner that pointed
+    // back follows it.
+    void MoveLanTimeslot(int slot, int from, int to, TSlotSignalling& entries);
     void LinkAllChannels(int slotA, int slotB, bool oneWay);
 
     bool modified_ = false;

@@ -5,24 +5,15 @@ namespace tervis {
 
 namespace {
 
-std::string LeftLinkPart(std::uint16_t entry) {
+// One side of a link entry in the mismatch report.
+std::string LinkPart(std::uint16_t entry) {
     if (entry == kEndpointNone) {
-        return "(\"нет\" - ";
+        return "\"нет\"";
     }
     if (entry == kEndpointGenerator) {
-        return "(генератор - ";
+        return "генератор";
     }
-    return Format("(слот %d, порт %d - ", entry >> 7, entry & 127);
-}
-
-std::string RightLinkPart(std::uint16_t entry) {
-    if (entry == kEndpointNone) {
-        return "\"нет\")";
-    }
-    if (entry == kEndpointGenerator) {
-        return "генератор)";
-    }
-    return Format("слот %d, порт %d)", entry >> 7, entry & 127);
+    return Format("слот %d, порт %d", entry >> 7, entry & 127);
 }
 
 std::string SettingsMismatch(std::size_t word) {
@@ -70,8 +61,8 @@ std::vector<std::string> TMux::MismatchLines(const TMux& other) const {
             const std::uint16_t leftLink = GetLink(e);
             const std::uint16_t rightLink = other.GetLink(e);
             if (leftLink != rightLink) {
-                lines.push_back(Format("Плата %d, канал %d: несовпадение соединения ", slot, channel) +
-                                LeftLinkPart(leftLink) + RightLinkPart(rightLink));
+                lines.push_back(Format("Плата %d, канал %d: несовпадение соединения ", slot, channel) + "(" +
+                                LinkPart(leftLink) + " - " + LinkPart(rightLink) + ")");
             }
             const std::uint16_t leftBits = GetSignalling(e);
             const std::uint16_t rightBits = other.GetSignalling(e);

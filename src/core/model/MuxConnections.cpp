@@ -38,6 +38,18 @@ void TMux::DropBackLink(std::uint16_t endpoint) {
     FreePartner(endpoint, GetLink(endpoint));
 }
 
+void TMux::MoveLanTimeslot(int slot, int from, int to, TSlotSignalling& entries) {
+    const std::uint16_t target = Endpoint(slot, to);
+    const std::uint16_t source = Endpoint(slot, from);
+    DropBackLink(target);
+    const std::uint16_t partner = GetLink(source);
+    if (IsEndpoint(partner) && GetLink(partner) == source) {
+        SetLink(partner, target);
+    }
+    entries[static_cast<std::size_t>(to)] = entries[static_cast<std::size_t>(from)];
+    SetLink(target, partner);
+}
+
 void TMux::LinkBoth(int slotA, int channelA, int slotB, int channelB) {
     const std::uint16_t a = Endpoint(slotA, channelA);
     const std::uint16_t b = Endpoint(slotB, channelB);
@@ -230,16 +242,7 @@ void TMux::InsertLanGroup(int slot, int group, const std::vector<std::uint16_t>&
         return;
     }
     for (int d = kLanTimeslots - 1; d >= k + n; --d) {
-        const int s = d - n;
-        const std::uint16_t de = Endpoint(slot, d);
-        const std::uint16_t se = Endpoint(slot, s);
-        DropBackLink(de);
-        const std::uint16_t x = GetLink(se);
-        if (IsEndpoint(x) && GetLink(x) == se) {
-            SetLink(x, de);
-        }
-        entries[static_cast<std::size_t>(d)] = entries[static_cast<std::size_t>(s)];
-        SetLink(de, x);
+        MoveLanTimeslot(slot, d - n, d, entries);
     }
     int channel = k;
     for (std::uint16_t y : endpoints) {
@@ -275,15 +278,7 @@ void TMux::RemoveLanGroup(int slot, int group) {
         if (entries[static_cast<std::size_t>(r)] <= group) {
             continue;  // the group's own timeslots are dropped
         }
-        const std::uint16_t we = Endpoint(slot, w);
-        const std::uint16_t re = Endpoint(slot, r);
-        DropBackLink(we);
-        const std::uint16_t x = GetLink(re);
-        if (IsEndpoint(x) && GetLink(x) == re) {
-            SetLink(x, we);
-        }
-        entries[static_cast<std::size_t>(w)] = entries[static_cast<std::size_t>(r)];
-        SetLink(we, x);
+        MoveLanTimeslot(slot, r, w, entries);
         ++w;
     }
     for (int channel = w; channel < kLanTimeslots; ++channel) {

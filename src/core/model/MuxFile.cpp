@@ -16,15 +16,6 @@ namespace {
 
 constexpr std::size_t kFileBytes = image::kWords * 2;  // 65534
 
-std::string IoMessage(const char* what, const fs::path& name, int error) {
-    std::string text = std::string(what) + " " + name.string();
-    if (error != 0) {
-        text += ": ";
-        text += std::strerror(error);
-    }
-    return text;
-}
-
 }  // namespace
 
 bool TMux::SaveToFile(const fs::path& name) {

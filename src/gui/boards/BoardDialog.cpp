@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "gui/widgets/DialogButtons.h"
@@ -50,6 +51,8 @@ TConfigDialog::TConfigDialog(IDialogs& dialogs, QWidget* parent, TButtonNames na
     cancel_ = buttons.Cancel;
     ok_->setObjectName(names.Ok);
     cancel_->setObjectName(names.Cancel);
+    // Every dialog's OK (OkButton, Button1 or Button2 by the dialog) runs the guarded handler.
+    connect(ok_, &QPushButton::clicked, this, &TConfigDialog::RunOkHandler);
     auto* layout = new QVBoxLayout(this);
     body_ = new QVBoxLayout;
     layout->addLayout(body_);
@@ -337,6 +340,75 @@ const TBlockField& TBoardDialog::Field(std::string_view control) const {
         throw EInvalidParameters("no field " + std::string(control));
     }
     return *field;
+}
+
+void TBoardDialog::AddSetGroups(TListPlace lists) {
+    auto* sets = new QGridLayout;
+    for (int set = 0; set < layout_.SetCount; ++set) {
+        auto* group = new QGroupBox(QString(" Комплект №%1 ").arg(set), this);
+        group->setObjectName(QString("GroupBox%1").arg(set + 1));
+        auto* column = new QVBoxLayout(group);
+        for (const TBlockField& field : layout_.Fields) {
+            if (!IsPerSet(field)) {
+                continue;
+            }
+            switch (field.Kind) {
+                case TFieldKind::List: {
+                    auto* line = new QGridLayout;
+                    AddListRow(line, 0, field, set, group);
+                    line->setColumnStretch(2, 1);
+                    column->insertLayout(lists == TListPlace::First ? 0 : -1, line);
+                    break;
+                }
+                case TFieldKind::Radio: {
+                    // A frame of its own keeps each set's buttons exclusive among themselves.
+                    auto* frame = new QWidget(group);
+                    auto* row = new QHBoxLayout(frame);
+                    row->setContentsMargins(0, 0, 0, 0);
+                    for (QRadioButton* button : MakeRadios(field, set, frame)) {
+                        row->addWidget(button);
+                    }
+                    row->addStretch();
+                    column->addWidget(frame);
+                    break;
+                }
+                default:
+                    column->addWidget(MakeBox(field, set, group));
+                    break;
+            }
+        }
+        sets->addWidget(group, set / 2, set % 2);
+    }
+    Body()->addLayout(sets);
+}
+
+QHBoxLayout* TBoardDialog::AddSetsOffRow() {
+    auto* row = new QHBoxLayout;
+    AddListColumn(row, "Режим работы комплектов",
+                  MakeCheckList(layout_.Fields[0], SetItems("Отключить комплект №%1"), this));
+    Body()->addLayout(row);
+    return row;
+}
+
+QGridLayout* TBoardDialog::MakeSetRadioGroups(const TBlockField& field, QWidget* parent) {
+    auto* grid = new QGridLayout;
+    for (int set = 0; set < layout_.SetCount; ++set) {
+        grid->addWidget(MakeRadioGroup(field, set, QString(" Комплект %1 ").arg(set), parent), set / 2,
+                        set % 2);
+    }
+    return grid;
+}
+
+QTabWidget* MakePageControl(QWidget* parent) {
+    auto* pages = new QTabWidget(parent);
+    pages->setObjectName("PageControl1");
+    return pages;
+}
+
+QWidget* MakeTabSheet(QWidget* pages, int number) {
+    auto* page = new QWidget(pages);
+    page->setObjectName(QString("TabSheet%1").arg(number));
+    return page;
 }
 
 }  // namespace tervis::boards

@@ -22,6 +22,7 @@ class QListWidget;
 class QHBoxLayout;
 class QListWidgetItem;
 class QSlider;
+class QTabWidget;
 class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
@@ -134,11 +135,25 @@ protected:
     // Clears the words rebuilt whole, then stores every field; unlisted words keep their loaded values.
     void RebuildWorkingCopy() override;
     const TBlockField& Field(std::string_view control) const;
+    // Where a set's list stands among the set's other controls.
+    enum class TListPlace { InOrder, First };
+    // A group box per set (" Комплект №N ", named GroupBox<N+1>), two to a row, below the controls so far,
+    // with a column of the set's controls: lists beside their captions, radio buttons in a row, boxes.
+    void AddSetGroups(TListPlace lists = TListPlace::InOrder);
+    // The subscriber boards' row of check lists below the controls so far, begun with the first field's
+    // "Режим работы комплектов" (an item per set: "Отключить комплект №N"); the caller may add columns.
+    QHBoxLayout* AddSetsOffRow();
+    // A radio group of the field per set (" Комплект N "), two to a row.
+    QGridLayout* MakeSetRadioGroups(const TBlockField& field, QWidget* parent);
 
     const TBlockLayout& layout_;
     TBoardConfig block_{};
     TBoardConfig loaded_{};  // the block as loaded, for the fields that are only shown
 };
+
+// The dialogs' page control, named "PageControl1", and its page number n, named "TabSheet<n>".
+QTabWidget* MakePageControl(QWidget* parent);
+QWidget* MakeTabSheet(QWidget* pages, int number);
 
 // Creates the dialog of a board type (the CPU's included), or null for a type without one.
 std::unique_ptr<TConfigDialog> CreateBoardDialog(std::uint8_t type, IDialogs& dialogs, QWidget* parent);

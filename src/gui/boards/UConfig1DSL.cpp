@@ -43,7 +43,6 @@ TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
     concentrator_->setEnabled(false);
     connect(autoSpeed_, &QCheckBox::toggled, this, &TConfig1DSLForm::CBAutoSpeedClick);
     connect(lapdMode_, &QCheckBox::toggled, this, &TConfig1DSLForm::CBLapdModeClick);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfig1DSLForm::Button1Click);
 }
 
 void TConfig1DSLForm::LoadControls() {
@@ -56,10 +55,6 @@ void TConfig1DSLForm::LoadControls() {
             LoadField(block_, field, 0);
         }
     }
-}
-
-void TConfig1DSLForm::Button1Click() {
-    RunOkHandler();
 }
 
 void TConfig1DSLForm::CBAutoSpeedClick() {

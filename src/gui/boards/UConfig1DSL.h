@@ -14,7 +14,6 @@ public:
     static constexpr int kRateItems = 29;  // "4х64 кбит/с" .. "32х64 кбит/с"
 
     explicit TConfig1DSLForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
     void CBAutoSpeedClick();
     void CBLapdModeClick();
 

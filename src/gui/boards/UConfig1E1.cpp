@@ -21,11 +21,6 @@ TConfig1E1Form::TConfig1E1Form(IDialogs& dialogs, QWidget* parent)
     }
     Body()->addWidget(indication);
     Body()->addWidget(stream);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfig1E1Form::Button1Click);
-}
-
-void TConfig1E1Form::Button1Click() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

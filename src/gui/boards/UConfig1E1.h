@@ -9,7 +9,6 @@ class TConfig1E1Form : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig1E1Form(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

@@ -30,11 +30,6 @@ TConfig2VSForm::TConfig2VSForm(IDialogs& dialogs, QWidget* parent)
         row->addWidget(group);
     }
     Body()->addLayout(row);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfig2VSForm::Button1Click);
-}
-
-void TConfig2VSForm::Button1Click() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -10,7 +10,6 @@ class TConfig2VSForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig2VSForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

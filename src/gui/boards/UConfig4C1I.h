@@ -10,7 +10,6 @@ class TConfig4C1IForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig4C1IForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button2Click();
 
 protected:
     // When the controls cannot take the block, they take an all-zero block instead.

@@ -9,7 +9,6 @@ class TConfig4C64Form : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig4C64Form(IDialogs& dialogs, QWidget* parent = nullptr);
-    void OkButtonClick();
 };
 
 }  // namespace tervis::boards

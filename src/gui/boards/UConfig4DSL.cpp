@@ -23,13 +23,11 @@ TConfigDslLinesForm::TConfigDslLinesForm(std::uint8_t type, const char* objectNa
                                          QWidget* parent)
     : TBoardDialog(*FindBlockLayout(type), dialogs, parent, {"Button1", "Button2"}) {
     setObjectName(objectName);
-    auto* tabs = new QTabWidget(this);
+    auto* tabs = MakePageControl(this);
     tabs->setUsesScrollButtons(false);  // every set's tab in sight
-    tabs->setObjectName("PageControl1");
     for (int set = 0; set < kSets; ++set) {
         TLine& line = lines_[static_cast<std::size_t>(set)];
-        auto* page = new QWidget(tabs);
-        page->setObjectName(QString("TabSheet%1").arg(set + 1));
+        QWidget* page = MakeTabSheet(tabs, set + 1);
         auto* grid = new QGridLayout(page);
         int row = 0;
         const auto box = [&](std::string_view control) {
@@ -103,7 +101,6 @@ TConfigDslLinesForm::TConfigDslLinesForm(std::uint8_t type, const char* objectNa
         connect(line.SpeedTdm, &QComboBox::activated, this, [this, set] { CBSpeedTDMClick(set); });
     }
     Body()->addWidget(tabs);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigDslLinesForm::Button1Click);
 }
 
 void TConfigDslLinesForm::LoadControls() {
@@ -231,10 +228,6 @@ void TConfigDslLinesForm::CBSpeedTDMClick(int set) {
 void TConfigDslLinesForm::CBSlaveClick(int set) {
     const TLine& line = lines_[static_cast<std::size_t>(set)];
     line.Sync->setEnabled(line.Slave->isChecked() && !line.OffLine->isChecked());
-}
-
-void TConfigDslLinesForm::Button1Click() {
-    RunOkHandler();
 }
 
 // --- 4DSL

@@ -20,7 +20,6 @@ class TConfigDslLinesForm : public TBoardDialog {
 public:
     static constexpr int kSets = 4;
 
-    void Button1Click();
     void CBOffLineClick(int set);
     void CBSpeedDSLClick(int set);
     void CBModeClick(int set);

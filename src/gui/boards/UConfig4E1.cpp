@@ -13,12 +13,10 @@ TConfigE1TabsForm::TConfigE1TabsForm(std::uint8_t type, const char* objectName, 
                                      QWidget* parent)
     : TBoardDialog(*FindBlockLayout(type), dialogs, parent, {"OkButton", "CancelButton"}) {
     setObjectName(objectName);
-    tabs_ = new QTabWidget(this);
+    tabs_ = MakePageControl(this);
     tabs_->setUsesScrollButtons(false);  // every set's tab in sight
-    tabs_->setObjectName("PageControl1");
     for (int set = 0; set < layout_.SetCount; ++set) {
-        auto* page = new QWidget(tabs_);
-        page->setObjectName(QString("TabSheet%1").arg(set + 1));
+        QWidget* page = MakeTabSheet(tabs_, set + 1);
         auto* column = new QVBoxLayout(page);
         auto* grid = new QGridLayout;
         column->addLayout(grid);
@@ -35,7 +33,6 @@ TConfigE1TabsForm::TConfigE1TabsForm(std::uint8_t type, const char* objectName, 
     }
     Body()->addWidget(tabs_);
     FormCreate();
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigE1TabsForm::OkButtonClick);
 }
 
 void TConfigE1TabsForm::FormCreate() {
@@ -59,10 +56,6 @@ void TConfigE1TabsForm::CBZeroUsesClick(QCheckBox* sender) {
     QCheckBox* partner = zeroUses_[(entry + 4) % 8];
     partner->setEnabled(partner->isChecked() || !sender->isChecked());
     sender->setEnabled(sender->isChecked() || !partner->isChecked());
-}
-
-void TConfigE1TabsForm::OkButtonClick() {
-    RunOkHandler();
 }
 
 TConfig4E1Form::TConfig4E1Form(IDialogs& dialogs, QWidget* parent)

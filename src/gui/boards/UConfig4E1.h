@@ -17,7 +17,6 @@ public:
     void FormCreate();
     // Bound to the eight exclusive boxes; sender is the box whose state changed.
     void CBZeroUsesClick(QCheckBox* sender);
-    void OkButtonClick();
 
 protected:
     TConfigE1TabsForm(std::uint8_t type, const char* objectName, IDialogs& dialogs, QWidget* parent);

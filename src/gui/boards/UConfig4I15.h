@@ -9,7 +9,6 @@ class TConfig4I15Form : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig4I15Form(IDialogs& dialogs, QWidget* parent = nullptr);
-    void OkButtonClick();
 };
 
 }  // namespace tervis::boards

@@ -9,7 +9,6 @@ class TConfig4MBForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig4MBForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

@@ -10,7 +10,6 @@ class TConfig4TLGForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig4TLGForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void OkButtonClick();
 };
 
 }  // namespace tervis::boards

@@ -22,11 +22,6 @@ TConfig4V24Form::TConfig4V24Form(IDialogs& dialogs, QWidget* parent)
     }
     Body()->addWidget(rates);
     Body()->addWidget(MakeRadioGroup(fields[2], 0, " Режим ", this));
-    connect(OkButton(), &QPushButton::clicked, this, &TConfig4V24Form::Button2Click);
-}
-
-void TConfig4V24Form::Button2Click() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -10,7 +10,6 @@ class TConfig4V24Form : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfig4V24Form(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button2Click();
 };
 
 }  // namespace tervis::boards

@@ -46,7 +46,6 @@ TConfig8AKForm::TConfig8AKForm(IDialogs& dialogs, QWidget* parent)
             RBLapdModeClick();
         }
     });
-    connect(OkButton(), &QPushButton::clicked, this, &TConfig8AKForm::Button1Click);
 }
 
 void TConfig8AKForm::RBStandardModeClick() {
@@ -61,10 +60,6 @@ void TConfig8AKForm::RBLapdModeClick() {
     for (QCheckBox* box : signalling_) {
         box->setEnabled(false);
     }
-}
-
-void TConfig8AKForm::Button1Click() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -17,7 +17,6 @@ public:
     static constexpr int kSets = 8;
 
     explicit TConfig8AKForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
     void RBStandardModeClick();
     void RBLapdModeClick();
 

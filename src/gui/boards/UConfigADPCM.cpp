@@ -24,7 +24,6 @@ TConfigADPCMForm::TConfigADPCMForm(IDialogs& dialogs, QWidget* parent)
     grid->addWidget(slow, 1, 1);
     Body()->addLayout(grid);
     connect(fast, &QComboBox::currentIndexChanged, this, &TConfigADPCMForm::ComboBox1Change);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigADPCMForm::Button1Click);
 }
 
 void TConfigADPCMForm::LoadControls() {
@@ -41,10 +40,6 @@ void TConfigADPCMForm::ComboBox1Change() {
     }
     const int fast = fastList->currentIndex();
     slow->setCurrentIndex(fast < 0 ? -1 : slow->count() - 1 - fast);
-}
-
-void TConfigADPCMForm::Button1Click() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -9,7 +9,6 @@ class TConfigADPCMForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigADPCMForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
     // The 32 kbit/s list shows what the 16 kbit/s list leaves: item 16 - i, or nothing.
     void ComboBox1Change();
 

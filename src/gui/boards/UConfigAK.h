@@ -9,7 +9,6 @@ class TConfigAKForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigAKForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

@@ -9,7 +9,6 @@ class TConfigALForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigALForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

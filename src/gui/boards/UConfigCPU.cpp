@@ -26,11 +26,9 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
     setWindowTitle("Настройки мультиплексора");
     const auto& fields = layout_.Fields;
 
-    auto* tabs = new QTabWidget(this);
+    auto* tabs = MakePageControl(this);
     tabs->setUsesScrollButtons(false);  // every set's tab in sight
-    tabs->setObjectName("PageControl1");
-    auto* sync = new QWidget(tabs);
-    sync->setObjectName("TabSheet1");
+    QWidget* sync = MakeTabSheet(tabs, 1);
     auto* syncColumn = new QVBoxLayout(sync);
 
     auto* radioGroup = new QGroupBox(" Тип синхронизации ", sync);
@@ -64,8 +62,7 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
     syncColumn->addStretch();
     tabs->addTab(sync, "Синхронизация");
 
-    auto* alarms = new QWidget(tabs);
-    alarms->setObjectName("TabSheet2");
+    QWidget* alarms = MakeTabSheet(tabs, 2);
     auto* alarmColumn = new QVBoxLayout(alarms);
     auto* alarmGroup = new QGroupBox(" Сигнализировать об авариях  ", alarms);
     alarmGroup->setObjectName("GroupBox2");
@@ -78,7 +75,6 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
     tabs->addTab(alarms, "Сигнализация");
 
     Body()->addWidget(tabs);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigCPUForm::OkButtonClick);
 }
 
 void TConfigCPUForm::LoadFromSettings(const TMuxSettings& record) {
@@ -109,10 +105,6 @@ void TConfigCPUForm::RebuildWorkingCopy() {
         StoreField(rebuilt, fields[field], 0);
     }
     record_ = rebuilt;
-}
-
-void TConfigCPUForm::OkButtonClick() {
-    RunOkHandler();
 }
 
 void TConfigCPUForm::RadioGroup1Click() {

@@ -20,7 +20,6 @@ public:
     void StoreToSettings(TMuxSettings& record) const { record = record_; }
     const TMuxSettings& WorkingCopy() const { return record_; }
 
-    void OkButtonClick();
     void RadioGroup1Click();
 
 protected:

@@ -49,11 +49,6 @@ TConfigDPForm::TConfigDPForm(IDialogs& dialogs, QWidget* parent)
     for (const char* name : {"CBDisableLeak", "CBDisableBreak", "CBDisableShort", "CBOffline"}) {
         Body()->addWidget(MakeBox(Field(name), 0, this));
     }
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigDPForm::OkButtonClick);
-}
-
-void TConfigDPForm::OkButtonClick() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -10,7 +10,6 @@ class TConfigDPForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigDPForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void OkButtonClick();
 };
 
 }  // namespace tervis::boards

@@ -14,11 +14,6 @@ TConfigLANForm::TConfigLANForm(IDialogs& dialogs, QWidget* parent)
         AddListRow(grid, channel, layout_.Fields[0], channel, this, QString("HDLC%1 coding:").arg(channel));
     }
     Body()->addLayout(grid);
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigLANForm::OkButtonClick);
-}
-
-void TConfigLANForm::OkButtonClick() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -9,7 +9,6 @@ class TConfigLANForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigLANForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void OkButtonClick();
 };
 
 }  // namespace tervis::boards

@@ -9,7 +9,6 @@ class TConfigSLUForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigSLUForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

@@ -9,7 +9,6 @@ class TConfigTHForm : public TBoardDialog {
     Q_OBJECT
 public:
     explicit TConfigTHForm(IDialogs& dialogs, QWidget* parent = nullptr);
-    void Button1Click();
 };
 
 }  // namespace tervis::boards

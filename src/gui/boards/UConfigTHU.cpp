@@ -30,10 +30,8 @@ QString LevelText(const char* prefix, double db) {
 TConfigTHUForm::TConfigTHUForm(IDialogs& dialogs, QWidget* parent)
     : TBoardDialog(*FindBlockLayout(20), dialogs, parent, {"Button1", "Button2"}) {
     setObjectName("ConfigTHUForm");
-    auto* tabs = new QTabWidget(this);
-    tabs->setObjectName("PageControl1");
-    auto* levels = new QWidget(tabs);
-    levels->setObjectName("TabSheet1");
+    auto* tabs = MakePageControl(this);
+    QWidget* levels = MakeTabSheet(tabs, 1);
     auto* sets = new QGridLayout(levels);
     for (int set = 0; set < kSets; ++set) {
         auto* group = new QGroupBox(QString(" Комплект %1 ").arg(set), levels);
@@ -64,7 +62,6 @@ TConfigTHUForm::TConfigTHUForm(IDialogs& dialogs, QWidget* parent)
     tabs->addTab(MakeProtocolTab(layout_.Fields[kProtocolField], tabs), "Протокол");
     Body()->addWidget(tabs);
     FormCreate();
-    connect(OkButton(), &QPushButton::clicked, this, &TConfigTHUForm::Button1Click);
 }
 
 void TConfigTHUForm::FormCreate() {
@@ -122,10 +119,6 @@ TSlotType TConfigTHUForm::SlotType() const {
         }
     }
     return record;
-}
-
-void TConfigTHUForm::Button1Click() {
-    RunOkHandler();
 }
 
 }  // namespace tervis::boards

@@ -25,7 +25,6 @@ public:
     TSlotType SlotType() const;
 
     void FormCreate();
-    void Button1Click();
     // Refresh the transmit (receive) label of the set given by the sender's tag.
     void TxTrackBarChange(QObject* sender);
     void RxTrackBarChange(QObject* sender);

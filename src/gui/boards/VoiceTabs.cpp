@@ -7,8 +7,7 @@
 namespace tervis::boards {
 
 QWidget* MakeProtocolTab(const TBlockField& protocol, QWidget* parent) {
-    auto* page = new QWidget(parent);
-    page->setObjectName("TabSheet2");
+    QWidget* page = MakeTabSheet(parent, 2);
     auto* grid = new QGridLayout(page);
     for (int set = 0; set < 4; ++set) {
         auto* label = new QLabel(QString("Комплект %1").arg(set), page);

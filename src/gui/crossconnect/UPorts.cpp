@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/model/Mux.h"
+#include "gui/widgets/DialogButtons.h"
 
 namespace tervis {
 
@@ -67,18 +68,13 @@ TPortsForm::TPortsForm(QWidget* parent) : QDialog(parent) {
         buttons_[tag] = button;
     }
 
-    CloseButton = new QPushButton("&Закрыть", this);
-    CloseButton->setObjectName("CloseButton");
-    CloseButton->setDefault(true);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    buttonRow->addWidget(CloseButton);
+    const TCloseButton close =
+        MakeCloseButton(*this, "&Закрыть", "CloseButton", TCloseAction::Reject, TRowPlace::Right);
+    CloseButton = close.Ok;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabControl1);
     layout->addWidget(Panel1);
-    layout->addLayout(buttonRow);
+    layout->addLayout(close.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(TabControl1, &QTabBar::currentChanged, this, &TPortsForm::TabControl1Change);

@@ -49,11 +49,7 @@ TViewLinksForm::TViewLinksForm(QWidget* parent) : QDialog(parent) {
     setObjectName("ViewLinksForm");
     setWindowTitle("Соединения");
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName("Memo1");
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1 = MakeListing(this);
     QPalette palette = Memo1->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     Memo1->setPalette(palette);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "core/base/Format.h"
 #include "core/model/Mux.h"
 #include "gui/diagnostics/UInf4DSL.h"
 #include "gui/diagnostics/UInfC1I.h"
@@ -21,15 +22,50 @@
 #include "gui/diagnostics/UInfDSL.h"
 #include "gui/diagnostics/UInfE1.h"
 #include "gui/diagnostics/UInfI15.h"
+#include "gui/widgets/DialogButtons.h"
 
 namespace tervis {
 
 namespace {
 const QString kUnknown = "???";
 constexpr int kCasRowHeight = 17;
+
+// The usual captions of the stream alarm flags, in the order of the record's flags.
+const char* const kFlagCaptions[kStreamAlarmFlags] = {"Потеря сигнала",
+                                                      "Потеря цикловой синхронизации:",
+                                                      "Потеря сверхцикловой синхронизации:",
+                                                      "Потеря цикловой синхронизации (удал.):",
+                                                      "Потеря сверхцикловой синхронизации (удал.):",
+                                                      "Ошибок > 10е-3 (40 за 10 с):",
+                                                      "Ошибок > 10е-6 (7 за 30 м):"};
+
+// Each counter's object name, usual caption and value, in the order of TStreamCounter: a count or a rate.
+struct TCounterEntry {
+    const char* Name;
+    const char* Caption;
+    std::uint32_t TStreamState::*Count;
+    double TStreamState::*Rate;
+};
+const TCounterEntry kCounters[] = {
+    {"Slips", "Проскальзываний:", &TStreamState::SlipsTotal, nullptr},
+    {"SlipsE", "- пропусков:", &TStreamState::SlipsE, nullptr},
+    {"SlipsF", "- повторов:", &TStreamState::SlipsF, nullptr},
+    {"SlipRate", "- в секунду:", nullptr, &TStreamState::SlipRate},
+    {"FrameErrors", "Ошибок:", &TStreamState::FrameErrors, nullptr},
+    {"ErrorRate", "- в секунду:", nullptr, &TStreamState::ErrorRate},
+    {"Period", "За период, с:", &TStreamState::Period, nullptr},
+};
+
+const TCounterEntry& Counter(TStreamCounter counter) {
+    return kCounters[static_cast<std::size_t>(counter)];
+}
 }  // namespace
 
-TInfoForm::TInfoForm(TMux& mux, QWidget* parent) : QDialog(parent), mux_(mux) {}
+TInfoForm::TInfoForm(TMux& mux, QWidget* parent, const char* objectName, const QString& title)
+    : QDialog(parent), mux_(mux), column_(new QVBoxLayout(this)) {
+    setObjectName(objectName);
+    setWindowTitle(title);
+}
 
 void TInfoForm::Open(const QString& title) {
     if (!title.isEmpty()) {
@@ -112,25 +148,99 @@ QTabBar* TInfoForm::AddTabs(QVBoxLayout* layout, const QStringList& tabs, const 
     return bar;
 }
 
-QPushButton* TInfoForm::AddResetButton(QGroupBox* group) {
-    auto* button = new QPushButton("&Сброс", this);
-    button->setObjectName("ResetButton");
+QPushButton* TInfoForm::MakePlainButton(const QString& text, const QString& name) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(name);
     button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, [this] { ResetButtonClick(); });
+    return button;
+}
+
+QGridLayout* TInfoForm::AddPlainGroup() {
+    auto* box = new QGroupBox(this);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(12);
+    column_->addWidget(box);
+    return grid;
+}
+
+QPushButton* TInfoForm::AddResetButton(QGroupBox* group) {
+    QPushButton* button = MakeButton("&Сброс", "ResetButton", [this] { ResetButtonClick(); });
     auto* grid = static_cast<QGridLayout*>(group->layout());
     grid->addWidget(button, grid->rowCount(), 1, Qt::AlignRight);
     return button;
 }
 
-std::pair<QTableWidget*, QTableWidget*> TInfoForm::AddCasColumn(QHBoxLayout* columns, bool twoHalves) {
+QStringList TInfoForm::PortTabs(int ports) {
+    QStringList tabs;
+    for (int i = 0; i < ports; ++i) {
+        tabs << QString("комплект %1").arg(i);
+    }
+    return tabs;
+}
+
+QTabBar* TInfoForm::AddPortTabs(QVBoxLayout* layout, int ports) {
+    QTabBar* bar = AddTabs(layout, PortTabs(ports), "TabControl1");
+    connect(bar, &QTabBar::currentChanged, this, [this](int index) { SelectPort(std::max(0, index)); });
+    return bar;
+}
+
+void TInfoForm::AddStreamColumns(QVBoxLayout* layout, QVBoxLayout* left, bool twoHalves) {
+    left->addStretch();
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
     auto* right = new QVBoxLayout;
     QGroupBox* cas = AddGroup(right, " Сигнальная информация ");
     auto* grid = static_cast<QGridLayout*>(cas->layout());
-    QTableWidget* received = AddCasGrid(grid, 0, "CAS, принято:", "GridReceived", twoHalves);
-    QTableWidget* transmitted = AddCasGrid(grid, 1, "CAS, передано:", "GridTransmitted", twoHalves);
+    casReceived_ = AddCasGrid(grid, 0, "CAS, принято:", "GridReceived", twoHalves);
+    casTransmitted_ = AddCasGrid(grid, 1, "CAS, передано:", "GridTransmitted", twoHalves);
     right->addStretch();
     columns->addLayout(right);
-    return {received, transmitted};
+    layout->addLayout(columns);
+    AddCloseButton(layout, "&Закрыть");
+}
+
+QString TInfoForm::StreamFlagCaption(int index) {
+    return kFlagCaptions[index];
+}
+
+void TInfoForm::AddStreamFlag(QGroupBox* group, int index, const QString& caption) {
+    QLabel* label =
+        AddValue(group, caption.isEmpty() ? StreamFlagCaption(index) : caption, QString("Flag%1").arg(index));
+    streamFlags_.emplace_back(static_cast<std::size_t>(index), label);
+}
+
+void TInfoForm::AddStreamCounters(QGroupBox* group, std::initializer_list<TCounterRow> rows) {
+    for (const TCounterRow& row : rows) {
+        const TCounterEntry& entry = Counter(row.Counter);
+        QLabel* label = AddValue(group, row.Caption != nullptr ? row.Caption : entry.Caption, entry.Name);
+        streamCounters_.emplace_back(row.Counter, label);
+    }
+}
+
+void TInfoForm::ShowStreamState(const TStreamState& state) {
+    for (const auto& [index, label] : streamFlags_) {
+        Show(label, YesNo(state.Flags[index]));
+    }
+    for (const auto& [counter, label] : streamCounters_) {
+        const TCounterEntry& entry = Counter(counter);
+        Show(label, entry.Count != nullptr ? Format("%u", state.*entry.Count) : RateText(state.*entry.Rate));
+    }
+}
+
+bool TInfoForm::RefreshCas(std::uintptr_t code) {
+    if (casReceived_ == nullptr || (code != kInfoCasReceived && code != kInfoCasTransmitted)) {
+        return false;
+    }
+    const bool received = code == kInfoCasReceived;
+    QTableWidget* grid = received ? casReceived_ : casTransmitted_;
+    if (grid->columnCount() == 4) {
+        ShowCas(grid, E1CasRows(received ? mux_.GetCasReceived(slot_, port_)
+                                         : mux_.GetCasTransmitted(slot_, port_)));
+    } else {
+        ShowCas(grid, I15CasRows(received ? mux_.GetCasReceived15(slot_, port_)
+                                          : mux_.GetCasTransmitted15(slot_, port_)));
+    }
+    return true;
 }
 
 QTableWidget* TInfoForm::AddCasGrid(QGridLayout* grid, int column, const QString& caption,
@@ -192,14 +302,8 @@ void TInfoForm::ClearCas(QTableWidget* grid) {
 }
 
 QVBoxLayout* TInfoForm::AddCloseButton(QVBoxLayout* layout, const QString& text) {
-    auto* button = new QPushButton(text, this);
-    button->setObjectName("CloseButton");
-    button->setDefault(true);
-    connect(button, &QPushButton::clicked, this, &QDialog::accept);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(button);
-    layout->addLayout(row);
+    layout->addLayout(
+        MakeCloseButton(*this, text, "CloseButton", TCloseAction::Accept, TRowPlace::Right).Row);
     return layout;
 }
 

@@ -12,11 +12,8 @@
 
 namespace tervis {
 
-TInf4DSLForm::TInf4DSLForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) {
-    setObjectName("Inf4DSLForm");
-    setWindowTitle("Поток DSL");
-    auto* layout = new QVBoxLayout(this);
-    sets_ = AddTabs(layout, {"комплект 0", "комплект 1", "комплект 2", "комплект 3"}, "TabControl1");
+TInf4DSLForm::TInf4DSLForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "Inf4DSLForm", "Поток DSL") {
+    sets_ = AddTabs(Column(), PortTabs(4), "TabControl1");
     connect(sets_, &QTabBar::currentChanged, this, [this] { TabChanged(true); });
 
     auto* columns = new QHBoxLayout;
@@ -53,14 +50,14 @@ TInf4DSLForm::TInf4DSLForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) 
     cas_->addTab("CAS #2");
     connect(cas_, &QTabBar::currentChanged, this, [this] { TabChanged(false); });
     auto* grids = new QGridLayout;
-    received_ = AddCasGrid(grids, 0, "CAS, принято:", "GridReceived", true);
-    transmitted_ = AddCasGrid(grids, 1, "CAS, передано:", "GridTransmitted", true);
+    casReceived_ = AddCasGrid(grids, 0, "CAS, принято:", "GridReceived", true);
+    casTransmitted_ = AddCasGrid(grids, 1, "CAS, передано:", "GridTransmitted", true);
     casLayout->addWidget(cas_, 0, 0, 1, 2);
     casLayout->addLayout(grids, 1, 0, 1, 2);
     right->addStretch();
     columns->addLayout(right);
-    layout->addLayout(columns);
-    AddCloseButton(layout, "&Закрыть");
+    Column()->addLayout(columns);
+    AddCloseButton(Column(), "&Закрыть");
     ResetValues();
 }
 
@@ -72,8 +69,8 @@ void TInf4DSLForm::TabChanged(bool setTab) {
     }
     // Another CAS stream of the same set: the line values stay.
     port_ = port;
-    ClearCas(received_);
-    ClearCas(transmitted_);
+    ClearCas(casReceived_);
+    ClearCas(casTransmitted_);
     mux_.SelectInfo(slot_, port_, true);
 }
 
@@ -95,10 +92,8 @@ void TInf4DSLForm::Refresh(std::uintptr_t code) {
         }
         Show(cas1Lost_, YesNo(r[7]));
         Show(cas2Lost_, YesNo(r[8]));
-    } else if (code == kInfoCasReceived) {
-        ShowCas(received_, E1CasRows(mux_.GetCasReceived(slot_, port_)));
-    } else if (code == kInfoCasTransmitted) {
-        ShowCas(transmitted_, E1CasRows(mux_.GetCasTransmitted(slot_, port_)));
+    } else {
+        RefreshCas(code);
     }
 }
 

@@ -26,8 +26,6 @@ private:
     std::array<QLabel*, 8> numbers_{};
     QLabel* cas1Lost_;
     QLabel* cas2Lost_;
-    QTableWidget* received_;
-    QTableWidget* transmitted_;
 };
 
 }  // namespace tervis

@@ -2,7 +2,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 #include "core/base/Format.h"
@@ -10,23 +9,19 @@
 
 namespace tervis {
 
-TInfC1IForm::TInfC1IForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) {
-    setObjectName("InfC1IForm");
-    setWindowTitle("Плата 4С1И");
-    auto* layout = new QVBoxLayout(this);
-    QTabBar* bar = AddTabs(layout, {"комплект 0", "комплект 1", "комплект 2", "комплект 3"}, "TabControl1");
-    connect(bar, &QTabBar::currentChanged, this, [this](int index) { SelectPort(std::max(0, index)); });
-    QGroupBox* alarms = AddGroup(layout, " Аварии ");
+TInfC1IForm::TInfC1IForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "InfC1IForm", "Плата 4С1И") {
+    AddPortTabs(Column(), 4);
+    QGroupBox* alarms = AddGroup(Column(), " Аварии ");
     flags_[0] = AddValue(alarms, "Потеря сигнала", "Flag0");
     flags_[1] = AddValue(alarms, "Удаленная авария", "Flag1");
     flags_[2] = AddValue(alarms, "Авария \"все единицы\"", "Flag2");
     flags_[3] = AddValue(alarms, "Авария \"все нули\"", "Flag3");
-    QGroupBox* statistics = AddGroup(layout, " Статистика ");
+    QGroupBox* statistics = AddGroup(Column(), " Статистика ");
     errors_ = AddValue(statistics, "Ошибок:", "Errors");
     errorRate_ = AddValue(statistics, "- в секунду:", "ErrorRate");
     period_ = AddValue(statistics, "За период, с:", "Period");
     AddResetButton(statistics);
-    AddCloseButton(layout, "&Закрыть");
+    AddCloseButton(Column(), "&Закрыть");
     ResetValues();
 }
 

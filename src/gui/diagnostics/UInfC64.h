@@ -12,16 +12,6 @@ public:
 
 protected:
     void Refresh(std::uintptr_t code) override;
-
-private:
-    QLabel* signalLoss_;
-    QLabel* slips_;
-    QLabel* slipsE_;
-    QLabel* slipsF_;
-    QLabel* slipRate_;
-    QLabel* errors_;
-    QLabel* errorRate_;
-    QLabel* period_;
 };
 
 }  // namespace tervis

@@ -14,30 +14,20 @@ namespace {
 constexpr int kCpuCounterSlot = 15;  // with port 15: the byte 0xFF, the CPU's restart counter
 }
 
-TInfCPUForm::TInfCPUForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) {
-    setObjectName("InfCPUForm");
-    setWindowTitle("Информация ЦП");
-    auto* layout = new QVBoxLayout(this);
-    auto* box = new QGroupBox(this);
-    auto* grid = new QGridLayout(box);
-    grid->setHorizontalSpacing(12);
+TInfCPUForm::TInfCPUForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "InfCPUForm", "Информация ЦП") {
+    QGridLayout* grid = AddPlainGroup();
     kind_ = AddValue(grid, 0, "Тип платы ЦП", "Kind");
     version_ = AddValue(grid, 1, "Версия программы ЦП", "Version");
     chassis_ = AddValue(grid, 2, "Каркас", "Chassis");
     load_ = AddValue(grid, 3, "Загрузка (125мкс/2мс, %)", "Load");
     uptime_ = AddValue(grid, 4, "В работе", "Uptime");
     restarts_ = AddValue(grid, 5, "Перезапусков", "Restarts");
-    auto* reset = new QPushButton("Сброс", this);
-    reset->setObjectName("ResetButton");
-    reset->setAutoDefault(false);
-    connect(reset, &QPushButton::clicked, this, [this] { ResetButtonClick(); });
-    grid->addWidget(reset, 5, 2);
+    grid->addWidget(MakeButton("Сброс", "ResetButton", [this] { ResetButtonClick(); }), 5, 2);
     level_ = AddValue(grid, 6, "Уровень (-65..+6), дБ", "Level");
-    layout->addWidget(box);
-    QGroupBox* sync = AddGroup(layout, " Синхронизация ");
+    QGroupBox* sync = AddGroup(Column(), " Синхронизация ");
     syncSlot_ = AddValue(sync, "Слот", "SyncSlot");
     syncPort_ = AddValue(sync, "Порт", "SyncPort");
-    AddCloseButton(layout, "&ОК");
+    AddCloseButton(Column(), "&ОК");
     ResetValues();
 }
 

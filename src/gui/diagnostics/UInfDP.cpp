@@ -14,28 +14,19 @@ namespace {
 const QString kUnknown = "???";
 }
 
-TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent) {
-    setObjectName("InfDPForm");
-    setWindowTitle("Состояние ДП");
-    auto* layout = new QVBoxLayout(this);
-    auto* box = new QGroupBox(this);
-    auto* grid = new QGridLayout(box);
-    grid->setHorizontalSpacing(12);
+TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "InfDPForm", "Состояние ДП") {
+    QGridLayout* grid = AddPlainGroup();
     stabilisation_ = AddValue(grid, 0, "стабилизация", "Stabilisation");
     voltage_ = AddValue(grid, 1, "выходное напряжение, В:", "Voltage");
     current_ = AddValue(grid, 2, "выходной ток, мА:", "Current");
     leakage_ = AddValue(grid, 3, "ток утечки, мА:", "Leakage");
-    auto* test = new QPushButton("&тест линии", this);
-    test->setObjectName("LineTestButton");
-    test->setAutoDefault(false);
-    connect(test, &QPushButton::clicked, this, &TInfDPForm::LineTestButtonClick);
+    QPushButton* test = MakeButton("&тест линии", "LineTestButton", [this] { LineTestButtonClick(); });
     breakVoltage_ = new QLabel(kUnknown, this);
     breakVoltage_->setObjectName("BreakVoltage");
     breakVoltage_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(test, 4, 0, Qt::AlignLeft);
     grid->addWidget(breakVoltage_, 4, 1);
-    layout->addWidget(box);
-    AddCloseButton(layout, "&Закрыть");
+    AddCloseButton(Column(), "&Закрыть");
     ResetValues();
 }
 

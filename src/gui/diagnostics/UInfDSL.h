@@ -14,16 +14,7 @@ protected:
     void Refresh(std::uintptr_t code) override;
 
 private:
-    QLabel* signalLoss_;
-    QLabel* multiframeLoss_;
     std::array<QLabel*, 9> line_{};
-    QLabel* bitErrors_;
-    QLabel* slips_;
-    QLabel* slipsE_;
-    QLabel* slipsF_;
-    QLabel* period_;
-    QTableWidget* received_;
-    QTableWidget* transmitted_;
 };
 
 }  // namespace tervis

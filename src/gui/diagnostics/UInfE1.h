@@ -13,18 +13,6 @@ public:
 
 protected:
     void Refresh(std::uintptr_t code) override;
-
-private:
-    std::array<QLabel*, kStreamAlarmFlags> flags_{};
-    QLabel* slips_;
-    QLabel* slipsE_;
-    QLabel* slipsF_;
-    QLabel* slipRate_;
-    QLabel* period_;
-    QLabel* errors_;
-    QLabel* errorRate_;
-    QTableWidget* received_;
-    QTableWidget* transmitted_;
 };
 
 }  // namespace tervis

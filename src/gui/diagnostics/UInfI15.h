@@ -14,14 +14,8 @@ protected:
     void Refresh(std::uintptr_t code) override;
 
 private:
-    std::array<QLabel*, kStreamAlarmFlags> flags_{};
-    QLabel* slips_;
-    QLabel* slipRate_;
-    QLabel* errors_;
-    QLabel* errorRate_;
-    QLabel* period_;
-    QTableWidget* received_;
-    QTableWidget* transmitted_;
+    // Signal, frame and multiframe loss, each implied by the one before.
+    std::array<QLabel*, 3> losses_{};
 };
 
 }  // namespace tervis

@@ -6,17 +6,14 @@
 #include <QVBoxLayout>
 
 #include "core/model/Seams.h"
+#include "gui/widgets/DialogButtons.h"
 
 namespace tervis {
 
 TTraceForm::TTraceForm(QWidget* parent) : QDialog(parent) {
     setObjectName("TraceForm");
     setWindowTitle("Сообщения порта");
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName("Memo1");
-    Memo1->setReadOnly(true);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1 = MakeListing(this);
     BtnClear = new QPushButton("Очистить", this);
     BtnClear->setObjectName("BtnClear");
     BtnClear->setAutoDefault(false);

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/link/Address.h"
+#include "gui/link/URs485Edit.h"
 #include "gui/widgets/DialogButtons.h"
 
 namespace tervis {
@@ -30,16 +31,10 @@ TAddressForm::TAddressForm(IDialogs& dialogs, QWidget* parent) : QDialog(parent)
     Edit1->setObjectName("Edit1");
     Label1->setBuddy(Edit1);
 
-    Label2 = new QLabel("Идентификатор для доступа через RS422", this);
-    Label2->setObjectName("Label2");
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName("ComboBox1");
-    ComboBox1->addItem("Использовать RS232");
-    for (int number = 1; number < kDeviceNumbers; ++number) {
-        ComboBox1->addItem(QString("Устройство №%1").arg(number));
-    }
-    ComboBox1->setCurrentIndex(0);
-    Label2->setBuddy(ComboBox1);
+    const TIdentifierList identifier =
+        MakeIdentifierList(this, "Label2", {"Использовать RS232"}, kDeviceNumbers - 1);
+    Label2 = identifier.Label;
+    ComboBox1 = identifier.List;
 
     const TDialogButtons buttons = MakeDialogButtons(*this, "&OK", "Отмена");
     OKButton = buttons.Ok;

@@ -1,4 +1,5 @@
 #include "gui/link/UProgress.h"
+#include "gui/widgets/DialogButtons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,24 +33,18 @@ TProgressForm::TProgressForm(QWidget* parent)
     Label1 = new QLabel("Пакет 0 из ???", this);
     Label1->setObjectName("Label1");
 
-    CancelButton = new QPushButton("&Отмена", this);
-    CancelButton->setObjectName("CancelButton");
-    CancelButton->setDefault(true);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    const TCloseButton cancel = MakeCloseButton(*this, "&Отмена", "CancelButton", TCloseAction::Reject);
+    CancelButton = cancel.Ok;
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kRefreshMs);
     connect(Timer1, &QTimer::timeout, this, &TProgressForm::Timer1Timer);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(CancelButton);
-    buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProgressBar1);
     layout->addWidget(Label1);
-    layout->addLayout(buttons);
+    layout->addLayout(cancel.Row);
     setFixedSize(sizeHint());
 }
 

@@ -16,19 +16,28 @@ constexpr int kIdentifiers = 19;
 
 }  // namespace
 
+TIdentifierList MakeIdentifierList(QWidget* parent, const QString& labelName, const QStringList& leading,
+                                   int last) {
+    auto* label = new QLabel("Идентификатор для доступа через RS422", parent);
+    label->setObjectName(labelName);
+    auto* list = new QComboBox(parent);
+    list->setObjectName("ComboBox1");
+    list->addItems(leading);
+    for (int identifier = 1; identifier <= last; ++identifier) {
+        list->addItem(QString("Устройство №%1").arg(identifier));
+    }
+    list->setCurrentIndex(0);
+    label->setBuddy(list);
+    return {label, list};
+}
+
 TRs485EditForm::TRs485EditForm(QWidget* parent) : QDialog(parent) {
     setObjectName("Rs485EditForm");
     setWindowTitle("Идентифкатор RS422");
 
-    Label1 = new QLabel("Идентификатор для доступа через RS422", this);
-    Label1->setObjectName("Label1");
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName("ComboBox1");
-    for (int identifier = 1; identifier <= kIdentifiers; ++identifier) {
-        ComboBox1->addItem(QString("Устройство №%1").arg(identifier));
-    }
-    ComboBox1->setCurrentIndex(0);
-    Label1->setBuddy(ComboBox1);
+    const TIdentifierList identifier = MakeIdentifierList(this, "Label1", {}, kIdentifiers);
+    Label1 = identifier.Label;
+    ComboBox1 = identifier.List;
 
     const TDialogButtons buttons = MakeDialogButtons(*this, "Записать", "Отмена");
     OKButton = buttons.Ok;

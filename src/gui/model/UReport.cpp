@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "gui/widgets/DialogButtons.h"
 #include "gui/widgets/Placement.h"
 #include "gui/widgets/TextFit.h"
 
@@ -21,24 +22,13 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Несовпадение конфигурации");
     resize(520, 320);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName("Memo1");
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1 = MakeListing(this);
+    const TCloseButton close = MakeCloseButton(*this, "&Закрыть", "Button1");
+    Button1 = close.Ok;
 
-    Button1 = new QPushButton("&Закрыть", this);
-    Button1->setObjectName("Button1");
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Memo1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(close.Row);
 }
 
 void TReportForm::setVisible(bool visible) {

@@ -1,10 +1,14 @@
 #pragma once
 
+// The parts that the small dialogs share: their buttons and their read-only listings.
+
 #include <QString>
 
 class QDialog;
 class QHBoxLayout;
+class QPlainTextEdit;
 class QPushButton;
+class QWidget;
 
 namespace tervis {
 
@@ -18,11 +22,18 @@ struct TDialogButtons {
 };
 TDialogButtons MakeDialogButtons(QDialog& dialog, const QString& okText, const QString& cancelText);
 
-// A single centred default button that accepts the dialog (the information windows' "OK").
+// A single default button that closes the dialog (the information windows' "OK", a "Закрыть" or the
+// progress window's "Отмена"), centred or at the right of its row.
 struct TCloseButton {
     QPushButton* Ok;
     QHBoxLayout* Row;
 };
-TCloseButton MakeCloseButton(QDialog& dialog, const QString& text);
+enum class TCloseAction { Accept, Reject };
+enum class TRowPlace { Centre, Right };
+TCloseButton MakeCloseButton(QDialog& dialog, const QString& text, const QString& name = "OKButton",
+                             TCloseAction action = TCloseAction::Accept, TRowPlace place = TRowPlace::Centre);
+
+// A read-only listing named "Memo1": lines are not wrapped and the vertical scroll bar always shows.
+QPlainTextEdit* MakeListing(QWidget* parent);
 
 }  // namespace tervis

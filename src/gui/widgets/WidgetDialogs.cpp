@@ -59,6 +59,20 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, bool save, const QS
     return dialog;
 }
 
+namespace {
+
+// The chosen file's name; none when the operator cancels.
+std::optional<QString> ChooseFile(QWidget* parent, bool save, const QString& currentName,
+                                  const QString& folder) {
+    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, save, currentName, folder);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog->selectedFiles().front();
+}
+
+}  // namespace
+
 IDialogs::TAnswer TWidgetDialogs::Ask(QWidget* parent, const QString& text, bool withCancel) {
     QMessageBox box(QMessageBox::NoIcon, kCaption, text,
                     withCancel ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
@@ -81,20 +95,12 @@ void TWidgetDialogs::Message(QWidget* parent, const QString& text) {
 
 std::optional<QString> TWidgetDialogs::OpenFileName(QWidget* parent, const QString& currentName,
                                                     const QString& folder) {
-    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, false, currentName, folder);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog->selectedFiles().front();
+    return ChooseFile(parent, false, currentName, folder);
 }
 
 std::optional<QString> TWidgetDialogs::SaveFileName(QWidget* parent, const QString& currentName,
                                                     const QString& folder) {
-    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, true, currentName, folder);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog->selectedFiles().front();
+    return ChooseFile(parent, true, currentName, folder);
 }
 
 int TWidgetDialogs::Exec(QDialog& dialog) {

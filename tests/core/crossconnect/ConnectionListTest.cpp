@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "support/Endpoints.h"
+
 namespace tervis {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 class ConnectionList : public ::testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include "core/crossconnect/JackField.h"
 #include "core/model/Recorders.h"
 #include "core/model/Requests.h"
+#include "support/Endpoints.h"
 
 namespace tervis {
 namespace {
@@ -15,9 +16,7 @@ constexpr std::uint16_t kNone = kEndpointNone;
 constexpr std::uint16_t kGen = kEndpointGenerator;
 using TKind = THoverTarget::TKind;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 class JackFieldTest : public ::testing::Test {
 protected:

@@ -9,6 +9,7 @@
 namespace tervis {
 namespace {
 
+using test::TLinkedProgram;
 using test::TLoopbackHandler;
 using test::TPumpProgress;
 
@@ -54,14 +55,6 @@ bool SameUsedWords(const TConfigImage& image, const sim::TConfigMemory& memory) 
 
 class DeviceOperationsTest : public ::testing::Test {
 protected:
-    DeviceOperationsTest() {
-        auto link = std::make_unique<TLoopbackHandler>(*mux, line);
-        handler = link.get();
-        mux->SetDeviceLink(std::move(link));
-        pump = std::make_unique<TPumpProgress>(*handler);
-        handler->SetProgressFactory(pump.get());
-    }
-
     // The first transmission of every request (retransmissions carry the same control byte).
     std::vector<TPacket> FirstTransmissions() const {
         std::vector<TPacket> result;
@@ -78,8 +71,9 @@ protected:
     test::TOperatorRecorder messages;
     sim::TSimLine line{7};
     std::unique_ptr<TMux> mux = std::make_unique<TMux>(&owner, &messages, settings);
-    TLoopbackHandler* handler;
-    std::unique_ptr<TPumpProgress> pump;
+    TLinkedProgram linked{*mux, line};
+    TLoopbackHandler* handler = linked.handler;
+    TPumpProgress* pump = linked.pump.get();
 };
 
 TEST_F(DeviceOperationsTest, LoadReadCompareAndClearAFullChassis) {
@@ -96,11 +90,8 @@ TEST_F(DeviceOperationsTest, LoadReadCompareAndClearAFullChassis) {
     TSettings otherSettings;
     test::TNotificationRecorder otherOwner;
     TMux reader(&otherOwner, &messages, otherSettings);
-    auto readerLink = std::make_unique<TLoopbackHandler>(reader, line);
-    TLoopbackHandler& readerHandler = *readerLink;
-    reader.SetDeviceLink(std::move(readerLink));
-    TPumpProgress readerPump(readerHandler);
-    readerHandler.SetProgressFactory(&readerPump);
+    const TLinkedProgram readerLink(reader, line);
+    const TPumpProgress& readerPump = *readerLink.pump;
     ASSERT_TRUE(reader.ReadConfiguration());
     EXPECT_TRUE(reader.Image() == mux->Image());
     EXPECT_TRUE(reader.Modified());
@@ -173,11 +164,8 @@ TEST_F(DeviceOperationsTest, OperationsSurviveLostAndCorruptedFrames) {
 
     TSettings otherSettings;
     TMux reader(nullptr, &messages, otherSettings);
-    auto readerLink = std::make_unique<TLoopbackHandler>(reader, line);
-    TLoopbackHandler& readerHandler = *readerLink;
-    reader.SetDeviceLink(std::move(readerLink));
-    TPumpProgress readerPump(readerHandler);
-    readerHandler.SetProgressFactory(&readerPump);
+    const TLinkedProgram readerLink(reader, line);
+    const TLoopbackHandler& readerHandler = *readerLink.handler;
     ASSERT_TRUE(reader.ReadConfiguration());
     EXPECT_TRUE(reader.Image() == mux->Image());
     ASSERT_EQ(reader.CompareConfiguration(), std::optional<bool>(false));

@@ -5,15 +5,14 @@
 
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
+#include "support/Endpoints.h"
 
 namespace tervis {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 // The program's configuration is on the left of every line, the device's on the right.
 class MuxCompare : public ::testing::Test {

@@ -6,6 +6,7 @@
 
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
+#include "support/Endpoints.h"
 
 namespace tervis {
 namespace {
@@ -13,9 +14,7 @@ namespace {
 constexpr std::uint16_t kNone = kEndpointNone;
 constexpr std::uint16_t kGen = kEndpointGenerator;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 // A request to a directly attached multiplexer with RS-485 identifier 0.
 TPacket Request(std::vector<std::uint8_t> payload) {

@@ -19,6 +19,7 @@
 #include "gui/boards/UConfig4E1.h"
 #include "gui/boards/UConfig4I15.h"
 #include "gui/boards/UConfigCPU.h"
+#include "support/BoardDialogTools.h"
 #include "support/ScriptedDialogs.h"
 
 namespace tervis::boards {
@@ -26,35 +27,10 @@ namespace {
 
 using TBlock = TBoardConfig;
 
-std::unique_ptr<TBoardDialog> MakeBoard(std::uint8_t type, IDialogs& dialogs) {
-    std::unique_ptr<TConfigDialog> dialog = CreateBoardDialog(type, dialogs, nullptr);
-    auto* board = dynamic_cast<TBoardDialog*>(dialog.get());
-    EXPECT_NE(board, nullptr) << int{type};
-    dialog.release();
-    return std::unique_ptr<TBoardDialog>(board);
-}
-
-// The operator picks an item: the list changes and its handler runs.
-void Pick(QComboBox* list, int index) {
-    ASSERT_NE(list, nullptr);
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-}
-
-template <typename W>
-W* Find(QWidget& dialog, const QString& name) {
-    W* widget = dialog.findChild<W*>(name);
-    EXPECT_NE(widget, nullptr) << name.toStdString();
-    return widget;
-}
-
-TBlock Ok(TBoardDialog& dialog) {
-    dialog.OkButton()->click();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    TBlock out{};
-    dialog.StoreToBlock(out);
-    return out;
-}
+using test::Find;
+using test::MakeBoard;
+using test::Ok;
+using test::Pick;
 
 class BoardDialogs : public ::testing::Test {
 protected:
@@ -64,13 +40,7 @@ protected:
 // OK without touching a control: owned fields come back as loaded where a control can show them,
 // unlisted bits are kept or cleared as each board's store rule says.
 TEST_F(BoardDialogs, BlockThroughUntouchedDialog) {
-    struct TCase {
-        const char* What;
-        std::uint8_t Type;
-        TBlock In;
-        TBlock Out;
-    };
-    const TCase cases[] = {
+    const test::TUntouchedCase cases[] = {
         {"1E1 keeps W2, W3, W5..W8",
          7,
          {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF},
@@ -119,13 +89,78 @@ TEST_F(BoardDialogs, BlockThroughUntouchedDialog) {
          29,
          {0x3210, 0, 0, 0x0003, 0, 0x200C, 0x2020, 0x2009, 0x2020},
          {0x3210, 0, 0, 0x0003, 0, 0x200C, 0x2020, 0x2009, 0x2020}},
+        // The voice-frequency, signalling, data and remote-power boards.
+        {"4ТЧ clears W0 bits 8..15, keeps W2..W8",
+         1,
+         {0xFFFF, 0xBBBB, 9, 9, 9, 9, 9, 9, 9},
+         {0x00FF, 0xBBBB, 9, 9, 9, 9, 9, 9, 9}},
+        {"4ТЧУ levels and protocols come back",
+         20,
+         {0x1234, 0x0B01, 0x5678, 0x9ABC, 0xDEF0, 5, 6, 7, 8},
+         {0x1234, 0x0B01, 0x5678, 0x9ABC, 0xDEF0, 5, 6, 7, 8}},
+        {"4AK any bit switches a set off, bit 4k is stored",
+         3,
+         {7, 0x0020, 7, 7, 7, 7, 7, 7, 7},
+         {7, 0x0010, 7, 7, 7, 7, 7, 7, 7}},
+        {"4АЛ rebuilds W1 and W2",
+         2,
+         {7, 0xFFFF, 0xFFFF, 7, 7, 7, 7, 7, 7},
+         {7, 0x1111, 0x1111, 7, 7, 7, 7, 7, 7}},
+        {"4МБ rebuilds W1", 9, {7, 0xFFFF, 7, 7, 7, 7, 7, 7, 7}, {7, 0x3333, 7, 7, 7, 7, 7, 7, 7}},
+        {"4СЛУ zero block: every set off", 11, {}, {0, 0x1111, 0, 0, 0, 0, 0, 0, 0}},
+        {"4СЛУ codes 0 and 8..15", 11, {0, 0xF8F0, 0, 0, 0, 0, 0, 0, 0}, {0, 0x7771, 0, 0, 0, 0, 0, 0, 0}},
+        {"АДИКМ 6 channels load as 4", 14, {6, 1, 2, 3, 4, 5, 6, 7, 8}, {4, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {"АДИКМ above 64 stores 0", 14, {65, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"8AK either bit switches signalling off, bit 2k stored",
+         18,
+         {0, 0x0002, 5, 5, 5, 5, 5, 5, 5},
+         {0, 0x0001, 5, 5, 5, 5, 5, 5, 5}},
+        {"8AK rebuilds W0 and W1",
+         18,
+         {0xFFFF, 0xFFFF, 0, 0, 0, 0, 0, 0, 0},
+         {0x0003, 0x5555, 0, 0, 0, 0, 0, 0, 0}},
+        {"4TLG rebuilds W1 and W2",
+         27,
+         {9, 0xFFFF, 0xFFFF, 9, 9, 9, 9, 9, 9},
+         {9, 0xFFFF, 0x0001, 9, 9, 9, 9, 9, 9}},
+        {"4V24 default", 8, TMux::DefaultBoardConfig(8), {0, 0x000F, 0, 0, 0, 0, 0, 0, 0}},
+        {"4V24 mode 3 shows the last item",
+         8,
+         {0xBBBB, 0xFFFF, 0xFFFF, 9, 9, 9, 9, 9, 9},
+         {0xBBBB, 0x000F, 0x0002, 9, 9, 9, 9, 9, 9}},
+        {"2VS default", 12, TMux::DefaultBoardConfig(12), TMux::DefaultBoardConfig(12)},
+        {"2VS keeps n, clears bits 8..13",
+         12,
+         {0xFFFF, 0x00E5, 0x0006, 3, 3, 3, 3, 3, 3},
+         {0xC0FF, 0x00E5, 0x0006, 3, 3, 3, 3, 3, 3}},
+        {"2VS set 0 priority without a selection stores 3",
+         12,
+         {0x0080, 0x0080, 0x0003, 0, 0, 0, 0, 0, 0},
+         {0x0080, 0x0080, 0x0003, 0, 0, 0, 0, 0, 0}},
+        {"4C64 default", 15, TMux::DefaultBoardConfig(15), TMux::DefaultBoardConfig(15)},
+        {"4C64 empty priorities store 15, W2 only bits 4k+1",
+         15,
+         {0xFFFF, 0xFFFF, 0xFFFF, 4, 4, 4, 4, 4, 4},
+         {0xFFFF, 0x7777, 0x2222, 4, 4, 4, 4, 4, 4}},
+        {"LAN all 0xAA stored unchanged",
+         16,
+         {0xFFFF, 1, 2, 3, 4, 5, 6, 7, 8},
+         {0xFFFF, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {"4C1И rates without an item store 0",
+         19,
+         {0x0003, 0xFFFF, 0x9999, 0xFFFF, 4, 4, 4, 4, 4},
+         {0x0002, 0xFFFF, 0x0000, 0x1111, 4, 4, 4, 4, 4}},
+        {"ДП default: W6 forced to 0", 26, TMux::DefaultBoardConfig(26), TMux::DefaultBoardConfig(26)},
+        {"ДП W6 cleared, bits 4..6 of W0 cleared, W7 W8 kept",
+         26,
+         {0x6471, 0x123C, 0x0A37, 300, 100, 0x5050, 0x1234, 7, 8},
+         {0x6401, 0x123C, 0x0A37, 300, 100, 0x5050, 0, 7, 8}},
+        {"ДП lists without a selection store the code below their first item",
+         26,
+         {0xFF80, 0x0000, 0x0000, 10, 10, 0x1300, 0, 0, 0},
+         {0xFF80, 0x0027, 0x0027, 79, 59, 0x1345, 0, 0, 0}},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.What);
-        auto dialog = MakeBoard(c.Type, dialogs);
-        dialog->LoadFromBlock(c.In);
-        EXPECT_EQ(Ok(*dialog), c.Out);
-    }
+    test::ExpectUntouchedDialogs(cases, dialogs);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -379,10 +414,9 @@ TEST_F(BoardDialogs, GuardedOkOfThe4I15KeepsTheDialogOpen) {
 TEST_F(BoardDialogs, FailedRebuildMessages) {
     class TFailing : public TConfigDialog {
     public:
+        // The base runs the guarded OK handler on the OK button of its own.
         TFailing(IDialogs& dialogs, TOkGuard guard)
-            : TConfigDialog(dialogs, nullptr, {"OkButton", "CancelButton"}, guard) {
-            connect(OkButton(), &QPushButton::clicked, this, [this] { RunOkHandler(); });
-        }
+            : TConfigDialog(dialogs, nullptr, {"OkButton", "CancelButton"}, guard) {}
         void RebuildWorkingCopy() override { throw ERangeCheck("value above 65535"); }
     };
     TFailing plain(dialogs, TOkGuard::None);
@@ -517,10 +551,3 @@ TEST_F(BoardDialogs, EscAndCloseBoxCancel) {
 
 }  // namespace
 }  // namespace tervis::boards
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,25 +20,16 @@
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
 #include "support/Process.h"
+#include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
-namespace fs = std::filesystem;
+using test::PumpUntil;
 
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+namespace fs = std::filesystem;
 
 // Checks the named box and presses OK, as an operator would.
 std::function<int(QDialog&)> CheckAndOk(const QString& box) {
@@ -62,6 +52,16 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         window = std::make_unique<TConfigForm>(args, dir.Path(), settings, dialogs);
         return *window;
+    }
+    // The main window on the simulator's line, linked, the device's configuration read (the slot holding the
+    // board) and "Передавать изменения" on.
+    void OpenLinked(test::TSimulatorProcess& sim, int slot, std::uint8_t type) {
+        ASSERT_FALSE(sim.Path().empty());
+        Open(sim.Path());
+        ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
+        window->ReadItemClick();
+        ASSERT_EQ(window->Model().SlotBoardType(slot), type);
+        window->Action("CashedTrxItem")->setChecked(true);
     }
     // An offline window whose model queues into a recorder.
     TConfigForm& OpenRecording(std::vector<std::string> extra = {}) {
@@ -264,12 +264,7 @@ TEST_F(EditBoardConfigTest, ThuQueuesBlockAndSlotTypeRecordSeparately) {
 // its block and its slot type record.
 TEST_F(EditBoardConfigTest, ThuChangeReachesTheDeviceAsBlockAndSlotTypeRecord) {
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "4:20"});
-    ASSERT_FALSE(sim.Path().empty());
-    Open(sim.Path());
-    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
-    window->ReadItemClick();
-    ASSERT_EQ(window->Model().SlotBoardType(4), bt4TChU);
-    window->Action("CashedTrxItem")->setChecked(true);
+    ASSERT_NO_FATAL_FAILURE(OpenLinked(sim, 4, bt4TChU));
 
     TBoardConfig block = window->Model().GetBoardConfig(4);
     dialogs.onExec = [](QDialog& dialog) {
@@ -296,12 +291,7 @@ TEST_F(EditBoardConfigTest, ThuChangeReachesTheDeviceAsBlockAndSlotTypeRecord) {
 // fresh read of the device shows.
 TEST_F(EditBoardConfigTest, ChangesReachTheDevice) {
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "3:10"});
-    ASSERT_FALSE(sim.Path().empty());
-    Open(sim.Path());
-    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
-    window->ReadItemClick();
-    ASSERT_EQ(window->Model().SlotBoardType(3), bt4E1);
-    window->Action("CashedTrxItem")->setChecked(true);
+    ASSERT_NO_FATAL_FAILURE(OpenLinked(sim, 3, bt4E1));
 
     TBoardConfig block = window->Model().GetBoardConfig(3);
     dialogs.onExec = [](QDialog& dialog) {

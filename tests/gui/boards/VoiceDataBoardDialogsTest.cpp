@@ -15,6 +15,7 @@
 #include "gui/boards/UConfig8AK.h"
 #include "gui/boards/UConfigADPCM.h"
 #include "gui/boards/UConfigTHU.h"
+#include "support/BoardDialogTools.h"
 #include "support/ScriptedDialogs.h"
 
 namespace tervis::boards {
@@ -22,134 +23,18 @@ namespace {
 
 using TBlock = TBoardConfig;
 
-std::unique_ptr<TBoardDialog> Make(std::uint8_t type, IDialogs& dialogs) {
-    std::unique_ptr<TConfigDialog> dialog = CreateBoardDialog(type, dialogs, nullptr);
-    auto* board = dynamic_cast<TBoardDialog*>(dialog.get());
-    EXPECT_NE(board, nullptr) << int{type};
-    dialog.release();
-    return std::unique_ptr<TBoardDialog>(board);
-}
-
-template <typename W>
-W* Find(QWidget& dialog, const QString& name) {
-    W* widget = dialog.findChild<W*>(name);
-    EXPECT_NE(widget, nullptr) << name.toStdString();
-    return widget;
-}
-
-void Pick(QWidget& dialog, const QString& list, int index) {
-    auto* box = Find<QComboBox>(dialog, list);
-    ASSERT_NE(box, nullptr);
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
-QString Shown(QWidget& dialog, const QString& list) {
-    auto* box = Find<QComboBox>(dialog, list);
-    return box == nullptr || box->currentIndex() < 0 ? QString("(none)") : box->currentText();
-}
+using test::Find;
+using test::MakeBoard;
+using test::Pick;
+using test::Shown;
 
 class VoiceDataBoardDialogs : public ::testing::Test {
 protected:
-    TBlock OkUntouched(std::uint8_t type, const TBlock& in) {
-        std::unique_ptr<TBoardDialog> dialog = Make(type, dialogs);
-        dialog->LoadFromBlock(in);
-        dialog->OkButton()->click();
-        EXPECT_EQ(dialog->result(), QDialog::Accepted) << int{type};
-        TBlock out{};
-        dialog->StoreToBlock(out);
-        return out;
-    }
     test::TScriptedDialogs dialogs;
 };
 
-// OK without touching a control: what each board's store rule makes of the loaded words.
-TEST_F(VoiceDataBoardDialogs, BlockThroughUntouchedDialog) {
-    struct TCase {
-        const char* What;
-        std::uint8_t Type;
-        TBlock In;
-        TBlock Out;
-    };
-    const TCase cases[] = {
-        {"4ТЧ clears W0 bits 8..15, keeps W2..W8",
-         1,
-         {0xFFFF, 0xBBBB, 9, 9, 9, 9, 9, 9, 9},
-         {0x00FF, 0xBBBB, 9, 9, 9, 9, 9, 9, 9}},
-        {"4ТЧУ levels and protocols come back",
-         20,
-         {0x1234, 0x0B01, 0x5678, 0x9ABC, 0xDEF0, 5, 6, 7, 8},
-         {0x1234, 0x0B01, 0x5678, 0x9ABC, 0xDEF0, 5, 6, 7, 8}},
-        {"4AK any bit switches a set off, bit 4k is stored",
-         3,
-         {7, 0x0020, 7, 7, 7, 7, 7, 7, 7},
-         {7, 0x0010, 7, 7, 7, 7, 7, 7, 7}},
-        {"4АЛ rebuilds W1 and W2",
-         2,
-         {7, 0xFFFF, 0xFFFF, 7, 7, 7, 7, 7, 7},
-         {7, 0x1111, 0x1111, 7, 7, 7, 7, 7, 7}},
-        {"4МБ rebuilds W1", 9, {7, 0xFFFF, 7, 7, 7, 7, 7, 7, 7}, {7, 0x3333, 7, 7, 7, 7, 7, 7, 7}},
-        {"4СЛУ zero block: every set off", 11, {}, {0, 0x1111, 0, 0, 0, 0, 0, 0, 0}},
-        {"4СЛУ codes 0 and 8..15", 11, {0, 0xF8F0, 0, 0, 0, 0, 0, 0, 0}, {0, 0x7771, 0, 0, 0, 0, 0, 0, 0}},
-        {"АДИКМ 6 channels load as 4", 14, {6, 1, 2, 3, 4, 5, 6, 7, 8}, {4, 1, 2, 3, 4, 5, 6, 7, 8}},
-        {"АДИКМ above 64 stores 0", 14, {65, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"8AK either bit switches signalling off, bit 2k stored",
-         18,
-         {0, 0x0002, 5, 5, 5, 5, 5, 5, 5},
-         {0, 0x0001, 5, 5, 5, 5, 5, 5, 5}},
-        {"8AK rebuilds W0 and W1",
-         18,
-         {0xFFFF, 0xFFFF, 0, 0, 0, 0, 0, 0, 0},
-         {0x0003, 0x5555, 0, 0, 0, 0, 0, 0, 0}},
-        {"4TLG rebuilds W1 and W2",
-         27,
-         {9, 0xFFFF, 0xFFFF, 9, 9, 9, 9, 9, 9},
-         {9, 0xFFFF, 0x0001, 9, 9, 9, 9, 9, 9}},
-        {"4V24 default", 8, TMux::DefaultBoardConfig(8), {0, 0x000F, 0, 0, 0, 0, 0, 0, 0}},
-        {"4V24 mode 3 shows the last item",
-         8,
-         {0xBBBB, 0xFFFF, 0xFFFF, 9, 9, 9, 9, 9, 9},
-         {0xBBBB, 0x000F, 0x0002, 9, 9, 9, 9, 9, 9}},
-        {"2VS default", 12, TMux::DefaultBoardConfig(12), TMux::DefaultBoardConfig(12)},
-        {"2VS keeps n, clears bits 8..13",
-         12,
-         {0xFFFF, 0x00E5, 0x0006, 3, 3, 3, 3, 3, 3},
-         {0xC0FF, 0x00E5, 0x0006, 3, 3, 3, 3, 3, 3}},
-        {"2VS set 0 priority without a selection stores 3",
-         12,
-         {0x0080, 0x0080, 0x0003, 0, 0, 0, 0, 0, 0},
-         {0x0080, 0x0080, 0x0003, 0, 0, 0, 0, 0, 0}},
-        {"4C64 default", 15, TMux::DefaultBoardConfig(15), TMux::DefaultBoardConfig(15)},
-        {"4C64 empty priorities store 15, W2 only bits 4k+1",
-         15,
-         {0xFFFF, 0xFFFF, 0xFFFF, 4, 4, 4, 4, 4, 4},
-         {0xFFFF, 0x7777, 0x2222, 4, 4, 4, 4, 4, 4}},
-        {"LAN all 0xAA stored unchanged",
-         16,
-         {0xFFFF, 1, 2, 3, 4, 5, 6, 7, 8},
-         {0xFFFF, 1, 2, 3, 4, 5, 6, 7, 8}},
-        {"4C1И rates without an item store 0",
-         19,
-         {0x0003, 0xFFFF, 0x9999, 0xFFFF, 4, 4, 4, 4, 4},
-         {0x0002, 0xFFFF, 0x0000, 0x1111, 4, 4, 4, 4, 4}},
-        {"ДП default: W6 forced to 0", 26, TMux::DefaultBoardConfig(26), TMux::DefaultBoardConfig(26)},
-        {"ДП W6 cleared, bits 4..6 of W0 cleared, W7 W8 kept",
-         26,
-         {0x6471, 0x123C, 0x0A37, 300, 100, 0x5050, 0x1234, 7, 8},
-         {0x6401, 0x123C, 0x0A37, 300, 100, 0x5050, 0, 7, 8}},
-        {"ДП lists without a selection store the code below their first item",
-         26,
-         {0xFF80, 0x0000, 0x0000, 10, 10, 0x1300, 0, 0, 0},
-         {0xFF80, 0x0027, 0x0027, 79, 59, 0x1345, 0, 0, 0}},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.What);
-        EXPECT_EQ(OkUntouched(c.Type, c.In), c.Out);
-    }
-}
-
 TEST_F(VoiceDataBoardDialogs, LoadedBlocksShowInTheNamedControls) {
-    std::unique_ptr<TBoardDialog> dp = Make(26, dialogs);
+    std::unique_ptr<TBoardDialog> dp = MakeBoard(26, dialogs);
     dp->LoadFromBlock(TMux::DefaultBoardConfig(26));
     EXPECT_TRUE(Find<QRadioButton>(*dp, "RBCurrentSource")->isChecked());
     EXPECT_FALSE(Find<QRadioButton>(*dp, "RBVoltageSource")->isChecked());
@@ -169,7 +54,7 @@ TEST_F(VoiceDataBoardDialogs, LoadedBlocksShowInTheNamedControls) {
     EXPECT_EQ(Shown(*dp, "CBRestrictionLevel"), "70");
     EXPECT_EQ(Shown(*dp, "CBLeakLevel"), "(none)");
 
-    std::unique_ptr<TBoardDialog> v24 = Make(8, dialogs);
+    std::unique_ptr<TBoardDialog> v24 = MakeBoard(8, dialogs);
     v24->LoadFromBlock(TMux::DefaultBoardConfig(8));
     for (int set = 1; set <= 4; ++set) {
         EXPECT_EQ(Shown(*v24, QString("ComboBox%1").arg(set)), "Отключен");
@@ -178,7 +63,7 @@ TEST_F(VoiceDataBoardDialogs, LoadedBlocksShowInTheNamedControls) {
     EXPECT_TRUE(Find<QRadioButton>(*v24, "RadioGroup1_0")->isChecked());
     EXPECT_EQ(v24->OkButton()->objectName(), "Button2");
 
-    std::unique_ptr<TBoardDialog> vs = Make(12, dialogs);
+    std::unique_ptr<TBoardDialog> vs = MakeBoard(12, dialogs);
     vs->LoadFromBlock({0x00E5, 0x0080, 0x000A, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(Shown(*vs, "ComboBox1"), "Отключен");
     EXPECT_EQ(Shown(*vs, "ComboBox2"), "384 кбит/с (n=6)");
@@ -186,13 +71,13 @@ TEST_F(VoiceDataBoardDialogs, LoadedBlocksShowInTheNamedControls) {
     EXPECT_EQ(Shown(*vs, "ComboBox3"), "V.35");
     EXPECT_EQ(Shown(*vs, "CBSync1"), "нет");
 
-    std::unique_ptr<TBoardDialog> lan = Make(16, dialogs);
+    std::unique_ptr<TBoardDialog> lan = MakeBoard(16, dialogs);
     lan->LoadFromBlock({0xFFFF, 0, 0, 0, 0, 0, 0, 0, 0});
     for (int channel = 1; channel <= 8; ++channel) {
         EXPECT_EQ(Shown(*lan, QString("ComboBox%1").arg(channel)), "инверсия по маске 0xAA");
     }
 
-    std::unique_ptr<TBoardDialog> ak = Make(3, dialogs);
+    std::unique_ptr<TBoardDialog> ak = MakeBoard(3, dialogs);
     ak->LoadFromBlock({0, 0x0020, 0, 0, 0, 0, 0, 0, 0});
     auto* sets = Find<QListWidget>(*ak, "CheckListEn");
     ASSERT_EQ(sets->count(), 4);
@@ -200,21 +85,21 @@ TEST_F(VoiceDataBoardDialogs, LoadedBlocksShowInTheNamedControls) {
     EXPECT_EQ(sets->item(1)->checkState(), Qt::Checked);
     EXPECT_EQ(sets->item(0)->checkState(), Qt::Unchecked);
 
-    std::unique_ptr<TBoardDialog> slu = Make(11, dialogs);
+    std::unique_ptr<TBoardDialog> slu = MakeBoard(11, dialogs);
     slu->LoadFromBlock({});
     EXPECT_TRUE(Find<QRadioButton>(*slu, "RadioGroup3_0")->isChecked());
     EXPECT_EQ(Find<QRadioButton>(*slu, "RadioGroup3_0")->text(), "Отключен");
 
-    std::unique_ptr<TBoardDialog> c64 = Make(15, dialogs);
+    std::unique_ptr<TBoardDialog> c64 = MakeBoard(15, dialogs);
     EXPECT_NE(c64->findChild<QComboBox*>("CBOutPutPriority_1"), nullptr);
     EXPECT_NE(c64->findChild<QComboBox*>("CBOutputPriority_3"), nullptr);
-    std::unique_ptr<TBoardDialog> c1i = Make(19, dialogs);
+    std::unique_ptr<TBoardDialog> c1i = MakeBoard(19, dialogs);
     EXPECT_EQ(Find<QCheckBox>(*c1i, "CheckBox8")->text(), "PRBS testD");  // set 1's fourth box
     EXPECT_EQ(c1i->OkButton()->objectName(), "Button2");
 }
 
 TEST_F(VoiceDataBoardDialogs, ControlsChangedGiveTheirBits) {
-    std::unique_ptr<TBoardDialog> vs = Make(12, dialogs);
+    std::unique_ptr<TBoardDialog> vs = MakeBoard(12, dialogs);
     vs->LoadFromBlock({0x001F, 0x0080, 0x000A, 0, 0, 0, 0, 0, 0});
     Pick(*vs, "ComboBox1", 4);  // V.35
     Find<QCheckBox>(*vs, "CBMode0")->click();
@@ -223,7 +108,7 @@ TEST_F(VoiceDataBoardDialogs, ControlsChangedGiveTheirBits) {
     vs->StoreToBlock(out);
     EXPECT_EQ(out[0], 0x809F);
 
-    std::unique_ptr<TBoardDialog> dp = Make(26, dialogs);
+    std::unique_ptr<TBoardDialog> dp = MakeBoard(26, dialogs);
     dp->LoadFromBlock(TMux::DefaultBoardConfig(26));
     Find<QRadioButton>(*dp, "RBVoltageSource")->click();
     Find<QCheckBox>(*dp, "CBOffline")->click();
@@ -234,7 +119,7 @@ TEST_F(VoiceDataBoardDialogs, ControlsChangedGiveTheirBits) {
     dp->StoreToBlock(out);
     EXPECT_EQ(out, (TBlock{0x0088, 0x123C, 0x0A37, 600, 100, 0x1450, 0, 0, 0}));
 
-    std::unique_ptr<TBoardDialog> c1i = Make(19, dialogs);
+    std::unique_ptr<TBoardDialog> c1i = MakeBoard(19, dialogs);
     c1i->LoadFromBlock({});
     Pick(*c1i, "ComboBox3", 8);                   // set 2 at 48000 bit/s
     Find<QCheckBox>(*c1i, "CheckBox6")->click();  // set 1 remote loopback
@@ -344,7 +229,7 @@ TEST_F(VoiceDataBoardDialogs, RangeCheckedListsKeepTheDialogOpenUntilChosen) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(int{c.Type});
         dialogs.messages.clear();
-        std::unique_ptr<TBoardDialog> dialog = Make(c.Type, dialogs);
+        std::unique_ptr<TBoardDialog> dialog = MakeBoard(c.Type, dialogs);
         dialog->LoadFromBlock(c.In);
         dialog->OkButton()->click();
         EXPECT_NE(dialog->result(), QDialog::Accepted);
@@ -362,7 +247,7 @@ TEST_F(VoiceDataBoardDialogs, GuardedOkOf4C64And4TLG) {
     for (const auto& [type, control] :
          {std::pair<std::uint8_t, const char*>{15, "CBPrbsTest_2"}, {27, "CBOnePol_3"}}) {
         dialogs.messages.clear();
-        std::unique_ptr<TBoardDialog> dialog = Make(type, dialogs);
+        std::unique_ptr<TBoardDialog> dialog = MakeBoard(type, dialogs);
         dialog->LoadFromBlock(TMux::DefaultBoardConfig(type));
         delete dialog->findChild<QCheckBox*>(control);  // a control the rebuild cannot find
         dialog->OkButton()->click();

@@ -2,7 +2,6 @@
 // pseudo-terminal, with "Передавать изменения" on: what the operator links is on the device at once.
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -19,42 +18,30 @@
 #include "gui/crossconnect/UViewLinks.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
+#include "support/Endpoints.h"
 #include "support/Process.h"
+#include "support/Pump.h"
+#include "support/SilentDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
+using test::PumpUntil;
+
 namespace fs = std::filesystem;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
-
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using test::Ep;
 
 // Runs each modal dialog through a function of the test; no question is expected.
-class TExecDialogs : public IDialogs {
+class TExecDialogs : public test::TSilentDialogs {
 public:
     TAnswer Ask(QWidget*, const QString& text, bool) override {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return TAnswer::No;
     }
     void Message(QWidget*, const QString& text) override { messages.push_back(text); }
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
     int Exec(QDialog& dialog) override { return onExec ? onExec(dialog) : int(QDialog::Rejected); }
-    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
 
     std::function<int(QDialog&)> onExec;
     std::vector<QString> messages;
@@ -174,10 +161,3 @@ TEST_F(JackFieldEndToEnd, PicturesOfTheDemoChassis) {
 
 }  // namespace
 }  // namespace tervis
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

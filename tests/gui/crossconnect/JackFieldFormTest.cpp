@@ -9,13 +9,12 @@
 
 #include "core/model/Mux.h"
 #include "gui/crossconnect/UJackField.h"
+#include "support/Endpoints.h"
 
 namespace tervis {
 namespace {
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 class JackFieldFormTest : public ::testing::Test {
 protected:
@@ -165,10 +164,3 @@ TEST_F(JackFieldFormTest, LevelFollowsTheCpuStatusAndTheLink) {
 
 }  // namespace
 }  // namespace tervis
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

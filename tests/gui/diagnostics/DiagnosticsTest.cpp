@@ -1,7 +1,6 @@
 // The signalling-bit editor, the port trace and the information windows: driven by key events and
 // crafted replies, and end to end through the main window against the simulated multiplexer.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,29 +20,17 @@
 #include "gui/diagnostics/UTrace.h"
 #include "gui/shell/UMuxConfig.h"
 #include "support/Process.h"
+#include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
+using test::Pump;
+using test::PumpUntil;
+
 namespace fs = std::filesystem;
-
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void Pump(int milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
 
 // --- the signalling-bit editor
 
@@ -406,10 +393,3 @@ TEST_F(DiagnosticsWindowTest, TraceShowsTheSimulatorsEventsAndStopsOnClose) {
 
 }  // namespace
 }  // namespace tervis
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

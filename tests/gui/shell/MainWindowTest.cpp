@@ -1,7 +1,6 @@
 // The main window driven through its commands and notifications, with scripted answers; and against the
 // simulated multiplexer on a pseudo-terminal.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,34 +28,18 @@
 #include "gui/shell/USlotFrame.h"
 #include "platform/SerialPacketHandler.h"
 #include "support/Process.h"
+#include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace tervis {
 namespace {
 
+using test::Pump;
+using test::PumpUntil;
+
 namespace fs = std::filesystem;
 using TAnswer = IDialogs::TAnswer;
-
-void Pump(int milliseconds = 0) {
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    } while (timer.elapsed() < milliseconds);
-}
-
-bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -515,30 +498,26 @@ TEST_F(MainWindowTest, SpecialFilesAreNeitherReadNorReplaced) {
     const fs::path fifo = dir / "pipe.mux";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const QString name = QString::fromStdString(fifo.string());
+    // The command, given the FIFO, fails at once with the file's failure text.
+    const auto expectRefused = [&](const std::function<bool()>& command, const QString& failure,
+                                   const char* what) {
+        dialogs.messages.clear();
+        {
+            TFifoRescue rescue(fifo);
+            dialogs.files = {name};
+            EXPECT_FALSE(command());
+            EXPECT_FALSE(rescue.Fired()) << "the " << what << " command waited on the FIFO";
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(dialogs.messages[0].startsWith(failure + " " + name + ": "))
+            << dialogs.messages[0].toStdString();
+    };
     Open();
-    dialogs.messages.clear();
-    {
-        TFifoRescue rescue(fifo);
-        dialogs.files = {name};
-        EXPECT_FALSE(window->OpenConfig());
-        EXPECT_FALSE(rescue.Fired()) << "the open command waited on the FIFO";
-    }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("Не удалось открыть файл " + name + ": "))
-        << dialogs.messages[0].toStdString();
+    expectRefused([&] { return window->OpenConfig(); }, "Не удалось открыть файл", "open");
     EXPECT_EQ(Caption(), "newcfg.mux");
 
-    dialogs.messages.clear();
     window->Model().SetSlotType(1, {bt1E1, 0, 0});
-    {
-        TFifoRescue rescue(fifo);
-        dialogs.files = {name};
-        EXPECT_FALSE(window->SaveConfigAs());
-        EXPECT_FALSE(rescue.Fired()) << "the save command waited on the FIFO";
-    }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("Ошибка записи файла " + name + ": "))
-        << dialogs.messages[0].toStdString();
+    expectRefused([&] { return window->SaveConfigAs(); }, "Ошибка записи файла", "save");
     EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO was replaced by a plain file";
     EXPECT_TRUE(window->Model().Modified());
 
@@ -677,13 +656,6 @@ TEST(SerialTransport, VanishedPortIsReopenedSilently) {
 
 }  // namespace
 }  // namespace tervis
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 
 namespace tervis {
 namespace {

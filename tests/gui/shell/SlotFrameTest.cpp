@@ -14,18 +14,15 @@
 #include "gui/shell/USlotFrame.h"
 #include "gui/widgets/DragCursors.h"
 #include "gui/widgets/GuiSeams.h"
+#include "support/Endpoints.h"
+#include "support/SilentDialogs.h"
 
 using namespace tervis;
 
 namespace {
 
-class TFakeDialogs : public IDialogs {
+class TFakeDialogs : public test::TSilentDialogs {
 public:
-    TAnswer Ask(QWidget*, const QString&, bool) override { return TAnswer::No; }
-    void Message(QWidget*, const QString&) override {}
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    int Exec(QDialog&) override { return QDialog::Rejected; }
     // Records the menu and picks the item named by choice, enabled or not.
     QAction* Popup(QMenu& menu, const QPoint& globalPos) override {
         shownItems.clear();
@@ -98,9 +95,7 @@ bool LedsShown(const TSlotFrame& tile) {
     return true;
 }
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 // Written out rather than taken from the tile's own constants, so that a wrong constant fails here.
 const QColor kGrey{128, 128, 128};
@@ -108,6 +103,21 @@ const QColor kGreen{0, 255, 0};
 const QColor kYellow{255, 255, 0};
 const QColor kRed{255, 0, 0};
 const QColor kBlack{0, 0, 0};
+
+// The data row's tile, shown: its slot (with its board, but for the CPU) on an owner that is restricted
+// or not.
+std::unique_ptr<TSlotFrame> RowTile(TFakeOwner& owner) {
+    QFETCH(int, slot);
+    QFETCH(int, type);
+    QFETCH(bool, restricted);
+    owner.restricted = restricted;
+    if (slot < kSlotCount) {
+        owner.SetType(slot, static_cast<std::uint8_t>(type));
+    }
+    auto tile = std::make_unique<TSlotFrame>(slot, owner);
+    tile->show();
+    return tile;
+}
 
 }  // namespace
 
@@ -293,16 +303,9 @@ private slots:
     }
 
     void buttonClick() {
-        QFETCH(int, slot);
-        QFETCH(int, type);
         TFakeOwner owner;
-        QFETCH(bool, restricted);
-        owner.restricted = restricted;
-        if (slot < kSlotCount) {
-            owner.SetType(slot, static_cast<std::uint8_t>(type));
-        }
-        TSlotFrame tile(slot, owner);
-        tile.show();
+        const std::unique_ptr<TSlotFrame> shown = RowTile(owner);
+        TSlotFrame& tile = *shown;
         QTest::mouseClick(tile.findChild<QPushButton*>("ButtonType"), Qt::LeftButton);
         QFETCH(QString, call);
         QCOMPARE(owner.calls, QStringList{call});
@@ -342,16 +345,9 @@ private slots:
     }
 
     void pressArmsDrag() {
-        QFETCH(int, slot);
-        QFETCH(int, type);
         TFakeOwner owner;
-        QFETCH(bool, restricted);
-        owner.restricted = restricted;
-        if (slot < kSlotCount) {
-            owner.SetType(slot, static_cast<std::uint8_t>(type));
-        }
-        TSlotFrame tile(slot, owner);
-        tile.show();
+        const std::unique_ptr<TSlotFrame> shown = RowTile(owner);
+        TSlotFrame& tile = *shown;
         auto* button = tile.findChild<QPushButton*>("ButtonType");
 
         TSlotFrame::SetRightDrag(false);
@@ -363,6 +359,7 @@ private slots:
         QTEST(tile.Armed(), "armed");
         QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(12, 7));
         QVERIFY(!tile.Armed());
+        QFETCH(int, slot);
         QCOMPARE(owner.calls, QStringList{QStringLiteral("TileMenu %1").arg(slot)});
     }
 

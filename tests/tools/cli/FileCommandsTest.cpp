@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/model/Recorders.h"
+#include "support/Endpoints.h"
 #include "support/TempDir.h"
 
 namespace tervis::cli {
@@ -17,9 +18,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::uint16_t Ep(int slot, int channel) {
-    return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
+using test::Ep;
 
 // Just enough of a JSON reader to check that the output is a well-formed document and to walk it.
 struct TJson {
