@@ -17,23 +17,12 @@
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
 #include "support/Process.h"
+#include "support/Pump.h"
+#include "support/SilentDialogs.h"
 
 namespace {
 
 using namespace tervis;
-
-// Answers nothing: a read asks no question.
-class TSilentDialogs : public IDialogs {
-public:
-    TAnswer Ask(QWidget*, const QString&, bool) override { return TAnswer::No; }
-    void Message(QWidget*, const QString& text) override {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-    std::optional<QString> OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    int Exec(QDialog&) override { return 0; }
-    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
-};
 
 // The gaps between the ticks of a 1 ms timer, in milliseconds.
 class TStallMonitor : public QObject {
@@ -66,18 +55,6 @@ private:
     qint64 last_ = 0;
 };
 
-bool PumpUntil(const std::function<bool()>& condition, int limitMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -102,15 +79,15 @@ int main(int argc, char* argv[]) {
     }
     std::ofstream(dir / "tervis.ini", std::ios::binary) << "[SETTINGS]\r\ndevice=" << sim.Path() << "\r\n";
 
-    TSilentDialogs dialogs;
+    test::TSilentDialogs dialogs;
     TSettings settings;
     TConfigForm window({"tervis"}, dir, settings, dialogs);
     window.show();
-    if (!PumpUntil([&] { return window.Connected(); }, 20000)) {
+    if (!test::PumpUntil([&] { return window.Connected(); }, 20000)) {
         std::fprintf(stderr, "no link with the simulator\n");
         return 1;
     }
-    PumpUntil([] { return false; }, 500);  // the first polls and paints settle
+    test::PumpUntil([] { return false; }, 500);  // the first polls and paints settle
 
     TStallMonitor monitor;
     QElapsedTimer readTime;
@@ -121,7 +98,7 @@ int main(int argc, char* argv[]) {
         done = true;
     });
     monitor.Start();
-    PumpUntil([&] { return done; }, 600000);
+    test::PumpUntil([&] { return done; }, 600000);
     monitor.Stop();
     const double seconds = static_cast<double>(readTime.elapsed()) / 1000.0;
 
