@@ -93,6 +93,10 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
     [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version: $(dpkg-deb -f "$deb" Version)"
     [ "$(dpkg-deb -f "$deb" Section)" = comm ] || fail "section: $(dpkg-deb -f "$deb" Section)"
     [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+    description=$(dpkg-deb -f "$deb" Description)
+    if [ "$(wc -l <<<"$description")" -lt 3 ] || grep -q ';' <<<"$description"; then
+        fail "the description is not a summary and wrapped lines: $description"
+    fi
     depends=$(dpkg-deb -f "$deb" Depends)
     # Worked out by dpkg-shlibdeps, besides the plugin named by hand.
     for package in libqt6core6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 libstdc++6 libqt6svg6; do
