@@ -138,7 +138,8 @@ std::string Place(const boards::TBlockField& field) {
     const auto bits = [&](const std::string& low, const std::string& high) {
         return field.Width == 1 ? "bit " + low : "bits " + low + ".." + high;
     };
-    const std::string word = "W" + std::to_string(field.Word);
+    std::string word = "W";  // not "W" + ...: that makes GCC 12 at -O3 warn falsely (-Wrestrict)
+    word += std::to_string(field.Word);
     switch (field.Sets) {
         case boards::TSetLayout::Single:
             return word + " " + bits(std::to_string(field.Bit), std::to_string(last));

@@ -1,7 +1,12 @@
 // tervis-cli against tervis-muxsim on a pseudo-terminal: whole programs, real line.
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -156,6 +161,35 @@ TEST_F(CliEndToEndTest, TroubleIsReportedClearly) {
         test::Run(Cli({"load", (dir / "none.mux").string(), "--port", sim.Path(), "--id", "4"}));
     EXPECT_EQ(missingFile.Status, 2);
     EXPECT_EQ(missingFile.Err, "Файл " + (dir / "none.mux").string() + " не найден\n");
+}
+
+// A port that exists but is not this user's to open: besides the usual message, the way to get the right.
+TEST_F(CliEndToEndTest, APortWithoutRightsGetsAHint) {
+    const std::string node = dir.File("ttyS9");
+    std::ofstream(node) << "";
+    std::vector<std::string> command = Cli({"status", "--port", node, "--timeout", "1"});
+    if (geteuid() == 0) {
+        // Rights mean nothing to root: the program runs as nobody, and the node belongs to root and dialout.
+        if (access("/usr/bin/setpriv", X_OK) != 0) {
+            GTEST_SKIP() << "running as root without setpriv to drop the rights";
+        }
+        const group* dialout = getgrnam("dialout");
+        ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+        ASSERT_EQ(chown(node.c_str(), 0, dialout != nullptr ? dialout->gr_gid : 0), 0);
+        ASSERT_EQ(chmod(node.c_str(), 0660), 0);
+        command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                         "--clear-groups", "--reset-env"});
+    } else {
+        ASSERT_EQ(chmod(node.c_str(), 0), 0);
+    }
+    const auto refused = test::Run(command);
+    EXPECT_EQ(refused.Status, 2);
+    const std::string expected = "Ошибка открытия порта " + node + "\nНет прав на порт " + node + ": ";
+    EXPECT_EQ(refused.Err.substr(0, expected.size()), expected) << refused.Err;
+    if (geteuid() == 0 && getgrnam("dialout") != nullptr) {
+        EXPECT_NE(refused.Err.find("в группу dialout (sudo usermod -aG dialout $USER)"), std::string::npos)
+            << refused.Err;
+    }
 }
 
 }  // namespace

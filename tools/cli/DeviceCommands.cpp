@@ -17,12 +17,14 @@
 #include <map>
 #include <optional>
 
+#include "PortAccess.h"
 #include "core/alarms/AlarmIndication.h"
 #include "core/base/Errors.h"
 #include "core/diagnostics/InfoTexts.h"
 #include "core/link/Address.h"
 #include "core/model/Mux.h"
 #include "platform/SerialPacketHandler.h"
+#include "platform/XComm.h"
 
 namespace tervis::cli {
 
@@ -456,7 +458,12 @@ int RunDeviceCommand(const std::string& command, const std::vector<std::string>&
         return kExitTrouble;
     }
     if (!session->handler->PortOpen()) {
-        return kExitTrouble;  // "Ошибка открытия порта" has been shown
+        // "Ошибка открытия порта" has been shown; a port this user may not use gets a hint besides.
+        const std::string device = SystemPortName(QString::fromStdString(invocation.line.port)).toStdString();
+        if (const std::string hint = PortPermissionHint(device); !hint.empty()) {
+            err << hint << '\n';
+        }
+        return kExitTrouble;
     }
     TContext context{*session, invocation, out, err};
     try {

@@ -8,6 +8,7 @@
 
 #include "DeviceCommands.h"
 #include "FileCommands.h"
+#include "core/base/Version.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ constexpr const char* kUsage =
     "  status                   связь, платы и текущая авария\n"
     "  set-id N                 записать идентификатор RS422\n"
     "  ports                    последовательные порты машины\n"
-    "tervis-cli КОМАНДА --help  подробнее о команде.\n";
+    "tervis-cli КОМАНДА --help  подробнее о команде.\n"
+    "tervis-cli --version       версия программы.\n";
 
 }  // namespace
 
@@ -33,12 +35,16 @@ int main(int argc, char* argv[]) {
     // Past a file size limit a write must fail with an error we report, not end the program silently
     // with a temporary file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::cout << kUsage;
         return args.empty() ? 2 : 0;
     }
+    if (args[0] == "--version") {
+        std::cout << "tervis-cli " << tervis::kVersion << '\n';
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
     const std::string command = args[0];
     args.erase(args.begin());
     if (command == "dump") {

@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "HostBridge.h"
+#include "core/base/Version.h"
 
 namespace {
 
 constexpr const char* kUsage = R"(Usage: tervis-host N --port DEVICE [--verbose]
        tervis-host N --activate
-       tervis-host --help
+       tervis-host --help | --version
 
 A host for Tervis started as "tervis -h N". It listens as host N on the local socket tervis-host-N in the
 user's runtime folder (XDG_RUNTIME_DIR; only this user can connect), and carries every packet the
@@ -36,6 +37,7 @@ the same. A line that goes away is reopened every second.
   --activate        send the activation message through the running host N, then exit
   --verbose, -v     print every packet to standard error (">" to the line, "<" from it)
   --help            this text
+  --version         print the version and exit
 
 Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the activation was passed on; 1 when the line
 cannot be opened, another host N is running or no host N is there to activate; 2 for a bad option.
@@ -76,6 +78,9 @@ int main(int argc, char** argv) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("tervis-host %s\n", tervis::kVersion);
             return 0;
         } else if (a == "--port") {
             if (i + 1 >= args.size()) {

@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "SimAddress.h"
+#include "core/base/Version.h"
 
 namespace tervis::muxsim {
 
@@ -207,6 +208,8 @@ TMuxSimOptions ParseMuxSimOptions(const std::vector<std::string>& args) {
 
         if (name == "--help" || name == "-h") {
             flag(options.Help);
+        } else if (name == "--version") {
+            flag(options.Version);
         } else if (name == "--device") {
             options.Device = value();
         } else if (name == "--link") {
@@ -296,6 +299,7 @@ Scripts:
 
   -v, --verbose          log requests and script actions on standard error
   -h, --help             print this text and exit
+      --version          print the version and exit
 Options take their value as the next argument or after "=" (--id=3).
 
 Script: one action per line, "#" starts a comment; numbers are decimal or hexadecimal with 0x.
@@ -583,6 +587,10 @@ int RunMuxSimProgram(int argc, char** argv) {
         options = ParseMuxSimOptions(args);
         if (options.Help) {
             std::cout << MuxSimHelpText();
+            return kExitOk;
+        }
+        if (options.Version) {
+            std::cout << kProgram << ' ' << kVersion << '\n';
             return kExitOk;
         }
         if (options.PrintDemo) {

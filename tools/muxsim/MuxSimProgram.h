@@ -55,6 +55,7 @@ struct TMuxSimOptions {
     bool PrintDemo = false;
     bool Verbose = false;
     bool Help = false;
+    bool Version = false;
 };
 
 // The arguments after the program name. Throws EUsageError.

@@ -302,7 +302,10 @@ TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
 
     std::string text;
     for (std::size_t k = i; k < tokens.size(); ++k) {
-        text += (k > i ? " " : "") + std::string(tokens[k]);
+        if (k > i) {
+            text += ' ';
+        }
+        text += tokens[k];
     }
     action.Text = std::move(text);
 

@@ -8,6 +8,10 @@
 
 namespace tervis {
 
+// One-character texts are assigned as std::string objects ("-"s): GCC 12 at -O3 warns falsely (-Wrestrict,
+// a known false positive) inside std::string's assignment from a character pointer.
+using namespace std::string_literals;
+
 namespace {
 
 constexpr int kLanGroups = 16;
@@ -341,7 +345,7 @@ TButtonView TJackField::ChannelView(std::uint16_t endpoint) const {
         view.Caption = "->";
     } else if (mode_ == TEditMode::GroupSelection &&
                groupList_[static_cast<std::size_t>(channel)] == endpoint) {
-        view.Caption = "+";
+        view.Caption = "+"s;
     } else {
         view.Caption = PartnerNotation(link);
     }

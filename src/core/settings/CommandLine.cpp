@@ -24,15 +24,17 @@ std::string WithoutQuotes(std::string text) {
     return text;
 }
 
+bool TakesValue(const std::string& option) {
+    return option == "-h" || option == "-i" || option == "-s" || option == "-id" || option == "-a";
+}
+
 }  // namespace
 
 void ParseCommandLine(const std::vector<std::string>& args, TSettings& settings,
                       TSettingsLocation& location) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string option = LowerAscii(args[i]);
-        const bool takesValue =
-            option == "-h" || option == "-i" || option == "-s" || option == "-id" || option == "-a";
-        if (!takesValue) {
+        if (!TakesValue(option)) {
             if (option == "-u") {
                 settings.restricted = true;
             }
@@ -64,6 +66,22 @@ void ParseCommandLine(const std::vector<std::string>& args, TSettings& settings,
             }
         }
     }
+}
+
+TStartupRequest StartupRequest(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string option = LowerAscii(args[i]);
+        if (option == "--help") {
+            return TStartupRequest::Help;
+        }
+        if (option == "--version") {
+            return TStartupRequest::Version;
+        }
+        if (TakesValue(option)) {
+            ++i;
+        }
+    }
+    return TStartupRequest::Run;
 }
 
 }  // namespace tervis

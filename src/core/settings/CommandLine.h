@@ -18,4 +18,10 @@ namespace tervis {
 // index 0 included, is skipped by itself.
 void ParseCommandLine(const std::vector<std::string>& args, TSettings& settings, TSettingsLocation& location);
 
+// What the program is asked to do before it opens any window: "--help" or "--version" (without regard to
+// case) as an argument of its own, not as the value of one of the options above, asks for a text
+// instead of the window; the first of them counts.
+enum class TStartupRequest { Run, Help, Version };
+TStartupRequest StartupRequest(const std::vector<std::string>& args);
+
 }  // namespace tervis

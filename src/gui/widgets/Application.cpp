@@ -1,5 +1,6 @@
 #include "gui/widgets/Application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -62,6 +63,8 @@ bool UseRussianSystemMessages() {
 
 bool SetUpApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Tervis"));
+    // Drawn by Qt's SVG plugin; without it the windows keep the platform's default icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tervis.svg")));
     // No display name: the platform would append it to every window title.
     auto* translator = new QTranslator(&app);
     const bool found =

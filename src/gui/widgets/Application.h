@@ -32,7 +32,7 @@ private:
     int errorCount_ = 0;
 };
 
-// The application's title and its language: Qt's own Russian texts for the standard dialogs and,
+// The application's title, its icon and its language: Qt's own Russian texts for the standard dialogs and,
 // where the system has a Russian locale, Russian system error texts. Returns whether Qt's
 // translations were found.
 bool SetUpApplication(QApplication& app);

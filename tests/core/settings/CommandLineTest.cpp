@@ -83,5 +83,29 @@ TEST(CommandLine, Options) {
     }
 }
 
+// --help and --version are answered before any window exists, so they must not be mistaken for the value of
+// an option, nor an option's value for them.
+TEST(CommandLine, StartupRequestSkipsOptionValues) {
+    struct TCase {
+        std::vector<std::string> args;
+        TStartupRequest request;
+    };
+    const std::vector<TCase> cases = {
+        {{}, TStartupRequest::Run},
+        {{"--help"}, TStartupRequest::Help},
+        {{"-u", "--VERSION"}, TStartupRequest::Version},
+        {{"--version", "--help"}, TStartupRequest::Version},
+        {{"-i", "--help"}, TStartupRequest::Run},           // a settings file of that name
+        {{"-A", "--version", "-u"}, TStartupRequest::Run},  // an address, whatever it says
+        {{"-x", "--help"}, TStartupRequest::Help},          // an unknown option takes no value
+        {{"-help", "help", "-version"}, TStartupRequest::Run},
+    };
+    for (const TCase& c : cases) {
+        std::vector<std::string> args = {"/opt/tervis/tervis"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(StartupRequest(args), c.request) << testing::PrintToString(c.args);
+    }
+}
+
 }  // namespace
 }  // namespace tervis

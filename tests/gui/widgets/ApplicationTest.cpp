@@ -62,6 +62,7 @@ private slots:
     void AnErrorWhileTheBoxIsOpenOpensNoSecondBox();
     void StandardDialogsSpeakRussian();
     void WindowTitlesGetNothingAppended();
+    void WindowsCarryTheApplicationIcon();
     void SystemErrorTextsAreRussianWhereTheSystemCan();
     void FileDialogsTellTypesFromTheNameAlone();
 
@@ -153,6 +154,14 @@ void ApplicationTest::WindowTitlesGetNothingAppended() {
     const QString display = QGuiApplication::applicationDisplayName();
     QCoreApplication::setApplicationName("Tervis");
     QCOMPARE(display, QString("probe"));
+}
+
+void ApplicationTest::WindowsCarryTheApplicationIcon() {
+    // The drawing is linked in from the GUI library's resources and drawn by Qt's SVG plugin.
+    QVERIFY(QFile::exists(":/icons/tervis.svg"));
+    const QImage image = QApplication::windowIcon().pixmap(32, 32).toImage();
+    QVERIFY2(!image.isNull(), "no icon: is Qt's SVG plugin (libqt6svg6, scripts/bootstrap) installed?");
+    QVERIFY(image.pixelColor(16, 16).alpha() > 0);
 }
 
 void ApplicationTest::SystemErrorTextsAreRussianWhereTheSystemCan() {

@@ -199,7 +199,7 @@ TEST(MuxSimProgram, HelpNamesEveryOption) {
     const std::string help = process.RestOfOutput();
     for (const char* option : {"--device", "--link", "--config", "--no-install", "--board", "--install-only",
                                "--id", "--remote", "--pace", "--delay", "--lose", "--corrupt", "--seed",
-                               "--scenario", "--demo", "--print-demo", "--verbose", "--help"}) {
+                               "--scenario", "--demo", "--print-demo", "--verbose", "--help", "--version"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }
