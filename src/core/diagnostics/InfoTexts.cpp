@@ -9,6 +9,10 @@
 
 namespace tervis {
 
+// One-character texts are assigned as std::string objects ("-"s): GCC 12 at -O3 warns falsely (-Wrestrict,
+// a known false positive) inside std::string's assignment from a character pointer.
+using namespace std::string_literals;
+
 namespace {
 
 std::string Lookup(const std::map<unsigned, const char*>& table, unsigned value) {
@@ -186,7 +190,7 @@ TCpuInfo CpuInfo(const TCpuStatus& block) {
     switch (sourceType) {
         case bt1E1:
             info.SyncSlot = Format("%d - 1E1", slot);
-            info.SyncPort = "-";
+            info.SyncPort = "-"s;
             break;
         case bt4E1:
             info.SyncSlot = Format("%d - 4E1", slot);
@@ -194,7 +198,7 @@ TCpuInfo CpuInfo(const TCpuStatus& block) {
             break;
         case btCPU:
             info.SyncSlot = "ЦП";
-            info.SyncPort = "-";
+            info.SyncPort = "-"s;
             break;
         default:
             info.SyncSlot = Format("%d", slot);
