@@ -48,8 +48,9 @@ void ShowEverything(TMux& mux) {
     TMux empty(nullptr, nullptr, settings);
     FUZZ_CHECK(mux.CompareWith(empty) == !mux.MismatchLines(empty).empty());
 
+    // The cross-connect field, page by page: the trunk rows, then the port columns.
     TJackField field(mux);
-    do {
+    for (bool more = true; more; more = field.TrunkDownEnabled() && (field.TrunkDown(), true)) {
         for (int row = 0; row < TJackField::kTrunkRows; ++row) {
             if (field.TrunkRowVisible(row)) {
                 (void)field.TrunkRowLabel(row);
@@ -58,12 +59,8 @@ void ShowEverything(TMux& mux) {
                 }
             }
         }
-        if (!field.TrunkDownEnabled()) {
-            break;
-        }
-        field.TrunkDown();
-    } while (true);
-    do {
+    }
+    for (bool more = true; more; more = field.PortDownEnabled() && (field.PortDown(), true)) {
         for (int slot = 0; slot < kSlotCount; ++slot) {
             if (field.PortRowVisible(slot)) {
                 (void)field.PortRowLabel(slot);
@@ -72,11 +69,7 @@ void ShowEverything(TMux& mux) {
                 }
             }
         }
-        if (!field.PortDownEnabled()) {
-            break;
-        }
-        field.PortDown();
-    } while (true);
+    }
     (void)field.GeneratorButton();
     (void)field.MeasurerButton();
 }

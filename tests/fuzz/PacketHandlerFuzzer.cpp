@@ -210,19 +210,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (operation % 8) {
         case 0:
             handler.ReadConfiguration();
-            FUZZ_CHECK(handler.QueueLength() == 0);
             break;
         case 1:
             handler.CompareConfiguration();
-            FUZZ_CHECK(handler.QueueLength() == 0);
             break;
         case 2:
             handler.LoadConfiguration();
-            FUZZ_CHECK(handler.QueueLength() == 0);
             break;
         case 3:
             handler.ClearConfiguration();
-            FUZZ_CHECK(handler.QueueLength() == 0);
             break;
         default:
             // Single commands and, with immediate transmission, the model's own writes.
@@ -233,6 +229,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             mux.LinkBoth(0, 1, 1, 2);
             break;
     }
+    // A device operation leaves the queue empty, however it ended.
+    FUZZ_CHECK(operation % 8 >= 4 || handler.QueueLength() == 0);
     handler.CheckQueue();
     handler.Pump();
     return 0;
