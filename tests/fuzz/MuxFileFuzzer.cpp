@@ -2,7 +2,8 @@
 // file: the text and JSON dumps of tervis-cli, the connection list, the block settings, the mismatch
 // report and the cross-connect field. A file shorter than the image is refused with the model untouched;
 // a longer one loads its first 65534 bytes, which a save writes back unchanged. A short input is then
-// also tried filled up with zeros, so that the views see what its bytes would mean in a whole file.
+// also tried filled up with 0xFF bytes (unconnected channels, empty entries), so that the views see what
+// its bytes would mean in a whole file without every channel of the rest linked to channel 0.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -99,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string whole = bytes;
     if (!loaded) {
-        whole.resize(kFileBytes, '\0');
+        whole.resize(kFileBytes, '\xFF');
         test::WriteBytes(file, whole);
         FUZZ_CHECK(mux.LoadFromFile(file));
     }
