@@ -20,7 +20,9 @@ constexpr std::size_t kMaxFrameBytes = 511;     // stuffed frame with its END
 constexpr std::size_t kMaxReceivedBytes = 255;  // unstuffed bytes the receiver keeps per frame
 constexpr std::size_t kReceiveBufferBytes = 256;
 
-// The checksum table: linear, built from its first sixteen entries.
+// The checksum table: linear, built from its first sixteen entries. Its entries have only 128 distinct
+// high bytes, so for every packet two pairs of trailing bytes sum to zero: the checksum and one other.
+// The receiver's test (the sum over packet and trailer is zero) accepts both, as the protocol has it.
 const std::array<std::uint16_t, 256>& ChecksumTable();
 
 inline std::uint16_t ChecksumStep(std::uint16_t crc, std::uint8_t byte) {
