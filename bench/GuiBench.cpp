@@ -3,11 +3,6 @@
 // silent port. Run with QT_QPA_PLATFORM=offscreen or on a display.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMenuBar>
-#include <QStatusBar>
-#include <QToolBar>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -18,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "BareWindow.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
 #include "support/Process.h"
@@ -60,6 +56,20 @@ double MillisecondsToFirstPaint(Make make) {
     return ms;
 }
 
+// From starting the program to its line "painted" (its main window's first paint).
+double MillisecondsToPaintedLine(const char* program) {
+    QElapsedTimer timer;
+    timer.start();
+    test::TSimulatorProcess process({program});
+    const auto line = process.FirstLine();
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (line != "painted") {
+        std::fprintf(stderr, "%s did not paint: %s\n", program, process.Stderr().c_str());
+    }
+    process.WaitExit();
+    return ms;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -82,14 +92,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> bare;
     std::vector<double> tervis;
     for (int round = 0; round < 15; ++round) {
-        bare.push_back(MillisecondsToFirstPaint([] {
-            auto window = std::make_unique<QMainWindow>();
-            window->menuBar()->addMenu("&Файл")->addAction("Выход");
-            window->addToolBar("ToolBar1")->addAction("Новая конфигурация");
-            window->setCentralWidget(new QLabel("Tervis"));
-            window->statusBar()->showMessage("Нет связи");
-            return std::unique_ptr<QWidget>(std::move(window));
-        }));
+        bare.push_back(MillisecondsToFirstPaint([] { return std::unique_ptr<QWidget>(MakeBareWindow()); }));
         tervis.push_back(MillisecondsToFirstPaint([&] {
             settings = TSettings{};
             return std::unique_ptr<QWidget>(new TConfigForm({"tervis"}, dir, settings, dialogs));
@@ -100,12 +103,26 @@ int main(int argc, char* argv[]) {
     std::printf("start-up to first paint: main window %.2f ms, bare Qt main window %.2f ms, ratio %.2f\n",
                 tervisMs, bareMs, tervisMs / bareMs);
 
-    // Idle CPU: the program polling a port where nobody answers (a simulator listening to another number).
+    // A line where nobody answers (a simulator listening to another number): the program starts without a
+    // word about its port, and then polls it.
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--id", "5"});
     {
         std::ofstream ini(dir / "tervis.ini", std::ios::binary);
         ini << "[SETTINGS]\r\ndevice=" << sim.Path() << "\r\n";
     }
+    // The same from the start of a process: the configurator's own start against a bare Qt program.
+    std::vector<double> bareProcess;
+    std::vector<double> tervisProcess;
+    for (int round = 0; round < 15; ++round) {
+        bareProcess.push_back(MillisecondsToPaintedLine(TERVIS_BARE_PATH));
+        tervisProcess.push_back(MillisecondsToPaintedLine(TERVIS_PROBE_PATH));
+    }
+    std::printf(
+        "process start to first paint: configurator %.1f ms, bare Qt Widgets program %.1f ms, "
+        "ratio %.2f\n",
+        Median(tervisProcess), Median(bareProcess), Median(tervisProcess) / Median(bareProcess));
+
+    // Idle CPU: the program polling that port.
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

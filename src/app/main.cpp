@@ -1,16 +1,11 @@
 // Tervis: the configurator of a modular TDM multiplexer.
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/Configurator.h"
 #include "core/base/Version.h"
 #include "core/settings/CommandLine.h"
-#include "gui/shell/UMuxConfig.h"
-#include "gui/widgets/Application.h"
-#include "gui/widgets/DragCursors.h"
-#include "gui/widgets/WidgetDialogs.h"
 
 namespace {
 
@@ -41,19 +36,5 @@ int main(int argc, char* argv[]) {
         case tervis::TStartupRequest::Run:
             break;
     }
-    // Past a file size limit a save must fail with an error the operator sees, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-    tervis::TSettings settings;  // outlives the window, which writes it back when it closes
-    tervis::TApplication app(argc, argv);
-    tervis::LoadDragCursors();
-    tervis::SetUpApplication(app);
-    const std::vector<std::string> args(argv, argv + argc);  // without the toolkit's own options
-    tervis::TWidgetDialogs dialogs;
-    app.SetErrorDisplay(&dialogs);
-    auto* window = new tervis::TConfigForm(args, std::filesystem::current_path(), settings, dialogs);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    const int result = tervis::TApplication::exec();
-    app.SetErrorDisplay(nullptr);
-    return result;
+    return tervis::RunConfigurator(argc, argv);
 }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 
 #include "core/model/BoardTypes.h"
 #include "core/model/Mux.h"
@@ -192,8 +193,18 @@ QFont SmallFont() {
 
 // The type label and the type button show every short name in one size: the small font where the
 // longest name ("4DSLv2", "АДИКМ", "?(255)") fits, else as much smaller as it needs.
+// Measured once per room and kept: sixteen tiles a window would otherwise measure every name at every size.
 QFont TypeFont(int room) {
-    return FontToFit(SmallFont(), AllBoardTypeNames(), room);
+    static std::map<int, double> pointSizes;
+    QFont font = SmallFont();
+    const auto known = pointSizes.find(room);
+    if (known != pointSizes.end()) {
+        font.setPointSizeF(known->second);
+        return font;
+    }
+    font = FontToFit(font, AllBoardTypeNames(), room);
+    pointSizes.emplace(room, font.pointSizeF());
+    return font;
 }
 
 // Each drag cursor belongs to one drop action, so the target picks the cursor by the action it accepts.
