@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "FullChassis.h"
 #include "core/model/Mux.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/widgets/GuiSeams.h"
@@ -64,12 +65,7 @@ int main(int argc, char* argv[]) {
     {
         TSettings settings;
         TMux chassis(nullptr, nullptr, settings);
-        for (int slot = 0; slot < kSlotCount; ++slot) {
-            chassis.SetSlotType(slot, {bt4E1, 0, 0});
-        }
-        for (int slot = 0; slot + 1 < kSlotCount; slot += 2) {
-            chassis.LinkAll(slot, slot + 1);
-        }
+        FillFullChassis(chassis);
         chassis.SaveToFile((dir / "chassis.mux").string());
     }
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--pace", "--config", (dir / "chassis.mux").string()});

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "FullChassis.h"
 #include "support/Loopback.h"
 #include "support/Process.h"
 
@@ -58,12 +59,7 @@ int main() {
     std::filesystem::create_directories(dir);
     TSettings settings;
     TMux chassis(nullptr, nullptr, settings);
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        chassis.SetSlotType(slot, {bt4E1, 0, 0});
-    }
-    for (int slot = 0; slot + 1 < kSlotCount; slot += 2) {
-        chassis.LinkAll(slot, slot + 1);
-    }
+    FillFullChassis(chassis);
     chassis.SaveToFile(dir + "/chassis.mux");
     const TWire wire = WireBytes(chassis);
 
