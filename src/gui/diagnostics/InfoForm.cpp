@@ -14,14 +14,7 @@
 
 #include "core/base/Format.h"
 #include "core/model/Mux.h"
-#include "gui/diagnostics/UInf4DSL.h"
-#include "gui/diagnostics/UInfC1I.h"
-#include "gui/diagnostics/UInfC64.h"
-#include "gui/diagnostics/UInfCPU.h"
-#include "gui/diagnostics/UInfDP.h"
-#include "gui/diagnostics/UInfDSL.h"
-#include "gui/diagnostics/UInfE1.h"
-#include "gui/diagnostics/UInfI15.h"
+#include "gui/diagnostics/InfoWindows.h"
 #include "gui/widgets/DialogButtons.h"
 
 namespace tervis {

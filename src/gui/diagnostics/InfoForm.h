@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,7 +17,6 @@
 class QGridLayout;
 class QGroupBox;
 class QHBoxLayout;
-class QLabel;
 class QTabBar;
 class QTableWidget;
 class QVBoxLayout;
@@ -38,6 +39,29 @@ struct TCounterRow {
 // What every board information window shares: the slot and port it shows (the model's information
 // selection), the forwarded notifications, values that read "???" until the device answers, the CAS
 // grids and the counter reset.
+// Value labels bound to the text fields of an information record, all refreshed from one record.
+template <typename Info>
+class TBoundValues {
+public:
+    QLabel* Bind(QLabel* label, std::string Info::*field) {
+        values_.emplace_back(label, field);
+        return label;
+    }
+    void Show(const Info& info) const {
+        for (const auto& [label, field] : values_) {
+            label->setText(QString::fromStdString(info.*field));
+        }
+    }
+    void Clear(const QString& text) const {
+        for (const auto& value : values_) {
+            value.first->setText(text);
+        }
+    }
+
+private:
+    std::vector<std::pair<QLabel*, std::string Info::*>> values_;
+};
+
 class TInfoForm : public QDialog {
     Q_OBJECT
 public:

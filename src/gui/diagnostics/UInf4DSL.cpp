@@ -1,4 +1,4 @@
-#include "gui/diagnostics/UInf4DSL.h"
+#include "gui/diagnostics/InfoWindows.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

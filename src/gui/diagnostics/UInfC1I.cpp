@@ -1,4 +1,4 @@
-#include "gui/diagnostics/UInfC1I.h"
+#include "gui/diagnostics/InfoWindows.h"
 
 #include <QGroupBox>
 #include <QLabel>

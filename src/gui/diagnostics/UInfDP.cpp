@@ -1,4 +1,4 @@
-#include "gui/diagnostics/UInfDP.h"
+#include "gui/diagnostics/InfoWindows.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,10 +16,10 @@ const QString kUnknown = "???";
 
 TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "InfDPForm", "Состояние ДП") {
     QGridLayout* grid = AddPlainGroup();
-    stabilisation_ = AddValue(grid, 0, "стабилизация", "Stabilisation");
-    voltage_ = AddValue(grid, 1, "выходное напряжение, В:", "Voltage");
-    current_ = AddValue(grid, 2, "выходной ток, мА:", "Current");
-    leakage_ = AddValue(grid, 3, "ток утечки, мА:", "Leakage");
+    feed_.Bind(AddValue(grid, 0, "стабилизация", "Stabilisation"), &TDpInfo::Stabilisation);
+    feed_.Bind(AddValue(grid, 1, "выходное напряжение, В:", "Voltage"), &TDpInfo::Voltage);
+    feed_.Bind(AddValue(grid, 2, "выходной ток, мА:", "Current"), &TDpInfo::Current);
+    feed_.Bind(AddValue(grid, 3, "ток утечки, мА:", "Leakage"), &TDpInfo::Leakage);
     QPushButton* test = MakeButton("&тест линии", "LineTestButton", [this] { LineTestButtonClick(); });
     breakVoltage_ = new QLabel(kUnknown, this);
     breakVoltage_->setObjectName("BreakVoltage");
@@ -35,9 +35,7 @@ void TInfDPForm::LineTestButtonClick() {
 }
 
 void TInfDPForm::LinkLost() {
-    for (QLabel* label : {stabilisation_, voltage_, current_, leakage_}) {
-        label->setText(kUnknown);
-    }
+    feed_.Clear(kUnknown);
 }
 
 void TInfDPForm::showEvent(QShowEvent* event) {
@@ -47,10 +45,7 @@ void TInfDPForm::showEvent(QShowEvent* event) {
 
 void TInfDPForm::Refresh(std::uintptr_t) {
     const TDpInfo info = DpInfo(mux_.GetDpState(slot_, port_));
-    Show(stabilisation_, info.Stabilisation);
-    Show(voltage_, info.Voltage);
-    Show(current_, info.Current);
-    Show(leakage_, info.Leakage);
+    feed_.Show(info);
     Show(breakVoltage_, info.BreakVoltage);
 }
 

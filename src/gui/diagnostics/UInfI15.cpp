@@ -1,4 +1,4 @@
-#include "gui/diagnostics/UInfI15.h"
+#include "gui/diagnostics/InfoWindows.h"
 
 #include <QGroupBox>
 #include <QLabel>
