@@ -304,6 +304,13 @@ TBoardDialog::TBoardDialog(const TBlockLayout& layout, IDialogs& dialogs, QWidge
                            TOkGuard guard)
     : TConfigDialog(dialogs, parent, names, guard), layout_(layout) {}
 
+TSetGroupsDialog::TSetGroupsDialog(std::uint8_t type, const QString& name, IDialogs& dialogs, QWidget* parent)
+    : TBoardDialog(*FindBlockLayout(type), dialogs, parent, {"OkButton", "CancelButton"},
+                   TOkGuard::Parameters) {
+    setObjectName(name);
+    AddSetGroups();
+}
+
 void TBoardDialog::LoadFromBlock(const TBoardConfig& block) {
     block_ = block;
     loaded_ = block;
@@ -397,6 +404,11 @@ QGridLayout* TBoardDialog::MakeSetRadioGroups(const TBlockField& field, QWidget*
                         set % 2);
     }
     return grid;
+}
+
+TColumnGroup MakeColumnGroup(const QString& title, QWidget* parent) {
+    auto* box = new QGroupBox(title, parent);
+    return {box, new QVBoxLayout(box)};
 }
 
 QTabWidget* MakePageControl(QWidget* parent) {

@@ -151,6 +151,21 @@ protected:
     TBoardConfig loaded_{};  // the block as loaded, for the fields that are only shown
 };
 
+// A dialog that starts with its block's set groups: OkButton and CancelButton, and OK refused while the
+// values do not fit the block (4C64, 4И15, 4TLG).
+class TSetGroupsDialog : public TBoardDialog {
+    Q_OBJECT
+public:
+    TSetGroupsDialog(std::uint8_t type, const QString& name, IDialogs& dialogs, QWidget* parent);
+};
+
+// A group box with a column of controls inside.
+struct TColumnGroup {
+    QGroupBox* Box;
+    QVBoxLayout* Column;
+};
+TColumnGroup MakeColumnGroup(const QString& title, QWidget* parent);
+
 // The dialogs' page control, named "PageControl1", and its page number n, named "TabSheet<n>".
 QTabWidget* MakePageControl(QWidget* parent);
 QWidget* MakeTabSheet(QWidget* pages, int number);

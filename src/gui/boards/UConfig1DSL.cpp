@@ -12,30 +12,28 @@ namespace tervis::boards {
 TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
     : TBoardDialog(*FindBlockLayout(23), dialogs, parent, {"Button1", "Button2"}) {
     setObjectName("Config1DSLForm");
-    auto* stream = new QGroupBox(" Настройки потока  ", this);
-    auto* streamColumn = new QVBoxLayout(stream);
-    auto* power = new QGroupBox(" Дистанционное питание ", this);
-    auto* powerColumn = new QVBoxLayout(power);
+    const TColumnGroup stream = MakeColumnGroup(" Настройки потока  ", this);
+    const TColumnGroup power = MakeColumnGroup(" Дистанционное питание ", this);
 
     const TBlockField& speed = Field("CBSpeed");
     auto* grid = new QGridLayout;
-    speed_ = AddListRow(grid, 0, speed, 0, stream);
+    speed_ = AddListRow(grid, 0, speed, 0, stream.Box);
     for (int index = 0; index < kRateItems; ++index) {
         speed_->addItem(
             QString::fromStdString(FieldValueText(speed, static_cast<unsigned>(index + speed.Offset))));
     }
     grid->setColumnStretch(2, 1);
-    streamColumn->addLayout(grid);
+    stream.Column->addLayout(grid);
     for (const TBlockField& field : layout_.Fields) {
         if (field.Kind != TFieldKind::Flag) {
             continue;
         }
         const bool remotePower = field.Control == "CBUseRemotePower";
-        (remotePower ? powerColumn : streamColumn)
-            ->addWidget(MakeBox(field, 0, remotePower ? power : stream));
+        const TColumnGroup& group = remotePower ? power : stream;
+        group.Column->addWidget(MakeBox(field, 0, group.Box));
     }
-    Body()->addWidget(stream);
-    Body()->addWidget(power);
+    Body()->addWidget(stream.Box);
+    Body()->addWidget(power.Box);
 
     autoSpeed_ = Control<QCheckBox>("CBAutoSpeed");
     lapdMode_ = Control<QCheckBox>("CBLapdMode");

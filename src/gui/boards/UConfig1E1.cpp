@@ -10,17 +10,15 @@ namespace tervis::boards {
 TConfig1E1Form::TConfig1E1Form(IDialogs& dialogs, QWidget* parent)
     : TBoardDialog(*FindBlockLayout(7), dialogs, parent, {"Button1", "Button2"}) {
     setObjectName("Config1E1Form");
-    auto* indication = new QGroupBox(" Настройка световой индикации ", this);
-    auto* indicationBoxes = new QVBoxLayout(indication);
-    auto* stream = new QGroupBox(" Настройки потока ", this);
-    auto* streamBoxes = new QVBoxLayout(stream);
+    const TColumnGroup indication = MakeColumnGroup(" Настройка световой индикации ", this);
+    const TColumnGroup stream = MakeColumnGroup(" Настройки потока ", this);
     for (const TBlockField& field : layout_.Fields) {
-        const bool indicator = field.Word == 0;
-        QCheckBox* box = MakeBox(field, 0, indicator ? indication : stream);
-        (indicator ? indicationBoxes : streamBoxes)->addWidget(box);
+        // The lamps' settings are word 0.
+        const TColumnGroup& group = field.Word == 0 ? indication : stream;
+        group.Column->addWidget(MakeBox(field, 0, group.Box));
     }
-    Body()->addWidget(indication);
-    Body()->addWidget(stream);
+    Body()->addWidget(indication.Box);
+    Body()->addWidget(stream.Box);
 }
 
 }  // namespace tervis::boards

@@ -3,10 +3,6 @@
 namespace tervis::boards {
 
 TConfig4C64Form::TConfig4C64Form(IDialogs& dialogs, QWidget* parent)
-    : TBoardDialog(*FindBlockLayout(15), dialogs, parent, {"OkButton", "CancelButton"},
-                   TOkGuard::Parameters) {
-    setObjectName("Config4C64Form");
-    AddSetGroups();
-}
+    : TSetGroupsDialog(bt4C64, "Config4C64Form", dialogs, parent) {}
 
 }  // namespace tervis::boards

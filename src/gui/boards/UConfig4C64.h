@@ -5,7 +5,7 @@
 namespace tervis::boards {
 
 // The 4C64 board: four 64 kbit/s sets, each with its clock priority, loopbacks and test pattern.
-class TConfig4C64Form : public TBoardDialog {
+class TConfig4C64Form : public TSetGroupsDialog {
     Q_OBJECT
 public:
     explicit TConfig4C64Form(IDialogs& dialogs, QWidget* parent = nullptr);

@@ -3,10 +3,6 @@
 namespace tervis::boards {
 
 TConfig4I15Form::TConfig4I15Form(IDialogs& dialogs, QWidget* parent)
-    : TBoardDialog(*FindBlockLayout(13), dialogs, parent, {"OkButton", "CancelButton"},
-                   TOkGuard::Parameters) {
-    setObjectName("Config4I15Form");
-    AddSetGroups();
-}
+    : TSetGroupsDialog(bt4I15, "Config4I15Form", dialogs, parent) {}
 
 }  // namespace tervis::boards

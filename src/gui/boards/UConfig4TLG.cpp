@@ -6,10 +6,7 @@
 namespace tervis::boards {
 
 TConfig4TLGForm::TConfig4TLGForm(IDialogs& dialogs, QWidget* parent)
-    : TBoardDialog(*FindBlockLayout(27), dialogs, parent, {"OkButton", "CancelButton"},
-                   TOkGuard::Parameters) {
-    setObjectName("Config4TLGForm");
-    AddSetGroups();
+    : TSetGroupsDialog(bt4TLG, "Config4TLGForm", dialogs, parent) {
     Body()->addWidget(MakeBox(*FindField(layout_, "CB4in1"), 0, this));
 }
 

@@ -6,7 +6,7 @@ namespace tervis::boards {
 
 // The 4TLG telegraph board: per set "not used", the two loopbacks and single-polarity working; all four
 // sets in one channel.
-class TConfig4TLGForm : public TBoardDialog {
+class TConfig4TLGForm : public TSetGroupsDialog {
     Q_OBJECT
 public:
     explicit TConfig4TLGForm(IDialogs& dialogs, QWidget* parent = nullptr);

@@ -22,8 +22,7 @@ TConfigDPForm::TConfigDPForm(IDialogs& dialogs, QWidget* parent)
     const std::vector<QRadioButton*> sources = MakeRadios(layout_.Fields[0], 0, this);
     // Each source button heads the settings that apply to it; all stay enabled and are all stored.
     const auto sourceColumn = [this](QRadioButton* button, std::initializer_list<const char*> lists) {
-        auto* frame = new QGroupBox(this);
-        auto* column = new QVBoxLayout(frame);
+        const auto [frame, column] = MakeColumnGroup({}, this);
         column->addWidget(button);
         auto* grid = new QGridLayout;
         grid->setContentsMargins(20, 0, 0, 0);

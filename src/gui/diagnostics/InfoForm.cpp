@@ -304,54 +304,58 @@ void TInfoForm::Show(QLabel* label, const std::string& text) {
     label->setText(QString::fromStdString(text));
 }
 
-std::unique_ptr<TInfoForm> CreateInfoForm(TMux& mux, int slot, QWidget* parent) {
-    const std::uint8_t type = mux.SlotBoardType(slot);  // 32 for the CPU position
-    switch (type) {
-        case bt1E1:
-        case bt4E1:
-        case bt4ToP:
-            return std::make_unique<TInfE1Form>(mux, type == bt1E1 ? 1 : 4, parent);
-        case bt4I15:
-            return std::make_unique<TInfI15Form>(mux, parent);
-        case bt4C64:
-            return std::make_unique<TInfC64Form>(mux, parent);
-        case bt4C1I:
-            return std::make_unique<TInfC1IForm>(mux, parent);
-        case bt1DSL:
-            return std::make_unique<TInfDSLForm>(mux, parent);
-        case bt4DSL:
-        case bt4DSLv2:
-            return std::make_unique<TInf4DSLForm>(mux, parent);
-        case btDP:
-            return std::make_unique<TInfDPForm>(mux, parent);
-        case btCPU:
-            return std::make_unique<TInfCPUForm>(mux, parent);
-        default:
-            return nullptr;
+namespace {
+
+template <typename Form>
+std::unique_ptr<TInfoForm> MakeInfoForm(TMux& mux, QWidget* parent) {
+    return std::make_unique<Form>(mux, parent);
+}
+
+template <int Streams>
+std::unique_ptr<TInfoForm> MakeE1InfoForm(TMux& mux, QWidget* parent) {
+    return std::make_unique<TInfE1Form>(mux, Streams, parent);
+}
+
+// The boards with an information window: its title with the slot for %1 (none: the window keeps its own)
+// and how it is made.
+struct TInfoKind {
+    std::uint8_t Type;
+    const char* Title;
+    std::unique_ptr<TInfoForm> (*Make)(TMux&, QWidget*);
+};
+const TInfoKind kInfoKinds[] = {
+    {bt1E1, "Поток Е1, слот %1", MakeE1InfoForm<1>},
+    {bt4E1, "Поток Е1, слот %1", MakeE1InfoForm<4>},
+    {bt4ToP, "Поток Е1, слот %1", MakeE1InfoForm<4>},
+    {bt4I15, "Плата 4I15, слот %1", MakeInfoForm<TInfI15Form>},
+    {bt4C64, "Плата 4C64, слот %1", MakeInfoForm<TInfC64Form>},
+    {bt4C1I, "Плата 4С1И, слот %1", MakeInfoForm<TInfC1IForm>},
+    {bt1DSL, "Поток DSL, слот %1", MakeInfoForm<TInfDSLForm>},
+    {bt4DSL, "Поток DSL, слот %1", MakeInfoForm<TInf4DSLForm>},
+    {bt4DSLv2, "Поток DSL, слот %1", MakeInfoForm<TInf4DSLForm>},
+    {btDP, "Состояние ДП, слот %1", MakeInfoForm<TInfDPForm>},
+    {btCPU, nullptr, MakeInfoForm<TInfCPUForm>},
+};
+
+const TInfoKind* FindInfoKind(std::uint8_t type) {
+    for (const TInfoKind& kind : kInfoKinds) {
+        if (kind.Type == type) {
+            return &kind;
+        }
     }
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<TInfoForm> CreateInfoForm(TMux& mux, int slot, QWidget* parent) {
+    const TInfoKind* kind = FindInfoKind(mux.SlotBoardType(slot));  // the CPU's type at its position
+    return kind != nullptr ? kind->Make(mux, parent) : nullptr;
 }
 
 QString InfoFormTitle(std::uint8_t type, int slot) {
-    switch (type) {
-        case bt1E1:
-        case bt4E1:
-        case bt4ToP:
-            return QString("Поток Е1, слот %1").arg(slot);
-        case bt4I15:
-            return QString("Плата 4I15, слот %1").arg(slot);
-        case bt4C64:
-            return QString("Плата 4C64, слот %1").arg(slot);
-        case bt4C1I:
-            return QString("Плата 4С1И, слот %1").arg(slot);
-        case bt1DSL:
-        case bt4DSL:
-        case bt4DSLv2:
-            return QString("Поток DSL, слот %1").arg(slot);
-        case btDP:
-            return QString("Состояние ДП, слот %1").arg(slot);
-        default:
-            return {};
-    }
+    const TInfoKind* kind = FindInfoKind(type);
+    return kind != nullptr && kind->Title != nullptr ? QString(kind->Title).arg(slot) : QString();
 }
 
 }  // namespace tervis

@@ -11,7 +11,6 @@
 namespace tervis {
 namespace {
 
-namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::TTempDir;
 using test::WriteBytes;
@@ -68,7 +67,7 @@ TEST(Settings, ReadOverridesOnlyWhatTheFileHolds) {
          "[settings]\r\nDEVICE=\r\nrs485id=five\r\nusewave=0\r\ncashedtrx=yes\r\n", false, junk},
     };
     for (const TCase& c : cases) {
-        fs::remove(location.file);
+        std::filesystem::remove(location.file);
         if (!c.content.empty()) {
             WriteBytes(location.file, c.content);
         }
@@ -108,36 +107,28 @@ TEST(Settings, WriteCreatesTheFileWithEveryKeyInOrder) {
 TEST(Settings, WriteKeepsTheRestOfTheFile) {
     TTempDir dir;
     const TSettingsLocation location = DefaultSettingsLocation(dir.Path());
-    const std::string before =
+    // Our keys go at the end of our section; every other line stays as it was.
+    const std::string head =
         "; Operator notes\n"
         "[Window]\nLeft=10\n\n"
         "[Settings]\n"
         "Device = COM2\n"
         "custom=keep me\n"
-        "rs485id=5\n"
-        "\n"
-        "[Tail]\nx=1";
-    WriteBytes(location.file, before);
+        "rs485id=5\n";
+    const std::string tail = "\n[Tail]\nx=1";
+    WriteBytes(location.file, head + tail);
     TSettings settings;
     ReadSettings(settings, location);
     WriteSettings(settings, location);
-    EXPECT_EQ(
-        ReadBytes(location.file),
-        "; Operator notes\n"
-        "[Window]\nLeft=10\n\n"
-        "[Settings]\n"
-        "Device = COM2\n"
-        "custom=keep me\n"
-        "rs485id=5\n"
-        "address=\r\nusespeaker=0\r\nusewave=0\r\nalarmconnect=0\r\nuselog=0\r\ncashedtrx=0\r\nlastfile=\r\n"
-        "\n"
-        "[Tail]\nx=1");
+    const std::string ours =
+        "address=\r\nusespeaker=0\r\nusewave=0\r\nalarmconnect=0\r\nuselog=0\r\ncashedtrx=0\r\nlastfile=\r\n";
+    EXPECT_EQ(ReadBytes(location.file), head + ours + tail);
 }
 
 // Start-up and shutdown as the main window runs them: default location, command line, read; then write.
 TEST(Settings, HostedStartUpKeepsTheCommandLineAndWritesOnlyTwoKeys) {
     TTempDir dir;
-    const fs::path file = dir.Path() / "tervis.ini";
+    const std::filesystem::path file = dir.Path() / "tervis.ini";
     const std::string before = "[SETTINGS]\r\ndevice=COM4\r\nrs485id=5\r\naddress=1:1\r\nuselog=1\r\n";
     struct TCase {
         std::vector<std::string> args;
@@ -176,14 +167,14 @@ TEST(Settings, HostedStartUpKeepsTheCommandLineAndWritesOnlyTwoKeys) {
 
 TEST(Settings, CommandLineChoosesTheFileAndSectionRead) {
     TTempDir dir;
-    const fs::path other = dir.Path() / "pult.ini";
+    const std::filesystem::path other = dir.Path() / "pult.ini";
     WriteBytes(other, "[SETTINGS]\r\nrs485id=1\r\n[PULT 2]\r\nrs485id=2\r\n");
     TSettingsLocation location = DefaultSettingsLocation(dir.Path());
     TSettings settings;
     ParseCommandLine({"tervis", "-I", "'" + other.string() + "'", "-s", "'pult 2'"}, settings, location);
     ReadSettings(settings, location);
     EXPECT_EQ(settings.rs485id, 2);
-    EXPECT_FALSE(fs::exists(dir.Path() / "tervis.ini"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "tervis.ini"));
 }
 
 }  // namespace
@@ -200,12 +191,12 @@ TEST(Settings, UnusableFileIsReportedAndLeftAlone) {
     EXPECT_EQ(problem,
               "Файл настроек /dev/zero не является обычным файлом: используются настройки по умолчанию");
     EXPECT_EQ(settings.device, "COM1");
-    const fs::path big = dir.Path() / "tervis.ini";
+    const std::filesystem::path big = dir.Path() / "tervis.ini";
     WriteBytes(big, "[SETTINGS]\r\ndevice=COM3\r\n" + std::string(2 * 1024 * 1024, ';'));
     EXPECT_NE(ReadSettings(settings, {big, "SETTINGS"}), "");
     EXPECT_EQ(settings.device, "COM1");
     WriteSettings(settings, {big, "SETTINGS"});
-    EXPECT_EQ(fs::file_size(big), 2u * 1024 * 1024 + 25);
+    EXPECT_EQ(std::filesystem::file_size(big), 2u * 1024 * 1024 + 25);
     EXPECT_EQ(ReadSettings(settings, {dir.Path() / "missing.ini", "SETTINGS"}), "");
 }
 

@@ -14,21 +14,17 @@ using namespace tervis;
 
 namespace {
 
-struct TItem {
-    const char* Text;
-    int Type;
+// In item order, as the operator reads them: mixed Latin and Cyrillic letters on purpose.
+const QStringList kItemTexts = {
+    "нет платы",    "плата 4ТЧ, 4KSR", "плата 4АЛ",  "плата 4АК",  "плата 4МБ",
+    "плата 4СЛУ",   "плата 4V24",      "плата 2VS",  "плата 4С64", "плата АДИКМ",
+    "плата 4И15",   "плата 1Е1",       "плата 4E1",  "плата LAN",  "плата 8АК",
+    "плата 4С1И",   "плата 4ТЧУ",      "плата 4ToP", "плата 1DSL", "плата 1/2/4DSL",
+    "плата 4DSL' ", "плата ДП",        "плата ТЛМ",  "плата 4TLG", "плата 1/2/4DSLv2",
 };
-
-// As the operator reads them: mixed Latin and Cyrillic letters on purpose.
-const TItem kItems[] = {
-    {"нет платы", 0},         {"плата 4ТЧ, 4KSR", 1}, {"плата 4АЛ", 2},   {"плата 4АК", 3},
-    {"плата 4МБ", 9},         {"плата 4СЛУ", 11},     {"плата 4V24", 8},  {"плата 2VS", 12},
-    {"плата 4С64", 15},       {"плата АДИКМ", 14},    {"плата 4И15", 13}, {"плата 1Е1", 7},
-    {"плата 4E1", 10},        {"плата LAN", 16},      {"плата 8АК", 18},  {"плата 4С1И", 19},
-    {"плата 4ТЧУ", 20},       {"плата 4ToP", 22},     {"плата 1DSL", 23}, {"плата 1/2/4DSL", 24},
-    {"плата 4DSL' ", 33},     {"плата ДП", 26},       {"плата ТЛМ", 25},  {"плата 4TLG", 27},
-    {"плата 1/2/4DSLv2", 29},
-};
+// The board type each item stands for.
+const std::uint8_t kItemTypes[] = {0,  1,  2,  3,  9,  11, 8,  12, 15, 14, 13, 7, 10,
+                                   16, 18, 19, 20, 22, 23, 24, 33, 26, 25, 27, 29};
 
 QStringList TabTexts(const QTabBar& bar) {
     QStringList texts;
@@ -93,12 +89,12 @@ void PickersTest::TypePickerItems() {
     QCOMPARE(form.findChild<QGroupBox*>("RadioGroup1")->title(), QString(" Тип платы "));
     QCOMPARE(form.findChild<QPushButton*>("OKButton")->text(), QString("ОК"));
     QCOMPARE(form.findChild<QPushButton*>("CancelButton")->text(), QString("Отмена"));
-    QCOMPARE(form.findChildren<QRadioButton*>().size(), int(std::size(kItems)));
+    QCOMPARE(form.findChildren<QRadioButton*>().size(), int(std::size(kItemTypes)));
     // Each item shows its text and stands for its type both ways: preset selects it, OK gives the type.
-    for (int index = 0; index < int(std::size(kItems)); ++index) {
+    for (int index = 0; index < int(std::size(kItemTypes)); ++index) {
         auto* item = form.findChild<QRadioButton*>(QString("RadioButton_%1").arg(index));
-        QCOMPARE(item->text().toUtf8(), QByteArray(kItems[index].Text));
-        const auto type = static_cast<std::uint8_t>(kItems[index].Type);
+        QCOMPARE(item->text(), kItemTexts[index]);
+        const std::uint8_t type = kItemTypes[index];
         form.Preset({type, 0x0102, 0x0304});
         QVERIFY(item->isChecked());
         QCOMPARE(form.ItemIndex(), index);
