@@ -7,27 +7,29 @@ namespace tervis::sim {
 // The device's own view of the board types it can hold. Kept apart from the configurator's catalogue on
 // purpose: the simulator must not inherit a fault of the side it is testing.
 namespace board {
-constexpr std::uint8_t kNone = 0;
-constexpr std::uint8_t k4TCh = 1;
-constexpr std::uint8_t k4AL = 2;
-constexpr std::uint8_t k4AK = 3;
-constexpr std::uint8_t k1E1 = 7;
-constexpr std::uint8_t k4MB = 9;
-constexpr std::uint8_t k4E1 = 10;
-constexpr std::uint8_t k4SLU = 11;
-constexpr std::uint8_t k2VS = 12;
-constexpr std::uint8_t k4I15 = 13;
-constexpr std::uint8_t k4C64 = 15;
-constexpr std::uint8_t k4C1I = 19;
-constexpr std::uint8_t k4TChU = 20;
-constexpr std::uint8_t k4ToP = 22;
-constexpr std::uint8_t k1DSL = 23;
-constexpr std::uint8_t k4DSL = 24;
-constexpr std::uint8_t kDP = 26;
-constexpr std::uint8_t k4TLG = 27;
-constexpr std::uint8_t k4DSLv2 = 29;
-constexpr std::uint8_t kCpu = 32;
-constexpr std::uint8_t k4DSLExt = 33;
+enum TBoardType : std::uint8_t {
+    kNone = 0,
+    k4TCh = 1,
+    k4AL = 2,
+    k4AK = 3,
+    k1E1 = 7,
+    k4MB = 9,
+    k4E1 = 10,
+    k4SLU = 11,
+    k2VS = 12,
+    k4I15 = 13,
+    k4C64 = 15,
+    k4C1I = 19,
+    k4TChU = 20,
+    k4ToP = 22,
+    k1DSL = 23,
+    k4DSL = 24,
+    kDP = 26,
+    k4TLG = 27,
+    k4DSLv2 = 29,
+    kCpu = 32,
+    k4DSLExt = 33,
+};
 }  // namespace board
 
 // Channels a board of the type offers (0 for unknown codes).

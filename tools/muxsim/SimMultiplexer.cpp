@@ -39,40 +39,67 @@ void CheckIndex(const char* what, int value, int count) {
     }
 }
 
-// Parameter bytes each command needs after its code; a shorter request is not understood.
-int ParameterBytes(std::uint8_t code) {
-    switch (code) {
-        case cmd::kWriteSlotType:
-            return 6;
-        case cmd::kWriteEndpoint:
-            return 5;
-        case cmd::kReadEndpoint:
-        case cmd::kTrace:
-            return 2;
-        case cmd::kWriteBlock:
-            return 1 + 2 * kBlockWords;
-        case cmd::kWriteSettings:
-            return kSettingsWords;
-        case cmd::kReadSlotType:
-        case cmd::kReadBlock:
-        case cmd::kCasReceived:
-        case cmd::kCasTransmitted:
-        case cmd::kBoardStatus:
-        case cmd::kResetCounters:
-        case cmd::kWriteIdentifier:
-        case cmd::kDslStatus:
-        case cmd::kLineTest:
-            return 1;
-        case cmd::kReadSettings:
-        case cmd::kSlotLamps:
-        case cmd::kSlotTypes:
-        case cmd::kCpuStatus:
-        case cmd::kAlarms:
-        case cmd::kRestart:
-            return 0;
-        default:
-            return -1;  // not a command this device knows
-    }
+// The tables of the configuration memory that are reached one entry at a time: where each starts, how
+// many entries it has and what an index into it is called when it is out of range.
+struct TConfigTable {
+    std::size_t Base;
+    int Entries;
+    const char* Index;
+};
+constexpr TConfigTable kSlotTypeTable{mem::kSlotType, kSlots, "slot"};
+constexpr TConfigTable kLinkTable{mem::kLinks, kEndpoints, "endpoint"};
+constexpr TConfigTable kSignallingTable{mem::kSignalling, kEndpoints, "endpoint"};
+constexpr TConfigTable kSettingsTable{mem::kSettings, kSettingsWords, "settings word"};
+
+// The word index of an entry; throws std::out_of_range for an index outside the table.
+std::size_t ConfigAddress(const TConfigTable& table, int index) {
+    CheckIndex(table.Index, index, table.Entries);
+    return table.Base + static_cast<std::size_t>(index);
+}
+
+std::uint8_t LowByte(std::uint16_t word) {
+    return static_cast<std::uint8_t>(word & 0xFF);
+}
+
+// Which part of the device answers a command: the configuration memory's reads and writes, the status
+// polls (and trace and identifier), or the actions without a reply of their own.
+enum class TCommandPart { kConfiguration, kStatus, kAction };
+
+struct TCommandShape {
+    cmd::TCommand Code;
+    std::size_t Parameters;  // bytes after the code; a shorter request is not understood
+    TCommandPart Part;
+};
+
+// Every command this device knows.
+constexpr std::array<TCommandShape, 21> kCommands = {{
+    {cmd::kWriteSlotType, 6, TCommandPart::kConfiguration},
+    {cmd::kReadSlotType, 1, TCommandPart::kConfiguration},
+    {cmd::kWriteEndpoint, 5, TCommandPart::kConfiguration},
+    {cmd::kReadEndpoint, 2, TCommandPart::kConfiguration},
+    {cmd::kWriteBlock, 1 + 2 * kBlockWords, TCommandPart::kConfiguration},
+    {cmd::kReadBlock, 1, TCommandPart::kConfiguration},
+    {cmd::kWriteSettings, kSettingsWords, TCommandPart::kConfiguration},
+    {cmd::kReadSettings, 0, TCommandPart::kConfiguration},
+    {cmd::kSlotLamps, 0, TCommandPart::kStatus},
+    {cmd::kSlotTypes, 0, TCommandPart::kStatus},
+    {cmd::kCasReceived, 1, TCommandPart::kStatus},
+    {cmd::kCasTransmitted, 1, TCommandPart::kStatus},
+    {cmd::kBoardStatus, 1, TCommandPart::kStatus},
+    {cmd::kResetCounters, 1, TCommandPart::kAction},
+    {cmd::kCpuStatus, 0, TCommandPart::kStatus},
+    {cmd::kTrace, 2, TCommandPart::kStatus},
+    {cmd::kAlarms, 0, TCommandPart::kStatus},
+    {cmd::kWriteIdentifier, 1, TCommandPart::kStatus},
+    {cmd::kDslStatus, 1, TCommandPart::kStatus},
+    {cmd::kLineTest, 1, TCommandPart::kAction},
+    {cmd::kRestart, 0, TCommandPart::kAction},
+}};
+
+const TCommandShape* FindCommand(std::uint8_t code) {
+    const auto it =
+        std::ranges::find_if(kCommands, [code](const TCommandShape& c) { return c.Code == code; });
+    return it != kCommands.end() ? &*it : nullptr;
 }
 
 // Stream flag bit → the W9 bit that lets it be reported, and → its alarm word bit.
@@ -140,36 +167,27 @@ std::optional<std::vector<std::uint8_t>> TSimMultiplexer::Execute(std::span<cons
         return std::nullopt;
     }
     const std::uint8_t code = command[0];
-    const int needed = ParameterBytes(code);
-    if (needed < 0 || command.size() < static_cast<std::size_t>(needed) + 1) {
+    const TCommandShape* shape = FindCommand(code);
+    if (shape == nullptr || command.size() < shape->Parameters + 1) {
         return std::nullopt;
     }
     ++commandCounts_[code];
     const auto p = command.subspan(1);
-    switch (code) {
-        case cmd::kWriteSlotType:
-        case cmd::kReadSlotType:
-        case cmd::kWriteEndpoint:
-        case cmd::kReadEndpoint:
-        case cmd::kWriteBlock:
-        case cmd::kReadBlock:
-        case cmd::kWriteSettings:
-        case cmd::kReadSettings:
+    switch (shape->Part) {
+        case TCommandPart::kConfiguration:
             return ConfigurationCommand(code, p);
-        case cmd::kResetCounters:
-        case cmd::kLineTest:
-        case cmd::kRestart: {
+        case TCommandPart::kAction:
             ActionCommand(code, p);
             // These have no reply of their own and are normally sent unconfirmed; a confirmed one still
             // gets its echo, or the sender would retry it for ever.
             if (!confirmed) {
                 return std::nullopt;
             }
-            return std::vector<std::uint8_t>(command.begin(), command.begin() + needed + 1);
-        }
-        default:
-            return StatusCommand(code, p, replyRoom);
+            return std::vector<std::uint8_t>(command.begin(), command.begin() + shape->Parameters + 1);
+        case TCommandPart::kStatus:
+            break;
     }
+    return StatusCommand(code, p, replyRoom);
 }
 
 std::optional<std::vector<std::uint8_t>> TSimMultiplexer::ConfigurationCommand(
@@ -498,8 +516,9 @@ std::vector<std::uint8_t> TSimMultiplexer::DslReply(std::uint8_t unitByte) const
             out.insert(out.end(),
                        {line.Quality, line.Attenuation, line.BChannels, line.Condition, line.Reason});
         }
-        out.insert(out.end(), {line.CodeViolations, line.ErroredSeconds, line.SeverelyErroredSeconds,
-                               line.LoswSeconds, line.UnavailableSeconds});
+        const TSimDslCounters& c = line.Counters;
+        out.insert(out.end(), {c.CodeViolations, c.ErroredSeconds, c.SeverelyErroredSeconds, c.LoswSeconds,
+                               c.UnavailableSeconds});
         if (hw.Installed == board::k4DSLv2) {
             out.push_back(line.Coding);
         }
@@ -538,9 +557,7 @@ void TSimMultiplexer::ResetCounters(std::uint8_t unitByte) {
         return;
     }
     hw.Counters[static_cast<std::size_t>(unit)] = {};
-    auto& line = hw.Dsl[static_cast<std::size_t>(unit)];
-    line.CodeViolations = line.ErroredSeconds = line.SeverelyErroredSeconds = 0;
-    line.LoswSeconds = line.UnavailableSeconds = 0;
+    hw.Dsl[static_cast<std::size_t>(unit)].Counters = {};
 }
 
 void TSimMultiplexer::Restart() {
@@ -551,8 +568,7 @@ void TSimMultiplexer::Restart() {
     for (auto& hw : slots_) {
         hw.Counters = {};
         for (auto& line : hw.Dsl) {
-            line.CodeViolations = line.ErroredSeconds = line.SeverelyErroredSeconds = 0;
-            line.LoswSeconds = line.UnavailableSeconds = 0;
+            line.Counters = {};
         }
         hw.LineTested = false;
     }
@@ -615,15 +631,15 @@ void TSimMultiplexer::SecondTick() {
                 ++c.FrameErrors;  // above 7 in 30 min, far below the higher threshold
             }
             if (IsDslBoard(hw.Installed)) {
-                auto& line = hw.Dsl[static_cast<std::size_t>(unit)];
+                auto& dsl = hw.Dsl[static_cast<std::size_t>(unit)].Counters;
                 if (f & flag::kSignalLoss) {
-                    line.UnavailableSeconds = Saturated(line.UnavailableSeconds, 1);
-                    line.LoswSeconds = Saturated(line.LoswSeconds, 1);
+                    dsl.UnavailableSeconds = Saturated(dsl.UnavailableSeconds, 1);
+                    dsl.LoswSeconds = Saturated(dsl.LoswSeconds, 1);
                 } else if (f & (flag::kErrors1e3 | flag::kErrors1e6)) {
-                    line.CodeViolations = Saturated(line.CodeViolations, 3);
-                    line.ErroredSeconds = Saturated(line.ErroredSeconds, 1);
+                    dsl.CodeViolations = Saturated(dsl.CodeViolations, 3);
+                    dsl.ErroredSeconds = Saturated(dsl.ErroredSeconds, 1);
                     if (f & flag::kErrors1e3) {
-                        line.SeverelyErroredSeconds = Saturated(line.SeverelyErroredSeconds, 1);
+                        dsl.SeverelyErroredSeconds = Saturated(dsl.SeverelyErroredSeconds, 1);
                     }
                 }
             }
@@ -714,13 +730,11 @@ std::vector<std::uint8_t> TSimMultiplexer::SaveImage() const {
 }
 
 std::uint8_t TSimMultiplexer::ConfiguredBoard(int slot) const {
-    CheckIndex("slot", slot, kSlots);
-    return static_cast<std::uint8_t>(config_[mem::kSlotType + static_cast<std::size_t>(slot)] & 0xFF);
+    return LowByte(config_[ConfigAddress(kSlotTypeTable, slot)]);
 }
 
 void TSimMultiplexer::ConfigureBoard(int slot, std::uint8_t type) {
-    CheckIndex("slot", slot, kSlots);
-    config_[mem::kSlotType + static_cast<std::size_t>(slot)] = type;
+    config_[ConfigAddress(kSlotTypeTable, slot)] = type;
 }
 
 TBlock TSimMultiplexer::Block(int slot) const {
@@ -740,37 +754,27 @@ void TSimMultiplexer::SetBlock(int slot, const TBlock& block) {
 }
 
 std::uint16_t TSimMultiplexer::Link(int endpoint) const {
-    CheckIndex("endpoint", endpoint, kEndpoints);
-    return config_[mem::kLinks + static_cast<std::size_t>(endpoint)];
+    return config_[ConfigAddress(kLinkTable, endpoint)];
 }
 
 void TSimMultiplexer::SetLink(int endpoint, std::uint16_t source) {
-    CheckIndex("endpoint", endpoint, kEndpoints);
-    config_[mem::kLinks + static_cast<std::size_t>(endpoint)] = source;
+    config_[ConfigAddress(kLinkTable, endpoint)] = source;
 }
 
 std::uint8_t TSimMultiplexer::Signalling(int endpoint) const {
-    CheckIndex("endpoint", endpoint, kEndpoints);
-    return static_cast<std::uint8_t>(config_[mem::kSignalling + static_cast<std::size_t>(endpoint)] & 0xFF);
+    return LowByte(config_[ConfigAddress(kSignallingTable, endpoint)]);
 }
 
 void TSimMultiplexer::SetSignalling(int endpoint, std::uint8_t value) {
-    CheckIndex("endpoint", endpoint, kEndpoints);
-    config_[mem::kSignalling + static_cast<std::size_t>(endpoint)] = value;
+    config_[ConfigAddress(kSignallingTable, endpoint)] = value;
 }
 
 std::uint8_t TSimMultiplexer::Setting(int word) const {
-    if (word < 0 || word >= kSettingsWords) {
-        throw std::out_of_range("settings word " + std::to_string(word));
-    }
-    return static_cast<std::uint8_t>(config_[mem::kSettings + static_cast<std::size_t>(word)] & 0xFF);
+    return LowByte(config_[ConfigAddress(kSettingsTable, word)]);
 }
 
 void TSimMultiplexer::SetSetting(int word, std::uint8_t value) {
-    if (word < 0 || word >= kSettingsWords) {
-        throw std::out_of_range("settings word " + std::to_string(word));
-    }
-    config_[mem::kSettings + static_cast<std::size_t>(word)] = value;
+    config_[ConfigAddress(kSettingsTable, word)] = value;
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -12,69 +12,71 @@ namespace tervis::sim {
 
 // Command and reply codes of the protocol, as the device knows them.
 namespace cmd {
-constexpr std::uint8_t kWriteSlotType = 10;
-constexpr std::uint8_t kReadSlotType = 15;
-constexpr std::uint8_t kWriteEndpoint = 20;
-constexpr std::uint8_t kReadEndpoint = 25;
-constexpr std::uint8_t kWriteBlock = 30;
-constexpr std::uint8_t kReadBlock = 35;
-constexpr std::uint8_t kWriteSettings = 40;
-constexpr std::uint8_t kReadSettings = 45;
-constexpr std::uint8_t kSlotLamps = 100;
-constexpr std::uint8_t kSlotTypes = 110;
-constexpr std::uint8_t kCasReceived = 120;
-constexpr std::uint8_t kCasTransmitted = 130;
-constexpr std::uint8_t kBoardStatus = 140;
-constexpr std::uint8_t kResetCounters = 150;
-constexpr std::uint8_t kCpuStatus = 155;
-constexpr std::uint8_t kTrace = 165;
-constexpr std::uint8_t kAlarms = 175;
-constexpr std::uint8_t kWriteIdentifier = 185;
-constexpr std::uint8_t kDslStatus = 195;
-constexpr std::uint8_t kLineTest = 205;
-constexpr std::uint8_t kRestart = 255;
+enum TCommand : std::uint8_t {
+    kWriteSlotType = 10,
+    kReadSlotType = 15,
+    kWriteEndpoint = 20,
+    kReadEndpoint = 25,
+    kWriteBlock = 30,
+    kReadBlock = 35,
+    kWriteSettings = 40,
+    kReadSettings = 45,
+    kSlotLamps = 100,
+    kSlotTypes = 110,
+    kCasReceived = 120,
+    kCasTransmitted = 130,
+    kBoardStatus = 140,
+    kResetCounters = 150,
+    kCpuStatus = 155,
+    kTrace = 165,
+    kAlarms = 175,
+    kWriteIdentifier = 185,
+    kDslStatus = 195,
+    kLineTest = 205,
+    kRestart = 255,
+};
 }  // namespace cmd
 
 namespace reply {
-constexpr std::uint8_t kSlotType = 10;
-constexpr std::uint8_t kEndpoint = 20;
-constexpr std::uint8_t kBlock = 30;
-constexpr std::uint8_t kSettings = 40;
-constexpr std::uint8_t kSlotLamps = 105;
-constexpr std::uint8_t kSlotTypes = 115;
-constexpr std::uint8_t kCasReceived = 125;
-constexpr std::uint8_t kCasTransmitted = 135;
-constexpr std::uint8_t kBoardStatus = 145;
-constexpr std::uint8_t kCpuStatus = 160;
-constexpr std::uint8_t kTraceStarted = 165;
-constexpr std::uint8_t kTraceMessage = 170;
-constexpr std::uint8_t kAlarmWord = 180;
-constexpr std::uint8_t kAlarmRecords = 190;
-constexpr std::uint8_t kDslStatus = 200;
+enum TReply : std::uint8_t {
+    kSlotType = 10,
+    kEndpoint = 20,
+    kBlock = 30,
+    kSettings = 40,
+    kSlotLamps = 105,
+    kSlotTypes = 115,
+    kCasReceived = 125,
+    kCasTransmitted = 135,
+    kBoardStatus = 145,
+    kCpuStatus = 160,
+    kTraceStarted = 165,
+    kTraceMessage = 170,
+    kAlarmWord = 180,
+    kAlarmRecords = 190,
+    kDslStatus = 200,
+};
 }  // namespace reply
 
 // Alarm word bits, as the device sums up its alarm records for the short alarm reply.
 namespace alarm {
-constexpr std::uint16_t kErrors1e6 = 0x001;
-constexpr std::uint16_t kErrors1e3 = 0x002;
-constexpr std::uint16_t kRemoteMultiframeLoss = 0x004;
-constexpr std::uint16_t kRemoteFrameLoss = 0x008;
-constexpr std::uint16_t kMultiframeLoss = 0x010;
-constexpr std::uint16_t kFrameLoss = 0x020;
-constexpr std::uint16_t kStreamLoss = 0x040;
-constexpr std::uint16_t kBoardAbsent = 0x080;
-constexpr std::uint16_t kHardwareError = 0x100;
+enum TAlarmBit : std::uint16_t {
+    kErrors1e6 = 0x001,
+    kErrors1e3 = 0x002,
+    kRemoteMultiframeLoss = 0x004,
+    kRemoteFrameLoss = 0x008,
+    kMultiframeLoss = 0x010,
+    kFrameLoss = 0x020,
+    kStreamLoss = 0x040,
+    kBoardAbsent = 0x080,
+    kHardwareError = 0x100,
+};
 }  // namespace alarm
 
 // Alarm record kinds in the long alarm reply.
-constexpr std::uint8_t kRecordStream = 1;
-constexpr std::uint8_t kRecordAbsent = 2;
-constexpr std::uint8_t kRecordHardware = 3;
+enum TRecordKind : std::uint8_t { kRecordStream = 1, kRecordAbsent = 2, kRecordHardware = 3 };
 
 // Slot states the device reports.
-constexpr std::uint8_t kStateAbsent = 0;
-constexpr std::uint8_t kStateWorking = 1;
-constexpr std::uint8_t kStateBlocked = 2;
+enum TSlotState : std::uint8_t { kStateAbsent = 0, kStateWorking = 1, kStateBlocked = 2 };
 
 // Bytes an answer may take after a reply header without an address field (254-byte packets).
 constexpr std::size_t kDefaultReplyRoom = 251;

@@ -47,21 +47,25 @@ constexpr std::uint16_t kDefaultSignalling = 0x50;
 
 // Stream alarm flag bits, as a stream board reports them.
 namespace flag {
-constexpr std::uint8_t kSignalLoss = 0x01;
-constexpr std::uint8_t kFrameLoss = 0x02;
-constexpr std::uint8_t kMultiframeLoss = 0x04;
-constexpr std::uint8_t kRemoteFrameLoss = 0x08;
-constexpr std::uint8_t kRemoteMultiframeLoss = 0x10;
-constexpr std::uint8_t kErrors1e3 = 0x40;
-constexpr std::uint8_t kErrors1e6 = 0x80;
+enum TStreamFlag : std::uint8_t {
+    kSignalLoss = 0x01,
+    kFrameLoss = 0x02,
+    kMultiframeLoss = 0x04,
+    kRemoteFrameLoss = 0x08,
+    kRemoteMultiframeLoss = 0x10,
+    kErrors1e3 = 0x40,
+    kErrors1e6 = 0x80,
+};
 }  // namespace flag
 
 // The same four conditions as a 4C1И reports them.
 namespace c1iflag {
-constexpr std::uint8_t kRemoteAlarm = 0x01;
-constexpr std::uint8_t kAllZeros = 0x02;
-constexpr std::uint8_t kAllOnes = 0x04;
-constexpr std::uint8_t kSignalLoss = 0x08;
+enum TC1IFlag : std::uint8_t {
+    kRemoteAlarm = 0x01,
+    kAllZeros = 0x02,
+    kAllOnes = 0x04,
+    kSignalLoss = 0x08,
+};
 }  // namespace c1iflag
 
 // Counters of one stream; they wrap at 24 bits on the wire.
@@ -72,7 +76,16 @@ struct TSimStreamCounters {
     std::uint32_t FrameErrors = 0;  // q
 };
 
-// Line parameters of one DSL unit. Counters saturate at 255 as single bytes on the wire.
+// Error counters of one DSL unit; they saturate at 255, single bytes on the wire.
+struct TSimDslCounters {
+    std::uint8_t CodeViolations = 0;
+    std::uint8_t ErroredSeconds = 0;
+    std::uint8_t SeverelyErroredSeconds = 0;
+    std::uint8_t LoswSeconds = 0;
+    std::uint8_t UnavailableSeconds = 0;
+};
+
+// Line parameters of one DSL unit.
 struct TSimDslLine {
     std::uint8_t State = 3;      // MAIN_DATA_MODE
     std::uint8_t Condition = 1;  // GHS_TRANSFER
@@ -83,11 +96,7 @@ struct TSimDslLine {
     std::uint8_t Attenuation = 12;
     std::uint8_t BChannels = 31;
     std::uint8_t DChannels = 1;
-    std::uint8_t CodeViolations = 0;
-    std::uint8_t ErroredSeconds = 0;
-    std::uint8_t SeverelyErroredSeconds = 0;
-    std::uint8_t LoswSeconds = 0;
-    std::uint8_t UnavailableSeconds = 0;
+    TSimDslCounters Counters;
 };
 
 // Condition of the line a remote power board feeds.
