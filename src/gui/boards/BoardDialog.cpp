@@ -17,6 +17,7 @@
 
 #include "gui/widgets/DialogButtons.h"
 #include "gui/widgets/GuiSeams.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis::boards {
 
@@ -120,14 +121,12 @@ void TConfigDialog::showEvent(QShowEvent* event) {
 }
 
 QCheckBox* TConfigDialog::MakeBox(const TBlockField& field, int set, QWidget* parent) {
-    auto* box = new QCheckBox(Text(field.Caption), parent);
-    box->setObjectName(Name(ControlName(field, set)));
+    auto* box = Named(new QCheckBox(Text(field.Caption), parent), Name(ControlName(field, set)));
     return box;
 }
 
 QComboBox* TConfigDialog::MakeList(const TBlockField& field, int set, QWidget* parent) {
-    auto* list = new QComboBox(parent);
-    list->setObjectName(Name(ControlName(field, set)));
+    auto* list = Named(new QComboBox(parent), Name(ControlName(field, set)));
     for (const std::string& item : ListItems(field)) {
         list->addItem(QString::fromStdString(item));
     }
@@ -138,8 +137,8 @@ QComboBox* TConfigDialog::MakeList(const TBlockField& field, int set, QWidget* p
 std::vector<QRadioButton*> TConfigDialog::MakeRadios(const TBlockField& field, int set, QWidget* parent) {
     std::vector<QRadioButton*> buttons;
     for (std::size_t item = 0; item < field.Items.size(); ++item) {
-        auto* button = new QRadioButton(Text(field.Items[item]), parent);
-        button->setObjectName(Name(ButtonName(field, static_cast<int>(item), set)));
+        auto* button = Named(new QRadioButton(Text(field.Items[item]), parent),
+                             Name(ButtonName(field, static_cast<int>(item), set)));
         buttons.push_back(button);
     }
     return buttons;
@@ -147,8 +146,7 @@ std::vector<QRadioButton*> TConfigDialog::MakeRadios(const TBlockField& field, i
 
 QGroupBox* TConfigDialog::MakeRadioGroup(const TBlockField& field, int set, const QString& title,
                                          QWidget* parent) {
-    auto* group = new QGroupBox(title, parent);
-    group->setObjectName(Name(ControlName(field, set)));
+    auto* group = Named(new QGroupBox(title, parent), Name(ControlName(field, set)));
     auto* column = new QVBoxLayout(group);
     for (QRadioButton* button : MakeRadios(field, set, group)) {
         column->addWidget(button);
@@ -174,8 +172,7 @@ void TConfigDialog::AddListColumn(QHBoxLayout* row, const QString& label, QWidge
 
 QListWidget* TConfigDialog::MakeCheckList(const TBlockField& field, const QStringList& items,
                                           QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(Name(ControlName(field, 0)));
+    auto* list = Named(new QListWidget(parent), Name(ControlName(field, 0)));
     for (const QString& text : items) {
         auto* item = new QListWidgetItem(text, list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
@@ -188,8 +185,7 @@ QListWidget* TConfigDialog::MakeCheckList(const TBlockField& field, const QStrin
 }
 
 QSlider* TConfigDialog::MakeTrackBar(const TBlockField& field, int set, QWidget* parent) {
-    auto* bar = new QSlider(Qt::Horizontal, parent);
-    bar->setObjectName(Name(ControlName(field, set)));
+    auto* bar = Named(new QSlider(Qt::Horizontal, parent), Name(ControlName(field, set)));
     bar->setRange(0, FieldMask(field));
     bar->setPageStep(15);
     bar->setTickInterval(15);
@@ -352,8 +348,8 @@ const TBlockField& TBoardDialog::Field(std::string_view control) const {
 void TBoardDialog::AddSetGroups(TListPlace lists) {
     auto* sets = new QGridLayout;
     for (int set = 0; set < layout_.SetCount; ++set) {
-        auto* group = new QGroupBox(QString(" Комплект №%1 ").arg(set), this);
-        group->setObjectName(QString("GroupBox%1").arg(set + 1));
+        auto* group = Named(new QGroupBox(QString(" Комплект №%1 ").arg(set), this),
+                            QString("GroupBox%1").arg(set + 1));
         auto* column = new QVBoxLayout(group);
         for (const TBlockField& field : layout_.Fields) {
             if (!IsPerSet(field)) {
@@ -412,14 +408,12 @@ TColumnGroup MakeColumnGroup(const QString& title, QWidget* parent) {
 }
 
 QTabWidget* MakePageControl(QWidget* parent) {
-    auto* pages = new QTabWidget(parent);
-    pages->setObjectName("PageControl1");
+    auto* pages = Named(new QTabWidget(parent), "PageControl1");
     return pages;
 }
 
 QWidget* MakeTabSheet(QWidget* pages, int number) {
-    auto* page = new QWidget(pages);
-    page->setObjectName(QString("TabSheet%1").arg(number));
+    auto* page = Named(new QWidget(pages), QString("TabSheet%1").arg(number));
     return page;
 }
 

@@ -1,4 +1,5 @@
 #include "gui/boards/UConfig2VS.h"
+#include "gui/widgets/Named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,8 +18,8 @@ TConfig2VSForm::TConfig2VSForm(IDialogs& dialogs, QWidget* parent)
     const TBlockField& rate = layout_.Fields[0];
     auto* row = new QHBoxLayout;
     for (int set = 0; set < layout_.SetCount; ++set) {
-        auto* group = new QGroupBox(QString(" Интерфейс комплекта №%1 ").arg(set), this);
-        group->setObjectName(QString("GroupBox%1").arg(set + 1));
+        auto* group = Named(new QGroupBox(QString(" Интерфейс комплекта №%1 ").arg(set), this),
+                            QString("GroupBox%1").arg(set + 1));
         auto* grid = new QGridLayout(group);
         AddListRow(grid, 0, layout_.Fields[1], set, group, "Интерфейс");
         QComboBox* n = AddListRow(grid, 1, rate, set, group, "N =");

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/boards/DslRates.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis::boards {
 
@@ -80,8 +81,7 @@ TConfigDslLinesForm::TConfigDslLinesForm(std::uint8_t type, const char* objectNa
         }
         line.SpeedTdm = list("CBSpeedTDM%d");
         auto* lanLabel = new QLabel("скорость LAN", page);
-        line.SpeedLan = new QLineEdit(page);
-        line.SpeedLan->setObjectName(QString("EDSpeedLAN%1").arg(set));
+        line.SpeedLan = Named(new QLineEdit(page), QString("EDSpeedLAN%1").arg(set));
         line.SpeedLan->setReadOnly(true);
         lanLabel->setBuddy(line.SpeedLan);
         grid->addWidget(lanLabel, row, 0);

@@ -1,4 +1,5 @@
 #include "gui/boards/UConfigADPCM.h"
+#include "gui/widgets/Named.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,8 +14,7 @@ TConfigADPCMForm::TConfigADPCMForm(IDialogs& dialogs, QWidget* parent)
     auto* grid = new QGridLayout;
     QComboBox* fast = AddListRow(grid, 0, layout_.Fields[0], 0, this);
     // The same items, never chosen directly.
-    auto* slow = new QComboBox(this);
-    slow->setObjectName("ComboBox2");
+    auto* slow = Named(new QComboBox(this), "ComboBox2");
     for (int item = 0; item < fast->count(); ++item) {
         slow->addItem(fast->itemText(item));
     }

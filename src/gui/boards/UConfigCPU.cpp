@@ -1,4 +1,5 @@
 #include "gui/boards/UConfigCPU.h"
+#include "gui/widgets/Named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,8 +32,7 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
     QWidget* sync = MakeTabSheet(tabs, 1);
     auto* syncColumn = new QVBoxLayout(sync);
 
-    auto* radioGroup = new QGroupBox(" Тип синхронизации ", sync);
-    radioGroup->setObjectName("RadioGroup1");
+    auto* radioGroup = Named(new QGroupBox(" Тип синхронизации ", sync), "RadioGroup1");
     auto* radioColumn = new QVBoxLayout(radioGroup);
     syncTypes_ = MakeRadios(fields[kSyncTypeField], 0, radioGroup);
     for (QRadioButton* button : syncTypes_) {
@@ -46,12 +46,11 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
     }
     syncColumn->addWidget(radioGroup);
 
-    table_ = new QGroupBox(" Таблица приоритетов ", sync);
-    table_->setObjectName("GroupBox1");
+    table_ = Named(new QGroupBox(" Таблица приоритетов ", sync), "GroupBox1");
     auto* grid = new QGridLayout(table_);
     for (int input = 0; input < kInputs; ++input) {
-        auto* label = new QLabel(QString("Вход %1").arg(input), table_);
-        label->setObjectName(QString("Label%1").arg(input + 1));
+        auto* label =
+            Named(new QLabel(QString("Вход %1").arg(input), table_), QString("Label%1").arg(input + 1));
         label->setVisible(false);
         inputLabels_[static_cast<std::size_t>(input)] = label;
         grid->addWidget(label, input, 0);
@@ -64,8 +63,7 @@ TConfigCPUForm::TConfigCPUForm(IDialogs& dialogs, QWidget* parent)
 
     QWidget* alarms = MakeTabSheet(tabs, 2);
     auto* alarmColumn = new QVBoxLayout(alarms);
-    auto* alarmGroup = new QGroupBox(" Сигнализировать об авариях  ", alarms);
-    alarmGroup->setObjectName("GroupBox2");
+    auto* alarmGroup = Named(new QGroupBox(" Сигнализировать об авариях  ", alarms), "GroupBox2");
     auto* boxes = new QVBoxLayout(alarmGroup);
     for (std::size_t field = kFirstAlarmField; field < fields.size(); ++field) {
         boxes->addWidget(MakeBox(fields[field], 0, alarmGroup));

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "gui/boards/VoiceTabs.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis::boards {
 
@@ -34,8 +35,8 @@ TConfigTHUForm::TConfigTHUForm(IDialogs& dialogs, QWidget* parent)
     QWidget* levels = MakeTabSheet(tabs, 1);
     auto* sets = new QGridLayout(levels);
     for (int set = 0; set < kSets; ++set) {
-        auto* group = new QGroupBox(QString(" Комплект %1 ").arg(set), levels);
-        group->setObjectName(QString("GroupBox%1").arg(set + 1));
+        auto* group = Named(new QGroupBox(QString(" Комплект %1 ").arg(set), levels),
+                            QString("GroupBox%1").arg(set + 1));
         auto* grid = new QGridLayout(group);
         QSlider* tx = MakeTrackBar(layout_.Fields[kTxField], set, group);
         QSlider* rx = MakeTrackBar(layout_.Fields[kRxField], set, group);
@@ -47,8 +48,7 @@ TConfigTHUForm::TConfigTHUForm(IDialogs& dialogs, QWidget* parent)
         const int labelWidth = txLabel->fontMetrics().horizontalAdvance(LevelText("прд", -23.6)) + 8;
         txLabel->setMinimumWidth(labelWidth);
         rxLabel->setMinimumWidth(labelWidth);
-        auto* box = new QCheckBox("двухпроводный режим", group);
-        box->setObjectName(QString("CheckBox%1").arg(set + 1));
+        auto* box = Named(new QCheckBox("двухпроводный режим", group), QString("CheckBox%1").arg(set + 1));
         tx->setMinimumWidth(180);
         rx->setMinimumWidth(180);
         grid->addWidget(tx, 0, 0);

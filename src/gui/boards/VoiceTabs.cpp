@@ -1,4 +1,5 @@
 #include "gui/boards/VoiceTabs.h"
+#include "gui/widgets/Named.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -11,8 +12,7 @@ QWidget* MakeProtocolTab(const TBlockField& protocol, QWidget* parent) {
     auto* grid = new QGridLayout(page);
     for (int set = 0; set < 4; ++set) {
         auto* label = new QLabel(QString("Комплект %1").arg(set), page);
-        auto* list = new QComboBox(page);
-        list->setObjectName(QString::fromStdString(ControlName(protocol, set)));
+        auto* list = Named(new QComboBox(page), QString::fromStdString(ControlName(protocol, set)));
         for (const std::string& item : ListItems(protocol)) {
             list->addItem(QString::fromStdString(item));
         }

@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "core/model/Mux.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -53,8 +54,7 @@ QFont SmallFont(const QFont& base) {
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
                   Qt::Alignment alignment = Qt::AlignCenter) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
+    auto* label = Named(new QLabel(text, parent), name);
     label->setGeometry(geometry);
     label->setAlignment(alignment);
     return label;
@@ -62,8 +62,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 QToolButton* MakeScrollButton(QWidget* parent, const QString& name, Qt::ArrowType arrow,
                               const QRect& geometry) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
+    auto* button = Named(new QToolButton(parent), name);
     button->setArrowType(arrow);
     button->setGeometry(geometry);
     button->setFocusPolicy(Qt::NoFocus);
@@ -96,8 +95,7 @@ TJackFieldForm::TJackFieldForm(QWidget* parent) : QDialog(parent) {
 TJackFieldForm::~TJackFieldForm() = default;
 
 TFieldButton* TJackFieldForm::MakeButton(QWidget* parent, const QString& name, const THoverTarget& target) {
-    auto* button = new TFieldButton(parent);
-    button->setObjectName(name);
+    auto* button = Named(new TFieldButton(parent), name);
     button->installEventFilter(this);
     // What the button shows as made: drawing starts from there and touches only what differs.
     TButtonView made;
@@ -141,8 +139,7 @@ void TJackFieldForm::BuildTrunkArea() {
                   {kMargin + kTrunkLabelWidth + tag * kButtonWidth, kMargin, kButtonWidth, kHeaderHeight});
     }
     for (int row = 0; row < TJackField::kTrunkRows; ++row) {
-        auto* strip = new QWidget(this);
-        strip->setObjectName(QString("TrunkRow%1").arg(row));
+        auto* strip = Named(new QWidget(this), QString("TrunkRow%1").arg(row));
         strip->setGeometry(kMargin, kTrunkTop + row * kRowStep, kTrunkWidth, kButtonHeight);
         trunkRows_[static_cast<std::size_t>(row)] = strip;
         trunkLabels_[static_cast<std::size_t>(row)] =
@@ -157,8 +154,7 @@ void TJackFieldForm::BuildTrunkArea() {
 }
 
 void TJackFieldForm::BuildPortArea() {
-    portArea_ = new QWidget(this);
-    portArea_->setObjectName("PortArea");
+    portArea_ = Named(new QWidget(this), "PortArea");
     portArea_->setGeometry(kMargin, kPortTop, kPortGridColumns * kPortColumnStep, kPortAreaHeight);
     portUp_ = MakeScrollButton(portArea_, "PortUpButton", Qt::UpArrow, {0, 0, 30, kHeaderHeight});
     portDown_ = MakeScrollButton(portArea_, "PortDownButton", Qt::DownArrow, {32, 0, 30, kHeaderHeight});
@@ -176,8 +172,7 @@ void TJackFieldForm::BuildPortArea() {
         }
     }
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        auto* row = new QWidget(portArea_);
-        row->setObjectName(QString("PortRow%1").arg(slot));
+        auto* row = Named(new QWidget(portArea_), QString("PortRow%1").arg(slot));
         row->resize(kPortRowWidth, kButtonHeight);
         portRows_[static_cast<std::size_t>(slot)] = row;
         MakeLabel(row, QString("PortSlotLabel%1").arg(slot), QString::number(slot),
@@ -196,8 +191,7 @@ void TJackFieldForm::BuildPortArea() {
 
 void TJackFieldForm::BuildCpuBox() {
     const int width = kClientWidth - kMargin - kCpuLeft;
-    cpuBox_ = new QGroupBox(" ЦП ", this);
-    cpuBox_->setObjectName("CpuBox");
+    cpuBox_ = Named(new QGroupBox(" ЦП ", this), "CpuBox");
     cpuBox_->setGeometry(kCpuLeft, kPortTop, width, 104);
     MakeLabel(cpuBox_, "GeneratorLabel", "Генератор", {8, 20, 80, kButtonHeight},
               Qt::AlignLeft | Qt::AlignVCenter);
@@ -209,13 +203,11 @@ void TJackFieldForm::BuildCpuBox() {
         ->setGeometry(92, 52, kButtonWidth + 6, kButtonHeight);
     levelText_ = MakeLabel(cpuBox_, "LevelText", "???", {128, 52, width - 134, kButtonHeight});
 
-    applyButton_ = new QPushButton("Применить", this);
-    applyButton_->setObjectName("ApplyButton");
+    applyButton_ = Named(new QPushButton("Применить", this), "ApplyButton");
     applyButton_->setEnabled(false);
     applyButton_->setAutoDefault(false);
     applyButton_->setGeometry(kCpuLeft, kPortTop + 112, (width - 6) / 2, 26);
-    closeButton_ = new QPushButton("Закрыть", this);
-    closeButton_->setObjectName("CloseButton");
+    closeButton_ = Named(new QPushButton("Закрыть", this), "CloseButton");
     closeButton_->setAutoDefault(false);
     closeButton_->setGeometry(kCpuLeft + (width + 6) / 2, kPortTop + 112, (width - 6) / 2, 26);
     connect(applyButton_, &QPushButton::clicked, this, [this] { Act([this] { editor_->Apply(); }); });

@@ -11,6 +11,7 @@
 
 #include "core/model/Mux.h"
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -44,21 +45,18 @@ QStringList TabTexts(std::uint8_t type) {
 TPortsForm::TPortsForm(QWidget* parent) : QDialog(parent) {
     setObjectName("PortsForm");
 
-    TabControl1 = new QTabBar(this);
-    TabControl1->setObjectName("TabControl1");
+    TabControl1 = Named(new QTabBar(this), "TabControl1");
     TabControl1->setExpanding(false);
     for (int tab = 0; tab < 4; ++tab) {
         TabControl1->addTab(QString("компл.%1").arg(tab));
     }
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
+    Panel1 = Named(new QFrame(this), "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* grid = new QGridLayout(Panel1);
     grid->setSpacing(2);
     for (int tag = 0; tag < kButtonCount; ++tag) {
-        auto* button = new QToolButton(Panel1);
-        button->setObjectName(QString("SpeedButton_%1").arg(tag));
+        auto* button = Named(new QToolButton(Panel1), QString("SpeedButton_%1").arg(tag));
         button->setText(QString::number(tag));
         button->setCheckable(true);
         button->setAutoRaise(true);

@@ -11,6 +11,7 @@
 #include <array>
 
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -40,23 +41,20 @@ TSelectTypeForm::TSelectTypeForm(QWidget* parent) : QDialog(parent) {
     setObjectName("SelectTypeForm");
     setWindowTitle("Тип платы");
 
-    RadioGroup1 = new QGroupBox(" Тип платы ", this);
-    RadioGroup1->setObjectName("RadioGroup1");
+    RadioGroup1 = Named(new QGroupBox(" Тип платы ", this), "RadioGroup1");
     items_ = new QButtonGroup(this);
     auto* grid = new QGridLayout(RadioGroup1);
     grid->setVerticalSpacing(0);
     for (int index = 0; index < kItemCount; ++index) {
-        auto* item = new QRadioButton(kTypeItems[index].Text, RadioGroup1);
-        item->setObjectName(QString("RadioButton_%1").arg(index));
+        auto* item = Named(new QRadioButton(kTypeItems[index].Text, RadioGroup1),
+                           QString("RadioButton_%1").arg(index));
         items_->addButton(item, index);
         // Filled column by column, like a two-column radio group.
         grid->addWidget(item, index % kRowsPerColumn, index / kRowsPerColumn);
     }
 
     const TDialogButtons buttons = MakeDialogButtons(*this, "ОК", "Отмена");
-    OKButton = buttons.Ok;
-    CancelButton = buttons.Cancel;
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons.Ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RadioGroup1);
     layout->addLayout(buttons.Row);

@@ -6,7 +6,6 @@
 
 class QButtonGroup;
 class QGroupBox;
-class QPushButton;
 
 namespace tervis {
 
@@ -30,8 +29,6 @@ public:
 private:
     QGroupBox* RadioGroup1;
     QButtonGroup* items_;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
     TSlotType record_;
 };
 

@@ -16,6 +16,7 @@
 #include "core/model/Mux.h"
 #include "gui/diagnostics/InfoWindows.h"
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -118,10 +119,8 @@ QLabel* TInfoForm::AddValue(QGroupBox* group, const QString& caption, const QStr
 }
 
 QLabel* TInfoForm::AddValue(QGridLayout* grid, int row, const QString& caption, const QString& name) {
-    auto* label = new QLabel(caption, this);
-    label->setObjectName(name + "Caption");
-    auto* value = new QLabel(kUnknown, this);
-    value->setObjectName(name);
+    auto* label = Named(new QLabel(caption, this), name + "Caption");
+    auto* value = Named(new QLabel(kUnknown, this), name);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setMinimumWidth(QFontMetrics(value->font()).horizontalAdvance("0000000000"));
     grid->addWidget(label, row, 0);
@@ -131,8 +130,7 @@ QLabel* TInfoForm::AddValue(QGridLayout* grid, int row, const QString& caption, 
 }
 
 QTabBar* TInfoForm::AddTabs(QVBoxLayout* layout, const QStringList& tabs, const QString& name) {
-    auto* bar = new QTabBar(this);
-    bar->setObjectName(name);
+    auto* bar = Named(new QTabBar(this), name);
     bar->setExpanding(false);
     for (const QString& tab : tabs) {
         bar->addTab(tab);
@@ -142,8 +140,7 @@ QTabBar* TInfoForm::AddTabs(QVBoxLayout* layout, const QStringList& tabs, const 
 }
 
 QPushButton* TInfoForm::MakePlainButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text, this);
-    button->setObjectName(name);
+    auto* button = Named(new QPushButton(text, this), name);
     button->setAutoDefault(false);
     return button;
 }
@@ -210,6 +207,12 @@ void TInfoForm::AddStreamCounters(QGroupBox* group, std::initializer_list<TCount
     }
 }
 
+void TInfoForm::AddStatistics(QVBoxLayout* layout, std::initializer_list<TCounterRow> rows) {
+    QGroupBox* statistics = AddGroup(layout, " Статистика ");
+    AddStreamCounters(statistics, rows);
+    AddResetButton(statistics);
+}
+
 void TInfoForm::ShowStreamState(const TStreamState& state) {
     for (const auto& [index, label] : streamFlags_) {
         Show(label, YesNo(state.Flags[index]));
@@ -239,8 +242,7 @@ bool TInfoForm::RefreshCas(std::uintptr_t code) {
 QTableWidget* TInfoForm::AddCasGrid(QGridLayout* grid, int column, const QString& caption,
                                     const QString& name, bool twoHalves) {
     auto* label = new QLabel(caption, this);
-    auto* table = new QTableWidget(kCasRows, twoHalves ? 4 : 2, this);
-    table->setObjectName(name);
+    auto* table = Named(new QTableWidget(kCasRows, twoHalves ? 4 : 2, this), name);
     table->horizontalHeader()->hide();
     table->verticalHeader()->hide();
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

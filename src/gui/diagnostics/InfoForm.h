@@ -127,6 +127,8 @@ protected:
     static QString StreamFlagCaption(int index);
     void AddStreamFlag(QGroupBox* group, int index, const QString& caption = {});
     void AddStreamCounters(QGroupBox* group, std::initializer_list<TCounterRow> rows);
+    // The " Статистика " group of such counters, with its reset button, at the end of the layout.
+    void AddStatistics(QVBoxLayout* layout, std::initializer_list<TCounterRow> rows);
     void ShowStreamState(const TStreamState& state);
     // Shows the received or transmitted CAS record in its grid; false for the codes of other records.
     bool RefreshCas(std::uintptr_t code);

@@ -9,6 +9,7 @@
 
 #include "core/base/Format.h"
 #include "core/model/Mux.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -43,8 +44,7 @@ TInf4DSLForm::TInf4DSLForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, 
     auto* right = new QVBoxLayout;
     QGroupBox* cas = AddGroup(right, " Сигнальная информация ");
     auto* casLayout = static_cast<QGridLayout*>(cas->layout());
-    cas_ = new QTabBar(this);
-    cas_->setObjectName("TabControl2");
+    cas_ = Named(new QTabBar(this), "TabControl2");
     cas_->setExpanding(false);
     cas_->addTab("CAS #1");
     cas_->addTab("CAS #2");

@@ -12,11 +12,9 @@ TInfC64Form::TInfC64Form(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "I
     AddPortTabs(Column(), 4);
     QGroupBox* alarms = AddGroup(Column(), " Аварии ");
     AddStreamFlag(alarms, 0);
-    QGroupBox* statistics = AddGroup(Column(), " Статистика ");
     using C = TStreamCounter;
-    AddStreamCounters(statistics,
-                      {C::Slips, C::SlipsE, C::SlipsF, C::SlipRate, C::Errors, C::ErrorRate, C::Period});
-    AddResetButton(statistics);
+    AddStatistics(Column(),
+                  {C::Slips, C::SlipsE, C::SlipsF, C::SlipRate, C::Errors, C::ErrorRate, C::Period});
     AddCloseButton(Column(), "&Закрыть");
     ResetValues();
 }

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/model/Mux.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -16,13 +17,12 @@ const QString kUnknown = "???";
 
 TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "InfDPForm", "Состояние ДП") {
     QGridLayout* grid = AddPlainGroup();
+    QPushButton* test = MakeButton("&тест линии", "LineTestButton", [this] { LineTestButtonClick(); });
     feed_.Bind(AddValue(grid, 0, "стабилизация", "Stabilisation"), &TDpInfo::Stabilisation);
     feed_.Bind(AddValue(grid, 1, "выходное напряжение, В:", "Voltage"), &TDpInfo::Voltage);
     feed_.Bind(AddValue(grid, 2, "выходной ток, мА:", "Current"), &TDpInfo::Current);
     feed_.Bind(AddValue(grid, 3, "ток утечки, мА:", "Leakage"), &TDpInfo::Leakage);
-    QPushButton* test = MakeButton("&тест линии", "LineTestButton", [this] { LineTestButtonClick(); });
-    breakVoltage_ = new QLabel(kUnknown, this);
-    breakVoltage_->setObjectName("BreakVoltage");
+    breakVoltage_ = Named(new QLabel(kUnknown, this), "BreakVoltage");
     breakVoltage_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(test, 4, 0, Qt::AlignLeft);
     grid->addWidget(breakVoltage_, 4, 1);

@@ -22,14 +22,12 @@ TInfDSLForm::TInfDSLForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "I
     for (std::size_t i = 0; i < line_.size(); ++i) {
         line_[i] = AddValue(signal, kLine[i], QString("Line%1").arg(i));
     }
-    QGroupBox* statistics = AddGroup(left, " Статистика ");
     using C = TStreamCounter;
-    AddStreamCounters(statistics, {{C::Errors, "Near end bit errors"},
-                                   C::Slips,
-                                   {C::SlipsE, " - прием:"},
-                                   {C::SlipsF, " - передача:"},
-                                   C::Period});
-    AddResetButton(statistics);
+    AddStatistics(left, {{C::Errors, "Near end bit errors"},
+                         C::Slips,
+                         {C::SlipsE, " - прием:"},
+                         {C::SlipsF, " - передача:"},
+                         C::Period});
     AddStreamColumns(Column(), left, true);
     ResetValues();
 }

@@ -17,16 +17,14 @@ TInfE1Form::TInfE1Form(TMux& mux, int streams, QWidget* parent)
     for (int i = 0; i < kStreamAlarmFlags; ++i) {
         AddStreamFlag(alarms, i);
     }
-    QGroupBox* statistics = AddGroup(left, " Статистика ");
     using C = TStreamCounter;
-    AddStreamCounters(statistics, {C::Slips,
-                                   C::SlipsE,
-                                   C::SlipsF,
-                                   C::SlipRate,
-                                   C::Period,
-                                   {C::Errors, "Ошибок фрейма:"},
-                                   C::ErrorRate});
-    AddResetButton(statistics);
+    AddStatistics(left, {C::Slips,
+                         C::SlipsE,
+                         C::SlipsF,
+                         C::SlipRate,
+                         C::Period,
+                         {C::Errors, "Ошибок фрейма:"},
+                         C::ErrorRate});
     AddStreamColumns(Column(), left, true);
     ResetValues();
 }

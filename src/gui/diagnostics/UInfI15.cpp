@@ -21,10 +21,8 @@ TInfI15Form::TInfI15Form(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "I
     AddStreamFlag(alarms, 4, "Повышенный коэффицент\nошибок (удал.):");
     AddStreamFlag(alarms, 5);
     AddStreamFlag(alarms, 6);
-    QGroupBox* statistics = AddGroup(left, " Статистика ");
     using C = TStreamCounter;
-    AddStreamCounters(statistics, {C::Slips, C::SlipRate, C::Errors, C::ErrorRate, C::Period});
-    AddResetButton(statistics);
+    AddStatistics(left, {C::Slips, C::SlipRate, C::Errors, C::ErrorRate, C::Period});
     AddStreamColumns(Column(), left, false);
     ResetValues();
 }

@@ -12,6 +12,7 @@
 
 #include "core/diagnostics/SignallingGrid.h"
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -26,8 +27,7 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex& index) const override {
-        auto* editor = new QLineEdit(parent);
-        editor->setObjectName("CellEditor");
+        auto* editor = Named(new QLineEdit(parent), "CellEditor");
         editor->setInputMask("0000");
         editor->setFrame(false);
         const int row = index.row();
@@ -63,11 +63,9 @@ constexpr int kRowHeight = 22;
 
 TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
     setObjectName("ProtocolForm");
-    TabSet1 = new QTabBar(this);
-    TabSet1->setObjectName("TabSet1");
+    TabSet1 = Named(new QTabBar(this), "TabSet1");
     TabSet1->setExpanding(false);
-    StringGrid1 = new QTableWidget(kRows, kColumns, this);
-    StringGrid1->setObjectName("StringGrid1");
+    StringGrid1 = Named(new QTableWidget(kRows, kColumns, this), "StringGrid1");
     StringGrid1->horizontalHeader()->hide();
     StringGrid1->verticalHeader()->hide();
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -101,8 +99,7 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
     connect(TabSet1, &QTabBar::currentChanged, this, [this] { TabSet1Change(); });
     connect(StringGrid1, &QTableWidget::currentCellChanged, this, &TProtocolForm::CurrentCellChanged);
 
-    Label1 = new QLabel("Для всех:", this);
-    Label1->setObjectName("Label1");
+    Label1 = Named(new QLabel("Для всех:", this), "Label1");
     auto* side = new QVBoxLayout;
     side->addWidget(Label1);
     const std::array<std::pair<const char*, int>, kAllButtons> buttons{{{"abcd = 0001", 16},
@@ -113,8 +110,7 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
                                                                         {"акт. = 0100", 4},
                                                                         {"акт. = 1000", 8}}};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        auto* button = new QPushButton(buttons[i].first, this);
-        button->setObjectName(QString("SpeedButton%1").arg(i + 1));
+        auto* button = Named(new QPushButton(buttons[i].first, this), QString("SpeedButton%1").arg(i + 1));
         button->setFlat(true);
         button->setAutoDefault(false);
         button->setProperty("tag", buttons[i].second);

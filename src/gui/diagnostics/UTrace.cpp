@@ -7,6 +7,7 @@
 
 #include "core/model/Seams.h"
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -14,14 +15,11 @@ TTraceForm::TTraceForm(QWidget* parent) : QDialog(parent) {
     setObjectName("TraceForm");
     setWindowTitle("Сообщения порта");
     Memo1 = MakeListing(this);
-    BtnClear = new QPushButton("Очистить", this);
-    BtnClear->setObjectName("BtnClear");
+    BtnClear = Named(new QPushButton("Очистить", this), "BtnClear");
     BtnClear->setAutoDefault(false);
-    BtnClose = new QPushButton("Закрыть", this);
-    BtnClose->setObjectName("BtnClose");
+    BtnClose = Named(new QPushButton("Закрыть", this), "BtnClose");
     BtnClose->setDefault(true);
-    BtnDisable = new QPushButton("Приостановить", this);
-    BtnDisable->setObjectName("BtnDisable");
+    BtnDisable = Named(new QPushButton("Приостановить", this), "BtnDisable");
     BtnDisable->setAutoDefault(false);
     // The pause button keeps one width whichever caption it shows.
     QFont bold = BtnDisable->font();

@@ -12,6 +12,7 @@
 #include "core/link/Address.h"
 #include "gui/link/URs485Edit.h"
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -25,30 +26,18 @@ TAddressForm::TAddressForm(IDialogs& dialogs, QWidget* parent) : QDialog(parent)
     setObjectName("AddressForm");
     setWindowTitle("Адрес мультиплексора");
 
-    Label1 = new QLabel("Маршрут к удаленному мультиплексору (слотА,портA-слотВ,портB;... ]", this);
-    Label1->setObjectName("Label1");
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
+    Label1 = Named(new QLabel("Маршрут к удаленному мультиплексору (слотА,портA-слотВ,портB;... ]", this),
+                   "Label1");
+    Edit1 = Named(new QLineEdit(this), "Edit1");
     Label1->setBuddy(Edit1);
 
     const TIdentifierList identifier =
         MakeIdentifierList(this, "Label2", {"Использовать RS232"}, kDeviceNumbers - 1);
-    Label2 = identifier.Label;
     ComboBox1 = identifier.List;
 
     const TDialogButtons buttons = MakeDialogButtons(*this, "&OK", "Отмена");
-    OKButton = buttons.Ok;
-    CancelButton = buttons.Cancel;
-    connect(OKButton, &QPushButton::clicked, this, &TAddressForm::OKButtonClick);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(Edit1);
-    layout->addSpacing(6);
-    layout->addWidget(Label2);
-    layout->addWidget(ComboBox1);
-    layout->addSpacing(6);
-    layout->addLayout(buttons.Row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(buttons.Ok, &QPushButton::clicked, this, &TAddressForm::OKButtonClick);
+    LayOutFixedDialog(*this, {Label1, Edit1, nullptr, identifier.Label, ComboBox1, nullptr}, buttons.Row);
 }
 
 void TAddressForm::SetAddress(const std::vector<std::uint8_t>& address) {

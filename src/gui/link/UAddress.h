@@ -10,7 +10,6 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace tervis {
 
@@ -36,10 +35,7 @@ private:
     IDialogs& dialogs_;
     QLabel* Label1;
     QLineEdit* Edit1;
-    QLabel* Label2;
     QComboBox* ComboBox1;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
     std::vector<std::uint8_t> address_;
     int deviceNumber_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "gui/link/UProgress.h"
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,21 +24,18 @@ TProgressForm::TProgressForm(QWidget* parent)
     setObjectName("ProgressForm");
     setModal(true);
 
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setRange(0, 1);
     ProgressBar1->setValue(0);
     ProgressBar1->setMinimumWidth(260);
 
-    Label1 = new QLabel("Пакет 0 из ???", this);
-    Label1->setObjectName("Label1");
+    Label1 = Named(new QLabel("Пакет 0 из ???", this), "Label1");
 
     const TCloseButton cancel = MakeCloseButton(*this, "&Отмена", "CancelButton", TCloseAction::Reject);
     CancelButton = cancel.Ok;
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
+    Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kRefreshMs);
     connect(Timer1, &QTimer::timeout, this, &TProgressForm::Timer1Timer);
 

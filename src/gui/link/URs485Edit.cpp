@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -18,10 +19,8 @@ constexpr int kIdentifiers = 19;
 
 TIdentifierList MakeIdentifierList(QWidget* parent, const QString& labelName, const QStringList& leading,
                                    int last) {
-    auto* label = new QLabel("Идентификатор для доступа через RS422", parent);
-    label->setObjectName(labelName);
-    auto* list = new QComboBox(parent);
-    list->setObjectName("ComboBox1");
+    auto* label = Named(new QLabel("Идентификатор для доступа через RS422", parent), labelName);
+    auto* list = Named(new QComboBox(parent), "ComboBox1");
     list->addItems(leading);
     for (int identifier = 1; identifier <= last; ++identifier) {
         list->addItem(QString("Устройство №%1").arg(identifier));
@@ -36,19 +35,11 @@ TRs485EditForm::TRs485EditForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Идентифкатор RS422");
 
     const TIdentifierList identifier = MakeIdentifierList(this, "Label1", {}, kIdentifiers);
-    Label1 = identifier.Label;
     ComboBox1 = identifier.List;
 
     const TDialogButtons buttons = MakeDialogButtons(*this, "Записать", "Отмена");
-    OKButton = buttons.Ok;
-    CancelButton = buttons.Cancel;
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(ComboBox1);
-    layout->addSpacing(6);
-    layout->addLayout(buttons.Row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(buttons.Ok, &QPushButton::clicked, this, &QDialog::accept);
+    LayOutFixedDialog(*this, {identifier.Label, ComboBox1, nullptr}, buttons.Row);
 }
 
 int TRs485EditForm::Identifier() const {

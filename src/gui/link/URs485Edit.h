@@ -5,7 +5,6 @@
 
 class QComboBox;
 class QLabel;
-class QPushButton;
 
 namespace tervis {
 
@@ -28,10 +27,7 @@ public:
     int Identifier() const;
 
 private:
-    QLabel* Label1;
     QComboBox* ComboBox1;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
 };
 
 }  // namespace tervis

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/DialogButtons.h"
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
@@ -16,16 +17,15 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutForm");
     setWindowTitle("О программе");
 
-    Label1 = new QLabel("Администратор ОРБЕЛ-ТК", this);
-    Label1->setObjectName("Label1");
+    Label1 = Named(new QLabel("Администратор ОРБЕЛ-ТК", this), "Label1");
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setMinimumWidth(220);
     QFont font = Label1->font();
     font.setBold(true);
     Label1->setFont(font);
 
-    BuildLabel = new QLabel(BuildTimeText(QCoreApplication::applicationFilePath()), this);
-    BuildLabel->setObjectName("BuildLabel");
+    BuildLabel =
+        Named(new QLabel(BuildTimeText(QCoreApplication::applicationFilePath()), this), "BuildLabel");
     BuildLabel->setAlignment(Qt::AlignCenter);
 
     const TCloseButton buttons = MakeCloseButton(*this, "OK");

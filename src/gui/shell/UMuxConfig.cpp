@@ -38,6 +38,7 @@
 #include "gui/shell/UAbout.h"
 #include "gui/shell/USlotFrame.h"
 #include "gui/widgets/Icons.h"
+#include "gui/widgets/Named.h"
 #include "gui/widgets/Placement.h"
 #include "platform/SerialPacketHandler.h"
 #include "platform/ServerPacketHandler.h"
@@ -367,8 +368,7 @@ QAction* TConfigForm::PortItem(const QString& name) const {
 }
 
 QAction* TConfigForm::AddPortItem(const QString& name) {
-    auto* item = new QAction(name, portMenu_);
-    item->setObjectName("ItemPort");
+    auto* item = Named(new QAction(name, portMenu_), "ItemPort");
     item->setCheckable(true);
     item->setVisible(!settings_.Hosted());
     item->setEnabled(!settings_.restricted);
@@ -435,8 +435,7 @@ void TConfigForm::BuildToolBar() {
         bar->addAction(action);
         bar->widgetForAction(action)->setObjectName(b.name);
     }
-    alarmText_ = new QLabel("---", bar);
-    alarmText_->setObjectName("AlarmText");
+    alarmText_ = Named(new QLabel("---", bar), "AlarmText");
     alarmText_->setFixedSize(420, 22);
     alarmText_->setAlignment(Qt::AlignCenter);
     QFont font = alarmText_->font();
@@ -451,8 +450,7 @@ void TConfigForm::BuildToolBar() {
 }
 
 void TConfigForm::BuildChassis() {
-    auto* central = new QWidget(this);
-    central->setObjectName("Chassis");
+    auto* central = Named(new QWidget(this), "Chassis");
     const int height = kClientHeight - kToolBarHeight - kStatusHeight;
     central->setFixedSize(kClientWidth, height);
     // Numbers at y = 36 and tiles at y = 57 of the client area, below the 31-pixel toolbar.
@@ -462,8 +460,7 @@ void TConfigForm::BuildChassis() {
         number->setFrameShape(QFrame::Box);
         number->setAlignment(Qt::AlignCenter);
         number->setGeometry(4 + kTileStep * position, 36 - kToolBarHeight, 41, 17);
-        auto* tile = new TSlotFrame(slot, *this, central);
-        tile->setObjectName(QString("SlotFrame%1").arg(slot));
+        auto* tile = Named(new TSlotFrame(slot, *this, central), QString("SlotFrame%1").arg(slot));
         tile->move(4 + kTileStep * position, 57 - kToolBarHeight);
         tiles_[static_cast<std::size_t>(slot)] = tile;
     }
@@ -481,12 +478,10 @@ void TConfigForm::BuildStatusBar() {
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(kStatusHeight);
-    linkPanel_ = new QLabel("Нет связи");
-    linkPanel_->setObjectName("StatusPanel0");
+    linkPanel_ = Named(new QLabel("Нет связи"), "StatusPanel0");
     linkPanel_->setFixedWidth(200);
     linkPanel_->setAlignment(Qt::AlignCenter);
-    queuePanel_ = new QLabel("Пакетов в очереди: 0");
-    queuePanel_->setObjectName("StatusPanel1");
+    queuePanel_ = Named(new QLabel("Пакетов в очереди: 0"), "StatusPanel1");
     queuePanel_->setFixedWidth(200);
     queuePanel_->setAlignment(Qt::AlignCenter);
     auto* empty = new QLabel;

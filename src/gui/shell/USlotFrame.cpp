@@ -21,6 +21,7 @@
 #include "core/model/Mux.h"
 #include "gui/widgets/DragCursors.h"
 #include "gui/widgets/GuiSeams.h"
+#include "gui/widgets/Named.h"
 #include "gui/widgets/TextFit.h"
 
 namespace tervis {
@@ -226,18 +227,15 @@ TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
     setFixedSize(kWidth, kHeight);
     const QFont small = SmallFont();
 
-    panel_ = new QFrame(this);
-    panel_->setObjectName(QStringLiteral("Panel"));
+    panel_ = Named(new QFrame(this), QStringLiteral("Panel"));
     panel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel_->setGeometry(0, 0, kWidth, kPanelHeight);
 
-    stateLamp_ = new TLamp(panel_);
-    stateLamp_->setObjectName(QStringLiteral("StateLed"));
+    stateLamp_ = Named(new TLamp(panel_), QStringLiteral("StateLed"));
     stateLamp_->setGeometry(6, 6, kLampSize, kLampSize);
     stateLamp_->hide();
 
-    stateLabel_ = new QLabel(QStringLiteral("отс."), panel_);
-    stateLabel_->setObjectName(QStringLiteral("StateLabel"));
+    stateLabel_ = Named(new QLabel(QStringLiteral("отс."), panel_), QStringLiteral("StateLabel"));
     stateLabel_->setFont(small);
     stateLabel_->setGeometry(16, 6 - kLabelRaise, 25, kLabelHeight);
     stateLabel_->hide();
@@ -246,12 +244,12 @@ TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
     for (int led = 1; led <= 4; ++led) {
         const auto index = static_cast<std::size_t>(4 - led);  // lamps_ runs Led4 .. Led1
         const int y = kLampRowY[static_cast<std::size_t>(led - 1)];
-        auto* lamp = new TLamp(panel_);
-        lamp->setObjectName(QStringLiteral("Led%1").arg(led));
+        auto* lamp = Named(new TLamp(panel_), QStringLiteral("Led%1").arg(led));
         lamp->setGeometry(kLampX, y, kLampSize, kLampSize);
         lamp->hide();
-        auto* label = new QLabel(QString::fromLatin1(designTexts[static_cast<std::size_t>(led - 1)]), panel_);
-        label->setObjectName(QStringLiteral("LabelLed%1").arg(led));
+        auto* label =
+            Named(new QLabel(QString::fromLatin1(designTexts[static_cast<std::size_t>(led - 1)]), panel_),
+                  QStringLiteral("LabelLed%1").arg(led));
         label->setFont(small);
         label->setGeometry(kLabelX, y - kLabelRaise, 23, kLabelHeight);
         label->hide();
@@ -259,15 +257,15 @@ TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
         lampLabels_[index] = label;
     }
 
-    typeLabel_ = new QLabel(QStringLiteral("---"), panel_);
-    typeLabel_->setObjectName(QStringLiteral("TypeLabel"));
+    typeLabel_ = Named(new QLabel(QStringLiteral("---"), panel_), QStringLiteral("TypeLabel"));
     typeLabel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     typeLabel_->setAlignment(Qt::AlignCenter);
     typeLabel_->setGeometry(kTypeLabelGeometry);
     typeLabel_->hide();
 
-    buttonType_ = new QPushButton(tag_ == kCpuSlot ? QStringLiteral("ЦП") : QStringLiteral("---"), this);
-    buttonType_->setObjectName(QStringLiteral("ButtonType"));
+    buttonType_ =
+        Named(new QPushButton(tag_ == kCpuSlot ? QStringLiteral("ЦП") : QStringLiteral("---"), this),
+              QStringLiteral("ButtonType"));
     buttonType_->setGeometry(0, kPanelHeight + 2, kWidth, 19);
     const int buttonFrame =
         buttonType_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, buttonType_);

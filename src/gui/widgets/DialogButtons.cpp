@@ -4,14 +4,16 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/widgets/Named.h"
 
 namespace tervis {
 
 namespace {
 
 QPushButton* MakeButton(QDialog& dialog, const QString& text, const QString& name) {
-    auto* button = new QPushButton(text, &dialog);
-    button->setObjectName(name);
+    auto* button = Named(new QPushButton(text, &dialog), name);
     return button;
 }
 
@@ -30,6 +32,19 @@ TDialogButtons MakeDialogButtons(QDialog& dialog, const QString& okText, const Q
     return {ok, cancel, row};
 }
 
+void LayOutFixedDialog(QDialog& dialog, std::initializer_list<QWidget*> widgets, QHBoxLayout* buttons) {
+    auto* layout = new QVBoxLayout(&dialog);
+    for (QWidget* widget : widgets) {
+        if (widget != nullptr) {
+            layout->addWidget(widget);
+        } else {
+            layout->addSpacing(6);
+        }
+    }
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
 TCloseButton MakeCloseButton(QDialog& dialog, const QString& text, const QString& name, TCloseAction action,
                              TRowPlace place) {
     QPushButton* button = MakeButton(dialog, text, name);
@@ -46,8 +61,7 @@ TCloseButton MakeCloseButton(QDialog& dialog, const QString& text, const QString
 }
 
 QPlainTextEdit* MakeListing(QWidget* parent) {
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName("Memo1");
+    auto* memo = Named(new QPlainTextEdit(parent), "Memo1");
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

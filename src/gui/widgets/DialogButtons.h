@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 class QDialog;
 class QHBoxLayout;
 class QPlainTextEdit;
@@ -21,6 +23,10 @@ struct TDialogButtons {
     QHBoxLayout* Row;
 };
 TDialogButtons MakeDialogButtons(QDialog& dialog, const QString& okText, const QString& cancelText);
+
+// Lays out a small dialog that keeps the size of its contents: the widgets from the top, a small gap for
+// each null, then the button row.
+void LayOutFixedDialog(QDialog& dialog, std::initializer_list<QWidget*> widgets, QHBoxLayout* buttons);
 
 // A single default button that closes the dialog (the information windows' "OK", a "Закрыть" or the
 // progress window's "Отмена"), centred or at the right of its row.

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
+#include <span>
 
 #include "core/boards/BlockFields.h"
 
@@ -99,7 +99,7 @@ struct TShow {
     int Count = 0;  // the items the list holds; 0: as many as the field offers
 };
 
-void ExpectShown(std::initializer_list<TShow> shows) {
+void ExpectShown(std::span<const TShow> shows) {
     for (const TShow& show : shows) {
         const int own = show.Field->Kind == TFieldKind::Radio
                             ? static_cast<int>(show.Field->Items.size())
@@ -115,7 +115,7 @@ struct TStore {
     unsigned Value;
 };
 
-void ExpectStored(std::initializer_list<TStore> stores) {
+void ExpectStored(std::span<const TStore> stores) {
     for (const TStore& store : stores) {
         EXPECT_EQ(ValueForItem(*store.Field, store.Index), store.Value)
             << store.Field->Control << " index " << store.Index;
@@ -134,35 +134,20 @@ TEST(BlockFields, ListItemsForValuesAndValuesForMissingSelections) {
     const TBlockField* oneDslRate = FindField(*FindBlockLayout(23), "CBSpeed");
     const TBlockField& cpuType = MuxSettingsLayout().Fields[2];
 
-    ExpectShown({
-        {e1Priority, 4, 4, 5},
-        {e1Priority, 5, -1, 5},
-        {e1Priority, 15, -1, 5},
-        {dslRate, 3, 0, 87},
-        {dslRate, 89, 86, 87},
-        {dslRate, 2, -1, 87},  // 2 - 3 in 8 bits is 255
-        {dslRate, 90, -1, 87},
-        {v2Rate, 0, -1, 176},
-        {v2Rate, 178, 175, 176},
-        {dslTdm, 0, 0, 33},
-        {dslTdm, 33, -1, 33},
-    });
-    ExpectStored({
-        {e1Priority, -1, 15},
-        {e1Priority, 4, 4},
-        {i15Priority, -1, 0},
-        {dslSync, -1, 15},
-        {dslRate, -1, 2},
-        {dslRate, 86, 89},
-        {dslTdm, -1, 127},
-        {v2Rate, -1, 2},
-        {v2Rate, 175, 178},
-        {v2Code, -1, 15},
-        {oneDslRate, -1, 2},
-        {oneDslRate, 28, 31},
-        {&cpuType, -1, 3},
-        {&cpuType, 0, 0},
-    });
+    const TShow shows[] = {
+        {e1Priority, 4, 4, 5}, {e1Priority, 5, -1, 5}, {e1Priority, 15, -1, 5},
+        {dslRate, 3, 0, 87},   {dslRate, 89, 86, 87},  {dslRate, 2, -1, 87},  // 2 - 3 in 8 bits is 255
+        {dslRate, 90, -1, 87}, {v2Rate, 0, -1, 176},   {v2Rate, 178, 175, 176},
+        {dslTdm, 0, 0, 33},    {dslTdm, 33, -1, 33},
+    };
+    ExpectShown(shows);
+    const TStore stores[] = {
+        {e1Priority, -1, 15}, {e1Priority, 4, 4}, {i15Priority, -1, 0}, {dslSync, -1, 15},
+        {dslRate, -1, 2},     {dslRate, 86, 89},  {dslTdm, -1, 127},    {v2Rate, -1, 2},
+        {v2Rate, 175, 178},   {v2Code, -1, 15},   {oneDslRate, -1, 2},  {oneDslRate, 28, 31},
+        {&cpuType, -1, 3},    {&cpuType, 0, 0},
+    };
+    ExpectStored(stores);
     // An input of the CPU's table without a slot or a priority cannot be stored.
     EXPECT_THROW(ValueForItem(MuxSettingsLayout().Fields[0], -1), EInvalidParameters);
     EXPECT_THROW(ValueForItem(MuxSettingsLayout().Fields[1], -1), EInvalidParameters);
@@ -232,7 +217,7 @@ TEST(BlockFields, NumberListsStepsAndClampedGroups) {
     const TBlockField* slu = FindField(*FindBlockLayout(11), "RadioGroup%d");
     const TBlockField* v24Mode = FindField(*FindBlockLayout(8), "RadioGroup1");
 
-    ExpectShown({
+    const TShow shows[] = {
         {stabilisation, 0, 0},
         {stabilisation, 100, 100},
         {stabilisation, 101, -1},
@@ -253,20 +238,16 @@ TEST(BlockFields, NumberListsStepsAndClampedGroups) {
         {slu, 7, 6},
         {slu, 15, 6},
         {v24Mode, 3, 2},
-    });
+    };
+    ExpectShown(shows);
     // Without a selection a ДП list stores the code one below its first item.
-    ExpectStored({
-        {stabilisation, -1, 255},
-        {minCurrent, -1, 0},
-        {maxVoltage, -1, 79},
-        {maxVoltage, 520, 600},
-        {leak, -1, 19},
-        {adpcm, -1, 0},
-        {adpcm, 15, 60},
-        {slu, 0, 1},
-        {slu, 6, 7},
+    const TStore stores[] = {
+        {stabilisation, -1, 255}, {minCurrent, -1, 0}, {maxVoltage, -1, 79},
+        {maxVoltage, 520, 600},   {leak, -1, 19},      {adpcm, -1, 0},
+        {adpcm, 15, 60},          {slu, 0, 1},         {slu, 6, 7},
         {v24Mode, -1, 3},
-    });
+    };
+    ExpectStored(stores);
     EXPECT_EQ(ListItems(*leak).front(), "2,0");
     EXPECT_EQ(ListItems(*leak).back(), "8,0");
     EXPECT_EQ(ListItems(*maxVoltage).size(), 521u);
