@@ -121,8 +121,7 @@ void TConfigDialog::showEvent(QShowEvent* event) {
 }
 
 QCheckBox* TConfigDialog::MakeBox(const TBlockField& field, int set, QWidget* parent) {
-    auto* box = Named(new QCheckBox(Text(field.Caption), parent), Name(ControlName(field, set)));
-    return box;
+    return Named(new QCheckBox(Text(field.Caption), parent), Name(ControlName(field, set)));
 }
 
 QComboBox* TConfigDialog::MakeList(const TBlockField& field, int set, QWidget* parent) {
@@ -408,13 +407,11 @@ TColumnGroup MakeColumnGroup(const QString& title, QWidget* parent) {
 }
 
 QTabWidget* MakePageControl(QWidget* parent) {
-    auto* pages = Named(new QTabWidget(parent), "PageControl1");
-    return pages;
+    return Named(new QTabWidget(parent), "PageControl1");
 }
 
 QWidget* MakeTabSheet(QWidget* pages, int number) {
-    auto* page = Named(new QWidget(pages), QString("TabSheet%1").arg(number));
-    return page;
+    return Named(new QWidget(pages), QString("TabSheet%1").arg(number));
 }
 
 }  // namespace tervis::boards

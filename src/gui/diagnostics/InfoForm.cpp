@@ -21,7 +21,6 @@
 namespace tervis {
 
 namespace {
-const QString kUnknown = "???";
 constexpr int kCasRowHeight = 17;
 
 // The usual captions of the stream alarm flags, in the order of the record's flags.
@@ -91,7 +90,7 @@ void TInfoForm::ResetButtonClick() {
 
 void TInfoForm::ResetValues() {
     for (QLabel* label : values_) {
-        label->setText(kUnknown);
+        label->setText(kUnknownValue);
     }
     for (QTableWidget* grid : grids_) {
         ClearCas(grid);
@@ -120,7 +119,7 @@ QLabel* TInfoForm::AddValue(QGroupBox* group, const QString& caption, const QStr
 
 QLabel* TInfoForm::AddValue(QGridLayout* grid, int row, const QString& caption, const QString& name) {
     auto* label = Named(new QLabel(caption, this), name + "Caption");
-    auto* value = Named(new QLabel(kUnknown, this), name);
+    auto* value = Named(new QLabel(kUnknownValue, this), name);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setMinimumWidth(QFontMetrics(value->font()).horizontalAdvance("0000000000"));
     grid->addWidget(label, row, 0);
@@ -288,10 +287,10 @@ void TInfoForm::ClearCas(QTableWidget* grid) {
     const bool twoHalves = grid->columnCount() == 4;
     for (int r = 0; r < kCasRows; ++r) {
         grid->item(r, 0)->setText(QString("к.%1").arg(r + 1));
-        grid->item(r, 1)->setText(kUnknown);
+        grid->item(r, 1)->setText(kUnknownValue);
         if (twoHalves) {
             grid->item(r, 2)->setText(QString("к.%1").arg(r + 17));
-            grid->item(r, 3)->setText(kUnknown);
+            grid->item(r, 3)->setText(kUnknownValue);
         }
     }
 }

@@ -36,25 +36,22 @@ struct TCounterRow {
     const char* Caption;
 };
 
-// What every board information window shares: the slot and port it shows (the model's information
-// selection), the forwarded notifications, values that read "???" until the device answers, the CAS
-// grids and the counter reset.
+// What a value reads until the device answers, and again after the link is lost.
+inline constexpr char kUnknownValue[] = "???";
+
 // Value labels bound to the text fields of an information record, all refreshed from one record.
 template <typename Info>
 class TBoundValues {
 public:
-    QLabel* Bind(QLabel* label, std::string Info::*field) {
-        values_.emplace_back(label, field);
-        return label;
-    }
+    void Bind(QLabel* label, std::string Info::*field) { values_.emplace_back(label, field); }
     void Show(const Info& info) const {
         for (const auto& [label, field] : values_) {
             label->setText(QString::fromStdString(info.*field));
         }
     }
-    void Clear(const QString& text) const {
+    void Clear() const {
         for (const auto& value : values_) {
-            value.first->setText(text);
+            value.first->setText(kUnknownValue);
         }
     }
 
@@ -62,6 +59,9 @@ private:
     std::vector<std::pair<QLabel*, std::string Info::*>> values_;
 };
 
+// What every board information window shares: the slot and port it shows (the model's information
+// selection), the forwarded notifications, values that read "???" until the device answers, the CAS
+// grids and the counter reset.
 class TInfoForm : public QDialog {
     Q_OBJECT
 public:

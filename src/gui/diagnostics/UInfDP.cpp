@@ -11,10 +11,6 @@
 
 namespace tervis {
 
-namespace {
-const QString kUnknown = "???";
-}
-
 TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "InfDPForm", "Состояние ДП") {
     QGridLayout* grid = AddPlainGroup();
     QPushButton* test = MakeButton("&тест линии", "LineTestButton", [this] { LineTestButtonClick(); });
@@ -22,7 +18,7 @@ TInfDPForm::TInfDPForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "Inf
     feed_.Bind(AddValue(grid, 1, "выходное напряжение, В:", "Voltage"), &TDpInfo::Voltage);
     feed_.Bind(AddValue(grid, 2, "выходной ток, мА:", "Current"), &TDpInfo::Current);
     feed_.Bind(AddValue(grid, 3, "ток утечки, мА:", "Leakage"), &TDpInfo::Leakage);
-    breakVoltage_ = Named(new QLabel(kUnknown, this), "BreakVoltage");
+    breakVoltage_ = Named(new QLabel(kUnknownValue, this), "BreakVoltage");
     breakVoltage_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(test, 4, 0, Qt::AlignLeft);
     grid->addWidget(breakVoltage_, 4, 1);
@@ -35,7 +31,7 @@ void TInfDPForm::LineTestButtonClick() {
 }
 
 void TInfDPForm::LinkLost() {
-    feed_.Clear(kUnknown);
+    feed_.Clear();
 }
 
 void TInfDPForm::showEvent(QShowEvent* event) {

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "gui/widgets/DialogButtons.h"
 #include "gui/widgets/Named.h"

@@ -13,8 +13,7 @@ namespace tervis {
 namespace {
 
 QPushButton* MakeButton(QDialog& dialog, const QString& text, const QString& name) {
-    auto* button = Named(new QPushButton(text, &dialog), name);
-    return button;
+    return Named(new QPushButton(text, &dialog), name);
 }
 
 }  // namespace

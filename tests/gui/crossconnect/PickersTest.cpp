@@ -89,6 +89,7 @@ void PickersTest::TypePickerItems() {
     QCOMPARE(form.findChild<QGroupBox*>("RadioGroup1")->title(), QString(" Тип платы "));
     QCOMPARE(form.findChild<QPushButton*>("OKButton")->text(), QString("ОК"));
     QCOMPARE(form.findChild<QPushButton*>("CancelButton")->text(), QString("Отмена"));
+    QCOMPARE(kItemTexts.size(), qsizetype(std::size(kItemTypes)));
     QCOMPARE(form.findChildren<QRadioButton*>().size(), int(std::size(kItemTypes)));
     // Each item shows its text and stands for its type both ways: preset selects it, OK gives the type.
     for (int index = 0; index < int(std::size(kItemTypes)); ++index) {
