@@ -1,11 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tervis {
 
 constexpr std::uint16_t kAlarmNoLink = 0x800;
+
+// One alarm the panel knows: its bit in the alarm word, a stable ASCII name for other programs (metric
+// labels), and the panel's text with %d for the slot or error code.
+struct TAlarmKind {
+    std::uint16_t Bit;
+    const char* Name;
+    const char* Text;
+};
+// Every alarm the panel knows, highest priority first.
+std::span<const TAlarmKind> AlarmKinds();
 
 // The word reduced to its single most severe alarm bit, with the slot (or error code) of bits 12..15.
 // A word without any known bit stays as it is.

@@ -197,6 +197,24 @@ bool TProfileFile::Save(const fs::path& file) const {
     }
 }
 
+std::vector<std::string> TProfileFile::Sections() const {
+    std::vector<std::string> names;
+    for (const TLine& line : lines_) {
+        const TParsedLine parsed = ParseLine(line.text);
+        if (parsed.kind != TParsedLine::TKind::Header) {
+            continue;
+        }
+        bool seen = false;
+        for (const std::string& name : names) {
+            seen = seen || SameName(Utf8ToCp1251(name), parsed.name);
+        }
+        if (!seen) {
+            names.push_back(Cp1251ToUtf8(parsed.name));
+        }
+    }
+    return names;
+}
+
 std::optional<TProfileFile::TPlace> TProfileFile::Find(std::string_view section, std::string_view key) const {
     // A key is looked up in every section of the name, in order; a new key goes into the first of them.
     std::optional<TPlace> place;

@@ -50,6 +50,8 @@ public:
 
     // The file's bytes as they would be saved.
     std::string Text() const;
+    // The names of its sections in file order (UTF-8), each name once however often it appears.
+    std::vector<std::string> Sections() const;
 
 private:
     struct TLine {
