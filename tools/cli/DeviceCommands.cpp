@@ -4,6 +4,7 @@
 #include "DeviceCommands.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include "core/diagnostics/InfoTexts.h"
 #include "core/link/Address.h"
 #include "core/model/Mux.h"
+#include "core/monitoring/Metrics.h"
 #include "platform/SerialPacketHandler.h"
 #include "platform/XComm.h"
 
@@ -42,7 +44,8 @@ const std::map<std::string, const char*> kUsage = {
     {"restart", "tervis-cli restart [параметры линии]\n  Перезапустить мультиплексор.\n"},
     {"status",
      "tervis-cli status [параметры линии]\n  Состояние связи, плат (тип, состояние, индикаторы), текущая "
-     "авария и информация плат (порт 0) и ЦП.\n"},
+     "авария и информация плат (порт 0) и ЦП.\n"
+     "  --prometheus      вместо этого метрики в текстовом формате Prometheus (для textfile collector)\n"},
     {"set-id",
      "tervis-cli set-id N [параметры линии]\n  Записать идентификатор RS422 (1..19) в мультиплексор, "
      "подключённый по RS232.\n"},
@@ -230,6 +233,7 @@ struct TInvocation {
     std::vector<std::string> positional;
     std::string outputFile;
     std::optional<int> identifier;  // set-id
+    bool prometheus = false;        // status: the exporter's metrics instead of the text
 };
 
 // Everything a command works with once the line is open.
@@ -266,6 +270,10 @@ std::optional<int> ParseOptions(const std::string& command, const std::vector<st
         if (a == "--help" || a == "-h") {
             out << kUsage.at(command) << kLineOptions;
             return kExitOk;
+        }
+        if (a == "--prometheus" && command == "status") {
+            invocation.prometheus = true;
+            continue;
         }
         if (a == "--port" || a == "--address" || (a == "-o" && command == "read")) {
             const auto v = value();
@@ -413,7 +421,44 @@ void PrintInformation(TContext& c) {
     }
 }
 
+// The exporter's metrics of this one multiplexer, labelled with the port (and the address path). Without
+// an answer the page still says so (tervis_link_up 0), and the exit status too.
+int PrometheusStatus(TContext& c) {
+    TCliSink& sink = c.session.sink;
+    QElapsedTimer walk;
+    walk.start();
+    TMuxSample sample;
+    sample.Name = c.invocation.line.port +
+                  (c.invocation.line.address.empty() ? std::string() : " " + c.invocation.line.address);
+    const auto selectAndWait = [&](const TInfoRequest& request, unsigned records) {
+        sink.infoSeen = 0;
+        SelectReportedUnit(c.Mux(), request);
+        return c.Pump([&] { return (sink.infoSeen & records) == records; });
+    };
+    sample.LinkUp = c.Pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; });
+    if (sample.LinkUp) {
+        sample.Slots = c.Mux().GetSlotStatus();
+        sample.LinkUp = selectAndWait({kCpuSlot, 0, btCPU, 0}, 1u << kInfoCpu);
+        sample.Cpu = c.Mux().CpuStatus();
+        sample.AlarmWord = sink.alarm;
+        for (const TInfoRequest& request : InformationPlan(sample.Slots)) {
+            if (!sample.LinkUp || !selectAndWait(request, request.Records)) {
+                sample.LinkUp = false;
+                break;
+            }
+            sample.Units.push_back(CaptureUnit(c.Mux(), request));
+        }
+    }
+    sample.PollSeconds = static_cast<double>(walk.nsecsElapsed()) / 1e9;
+    sample.FinishedAt = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+    c.out << RenderMetrics(std::span(&sample, 1));
+    return sample.LinkUp ? kExitOk : c.NoAnswer();
+}
+
 int Status(TContext& c) {
+    if (c.invocation.prometheus) {
+        return PrometheusStatus(c);
+    }
     TCliSink& sink = c.session.sink;
     if (!c.Pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; })) {
         c.out << "Нет связи\n";

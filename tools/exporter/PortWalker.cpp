@@ -97,11 +97,7 @@ void TPortWalker::Begin(std::size_t index) {
 }
 
 void TPortWalker::Select(int slot, int unit, std::uint8_t type) {
-    // The model selects by its configured type; this model's configuration is what the device reported.
-    if (slot != kCpuSlot) {
-        mux_->StoreSlotType(slot, TSlotType{type, 0, 0});
-    }
-    mux_->SelectInfo(slot, unit, true);
+    SelectReportedUnit(*mux_, TInfoRequest{slot, unit, type, 0});
     infoSeen_ = 0;
     selectedAtAnswers_ = handler_->AnswersReceived();
 }

@@ -241,6 +241,13 @@ std::vector<TInfoRequest> InformationPlan(const TSlotStatusWords& slots) {
     return plan;
 }
 
+void SelectReportedUnit(TMux& mux, const TInfoRequest& request) {
+    if (request.Slot != kCpuSlot) {
+        mux.StoreSlotType(request.Slot, TSlotType{request.Type, 0, 0});
+    }
+    mux.SelectInfo(request.Slot, request.Unit, true);
+}
+
 TUnitSample CaptureUnit(const TMux& mux, const TInfoRequest& request) {
     return {request, mux.UnitInfo(request.Slot, request.Unit)};
 }

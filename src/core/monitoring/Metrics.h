@@ -48,6 +48,10 @@ struct TMuxSample {
     std::vector<TUnitSample> Units;
 };
 
+// Selects the unit for the information polls. The model polls by the configured type of the slot, so a
+// model that holds no configuration takes the type the device reported for it first.
+void SelectReportedUnit(TMux& mux, const TInfoRequest& request);
+
 // The unit's information as the model holds it after its records arrived.
 TUnitSample CaptureUnit(const TMux& mux, const TInfoRequest& request);
 
