@@ -20,15 +20,19 @@ fail() {
     failures=$((failures + 1))
 }
 
-programs=(tervis tervis-cli tervis-host tervis-muxsim)
+programs=(tervis tervis-cli tervis-host tervis-muxsim tervis-exporter)
 expected=(
     usr/bin/tervis
     usr/bin/tervis-cli
+    usr/bin/tervis-exporter
     usr/bin/tervis-host
     usr/bin/tervis-muxsim
     usr/share/applications/org.tervis.Tervis.desktop
     usr/share/icons/hicolor/scalable/apps/tervis.svg
     usr/share/man/man1/tervis-cli.1
+    usr/share/man/man1/tervis-exporter.1
+    usr/share/doc/tervis/examples/tervis-exporter.service
+    usr/share/tervis/prometheus/tervis-alerts.yml
     usr/share/man/man1/tervis-host.1
     usr/share/man/man1/tervis-muxsim.1
     usr/share/man/man1/tervis.1
