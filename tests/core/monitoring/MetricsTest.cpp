@@ -56,7 +56,7 @@ TEST(Metrics, PageOfAnAnsweringMultiplexer) {
     cpu[3 + 16] = 0x06;
     mux.Cpu = cpu;
     TUnitSample stream{{3, 2, 10, 2}, {}};
-    stream.Info.Stream.Flags = {1, 0, 0, 0, 0, 0, 1};
+    stream.Info.Stream.Flags = {1, 0, 0, 0, 0, 1, 0};
     stream.Info.Stream.SlipsE = 5;
     stream.Info.Stream.SlipsF = 7;
     stream.Info.Stream.FrameErrors = 12;
@@ -96,8 +96,11 @@ TEST(Metrics, PageOfAnAnsweringMultiplexer) {
             ",slot=\"3\",stream=\"2\",alarm=\"frame_sync_loss\",text=\"Потеря цикловой синхронизации (слот "
             "3)!\"} 0",
         "tervis_alarm_active{" + m +
-            ",slot=\"3\",stream=\"2\",alarm=\"error_rate_1e6\",text=\"Превышен порог ошибок 10Е-6 (слот "
+            ",slot=\"3\",stream=\"2\",alarm=\"error_rate_1e3\",text=\"Превышен порог ошибок 10Е-3 (слот "
             "3)!\"} 1",
+        "tervis_alarm_active{" + m +
+            ",slot=\"3\",stream=\"2\",alarm=\"error_rate_1e6\",text=\"Превышен порог ошибок 10Е-6 (слот "
+            "3)!\"} 0",
         "tervis_cpu_level_dbm{" + m + "} -20",
         "# TYPE tervis_stream_slips_total counter",
         "tervis_stream_slips_total{" + m + ",slot=\"3\",stream=\"2\",kind=\"skip\"} 5",
