@@ -197,11 +197,16 @@ int Fleet() {
     long rssMax = rssStart;
     const auto start = std::chrono::steady_clock::now();
     int scrapes = 0;
-    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(seconds)) {
+    std::string series;  // resident memory every 30 s: flat once every multiplexer has been walked
+    for (int second = 1; std::chrono::steady_clock::now() - start < std::chrono::seconds(seconds); ++second) {
         std::this_thread::sleep_for(1s);
         scrapes += Page(port).empty() ? 0 : 1;  // a scrape a second, heavier than Prometheus's
         rssMax = std::max(rssMax, RssKiB(exporter.Pid()));
+        if (second % 30 == 0) {
+            series += " " + std::to_string(RssKiB(exporter.Pid()));
+        }
     }
+    std::printf("resident memory every 30 s, KiB:%s\n", series.c_str());
     const double cpu = tervis::test::CpuSeconds(exporter.Pid()) - cpuBefore;
     const std::string page = Page(port);
     const std::vector<double> up = Values(page, "tervis_link_up");
