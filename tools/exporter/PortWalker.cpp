@@ -168,6 +168,18 @@ void TPortWalker::Finish(bool answered) {
 }
 
 void TPortWalker::OnWatch() {
+    try {
+        Watch();
+    } catch (const std::exception& error) {
+        // Nothing may escape the event loop: the walk of this multiplexer ends as unanswered.
+        ShowMessage(error.what());
+        if (phase_ != TPhase::Idle) {
+            Finish(false);
+        }
+    }
+}
+
+void TPortWalker::Watch() {
     if (phase_ == TPhase::Idle) {
         if (roundClock_.elapsed() >= roundIntervalMs_) {
             roundClock_.restart();
@@ -184,17 +196,34 @@ void TPortWalker::OnWatch() {
         Finish(false);
         return;
     }
-    if (phase_ != TPhase::Status && answers - selectedAtAnswers_ > kAnswersPerSelection) {
-        // The device answers, but not this poll: a unit whose records never come (a board that does
-        // not answer that poll) is left out of the page.
-        if (phase_ == TPhase::Cpu) {
+    if (answers - selectedAtAnswers_ <= kAnswersPerSelection) {
+        return;
+    }
+    // The device answers, but not this poll. Without its slots the walk cannot go on; without its
+    // alarm word it goes on as if there were none; a unit whose records never come (a board that does
+    // not answer that poll) is left out of the page.
+    switch (phase_) {
+        case TPhase::Idle:
+            return;
+        case TPhase::Status:
+            if (slotReports_ < 2) {
+                Finish(false);
+                return;
+            }
+            sample_.Slots = mux_->GetSlotStatus();
+            phase_ = TPhase::Cpu;
+            Select(kCpuSlot, 0, btCPU);
+            return;
+        case TPhase::Cpu:
             plan_ = InformationPlan(sample_.Slots);
             planIndex_ = 0;
             phase_ = TPhase::Units;
-        } else {
+            NextUnit();
+            return;
+        case TPhase::Units:
             ++planIndex_;
-        }
-        NextUnit();
+            NextUnit();
+            return;
     }
 }
 

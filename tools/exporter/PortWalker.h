@@ -51,6 +51,7 @@ private:
     void NextUnit();
     void Finish(bool answered);
     void OnWatch();
+    void Watch();
 
     std::string port_;
     std::vector<TEntry> entries_;
