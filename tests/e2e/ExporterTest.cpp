@@ -263,5 +263,37 @@ TEST_F(ExporterTest, HttpServesOnlyItsTwoPagesAndBoundsItsClients) {
     EXPECT_TRUE(!longHeader || longHeader->status >= 400);
 }
 
+// The same metrics of one multiplexer from tervis-cli, for node_exporter's textfile collector; a device
+// that does not answer still gives a page that says so.
+TEST_F(ExporterTest, CliStatusWritesTheSameMetrics) {
+    WriteText(dir_.File("quiet.txt"), "at 0 silent on\n");
+    TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--board", "6:10", "--remote", "2,1-3,0;=4:7"});
+    TSimulatorProcess quiet({TERVIS_MUXSIM_PATH, "--scenario", dir_.File("quiet.txt")});
+    ASSERT_TRUE(sim.FirstLine() && quiet.FirstLine());
+
+    const test::TRunResult remote = test::Run({TERVIS_CLI_PATH, "status", "--prometheus", "--port",
+                                               sim.Path(), "--address", "2,1-3,0;", "--timeout", "3"},
+                                              60s);
+    EXPECT_EQ(remote.Status, 0) << remote.Err;
+    const std::string m = "mux=\"" + sim.Path() + " 2,1-3,0;\"";
+    EXPECT_TRUE(HasLine(remote.Out, "tervis_link_up{" + m + "} 1")) << remote.Out;
+    EXPECT_TRUE(HasLine(remote.Out, "tervis_board_info{" + m + ",slot=\"4\",type=\"1E1\",state=\"раб.\"} 1"))
+        << remote.Out;
+    EXPECT_TRUE(HasLine(
+        remote.Out, "tervis_alarm_active{" + m +
+                        ",slot=\"4\",stream=\"0\",alarm=\"stream_loss\",text=\"Потеря потока (слот 4)!\"} 0"))
+        << remote.Out;
+    EXPECT_EQ(remote.Out.find("tervis_board_info{" + m + ",slot=\"6\""), std::string::npos)
+        << "the local multiplexer's board: " << remote.Out;
+    EXPECT_EQ(PromtoolProblems(dir_, remote.Out), "");
+
+    const test::TRunResult silent =
+        test::Run({TERVIS_CLI_PATH, "status", "--prometheus", "--port", quiet.Path(), "--timeout", "1"}, 60s);
+    EXPECT_EQ(silent.Status, 3) << silent.Err;
+    EXPECT_TRUE(HasLine(silent.Out, "tervis_link_up{mux=\"" + quiet.Path() + "\"} 0")) << silent.Out;
+    EXPECT_EQ(silent.Out.find("tervis_board_info"), std::string::npos) << silent.Out;
+    EXPECT_EQ(PromtoolProblems(dir_, silent.Out), "");
+}
+
 }  // namespace
 }  // namespace tervis

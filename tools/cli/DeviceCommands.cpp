@@ -430,23 +430,38 @@ int PrometheusStatus(TContext& c) {
     TMuxSample sample;
     sample.Name = c.invocation.line.port +
                   (c.invocation.line.address.empty() ? std::string() : " " + c.invocation.line.address);
+    // False when the device stopped answering; otherwise whether done() came true before the device had
+    // answered kAnswersPerSelection requests without it.
+    std::optional<bool> completed;
+    const auto pump = [&](const std::function<bool()>& done) {
+        const std::uint64_t start = c.Handler().AnswersReceived();
+        const bool answering =
+            c.Pump([&] { return done() || c.Handler().AnswersReceived() - start > kAnswersPerSelection; });
+        completed = answering && done();
+        return answering;
+    };
     const auto selectAndWait = [&](const TInfoRequest& request, unsigned records) {
         sink.infoSeen = 0;
         SelectReportedUnit(c.Mux(), request);
-        return c.Pump([&] { return (sink.infoSeen & records) == records; });
+        return pump([&] { return (sink.infoSeen & records) == records; });
     };
-    sample.LinkUp = c.Pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; });
+    sample.LinkUp = pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; }) &&
+                    sink.slotReports >= 2;
     if (sample.LinkUp) {
         sample.Slots = c.Mux().GetSlotStatus();
-        sample.LinkUp = selectAndWait({kCpuSlot, 0, btCPU, 0}, 1u << kInfoCpu);
-        sample.Cpu = c.Mux().CpuStatus();
         sample.AlarmWord = sink.alarm;
+        sample.LinkUp = selectAndWait({kCpuSlot, 0, btCPU, 0}, 1u << kInfoCpu);
+        if (*completed) {
+            sample.Cpu = c.Mux().CpuStatus();
+        }
         for (const TInfoRequest& request : InformationPlan(sample.Slots)) {
             if (!sample.LinkUp || !selectAndWait(request, request.Records)) {
                 sample.LinkUp = false;
                 break;
             }
-            sample.Units.push_back(CaptureUnit(c.Mux(), request));
+            if (*completed) {  // a unit whose records never come is left out
+                sample.Units.push_back(CaptureUnit(c.Mux(), request));
+            }
         }
     }
     sample.PollSeconds = static_cast<double>(walk.nsecsElapsed()) / 1e9;

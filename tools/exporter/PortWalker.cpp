@@ -13,8 +13,6 @@ namespace tervis::exporter {
 namespace {
 
 constexpr int kWatchMs = 100;
-// Answers a selection may take before its records are given up: three full rounds of the poll cycle.
-constexpr std::uint64_t kAnswersPerSelection = 27;
 
 }  // namespace
 

@@ -48,6 +48,10 @@ struct TMuxSample {
     std::vector<TUnitSample> Units;
 };
 
+// Answers a selection may take before its records are given up: three full rounds of the poll cycle. A
+// device that answers, but not a poll of the selection, must not hold a walk up for ever.
+constexpr std::uint64_t kAnswersPerSelection = 27;
+
 // Selects the unit for the information polls. The model polls by the configured type of the slot, so a
 // model that holds no configuration takes the type the device reported for it first.
 void SelectReportedUnit(TMux& mux, const TInfoRequest& request);
