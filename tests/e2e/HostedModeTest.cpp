@@ -144,7 +144,8 @@ TEST_F(HostedModeTest, ReadLoadHostLossAndReturnActivation) {
 TEST(HostProgram, HelpAndBadArguments) {
     const test::TRunResult help = test::Run({TERVIS_HOST_PATH, "--help"});
     EXPECT_EQ(help.Status, 0);
-    EXPECT_NE(help.Out.find("tervis-host N --port DEVICE"), std::string::npos);
+    EXPECT_NE(help.Out.find("Использование: tervis-host N --port УСТРОЙСТВО"), std::string::npos);
+    EXPECT_NE(help.Out.find("Код завершения"), std::string::npos);
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{TERVIS_HOST_PATH, "-1", "--port", "/dev/null"},
                                                {TERVIS_HOST_PATH, "7"},
