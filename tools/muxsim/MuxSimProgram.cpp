@@ -33,7 +33,7 @@ constexpr int kTickMs = 10;
 // After a hang-up the line is looked at again this much later rather than polled in a loop.
 constexpr std::int64_t kHangupPauseNs = 200 * kNsPerMs;
 // Answers nobody reads pile up no further than this; the oldest bytes go first (the configurator's decoder
-// resynchronises at the next frame end).
+// resynchronises at the next frame end). Requests the multiplexer has not taken yet, too: the newest go.
 constexpr std::size_t kMaxBacklogBytes = 64 * 1024;
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::uint8_t kMaxDeviceNumber = 19;
@@ -477,10 +477,12 @@ void TLineServer::Hangup(std::int64_t nowNs) {
 
 void TLineServer::ReadLine(std::int64_t nowNs) {
     std::uint8_t buffer[kReadChunk];
-    for (;;) {
+    // At most a backlog's worth at a time, so that a line that never stops sending cannot keep us here.
+    for (std::size_t taken = 0; taken < kMaxBacklogBytes;) {
         const ssize_t n = read(fd_, buffer, sizeof buffer);
         if (n > 0) {
-            inbound_.Push(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), nowNs);
+            taken += static_cast<std::size_t>(n);
+            Receive(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), nowNs);
             hangupReported_ = false;
             continue;
         }
@@ -492,6 +494,21 @@ void TLineServer::ReadLine(std::int64_t nowNs) {
         }
         return;
     }
+}
+
+void TLineServer::Receive(std::span<const std::uint8_t> bytes, std::int64_t nowNs) {
+    // Like a receiver overrun: what does not fit is lost, and the configurator retransmits.
+    if (inbound_.Empty()) {
+        overrunReported_ = false;
+    }
+    const std::size_t room = kMaxBacklogBytes - std::min(kMaxBacklogBytes, inbound_.Size());
+    if (bytes.size() > room && !overrunReported_) {
+        overrunReported_ = true;
+        std::cerr << kProgram
+                  << ": на линию приходит больше, чем успевает обработать мультиплексор; лишние байты "
+                  << "отброшены\n";
+    }
+    inbound_.Push(bytes.first(std::min(room, bytes.size())), nowNs);
 }
 
 void TLineServer::WriteLine(std::int64_t nowNs) {
