@@ -197,6 +197,8 @@ TEST(MuxSimProgram, HelpNamesEveryOption) {
     TSimulatorProcess process(MuxSim({"--help"}));
     EXPECT_EQ(process.WaitExit(), 0);
     const std::string help = process.RestOfOutput();
+    EXPECT_TRUE(help.starts_with("Использование: tervis-muxsim [ПАРАМЕТР]...\n")) << help.substr(0, 80);
+    EXPECT_NE(help.find("Код завершения: 0 после SIGINT"), std::string::npos);
     for (const char* option : {"--device", "--link", "--config", "--no-install", "--board", "--install-only",
                                "--id", "--remote", "--pace", "--delay", "--lose", "--corrupt", "--seed",
                                "--scenario", "--demo", "--print-demo", "--verbose", "--help", "--version"}) {
