@@ -27,7 +27,7 @@ TServerPacketHandler::~TServerPacketHandler() {
 }
 
 bool TServerPacketHandler::HostConnected() const {
-    return socket_ && socket_->state() == QLocalSocket::ConnectedState;
+    return socket_ && socket_->state() == QLocalSocket::ConnectedState && verified_;
 }
 
 void TServerPacketHandler::Connect() {
@@ -36,6 +36,7 @@ void TServerPacketHandler::Connect() {
         return;  // no host: nothing is sent, and the link stays down
     }
     socket_ = std::make_unique<QLocalSocket>();
+    connect(socket_.get(), &QLocalSocket::connected, this, &TServerPacketHandler::OnConnected);
     connect(socket_.get(), &QLocalSocket::readyRead, this, &TServerPacketHandler::OnReadyRead);
     connect(socket_.get(), &QLocalSocket::disconnected, this, &TServerPacketHandler::OnDisconnected);
     StartConnecting();
@@ -54,9 +55,35 @@ void TServerPacketHandler::Disconnect() {
 
 void TServerPacketHandler::StartConnecting() {
     reader_.Reset();
+    verified_ = false;
     retryCountdown_ = kRetryTicks;
     socket_->abort();
-    socket_->connectToServer(HostServerName(host_));
+    QString error;
+    const auto address = HostAddress(host_, error);
+    if (!address) {
+        ReportOnce(error);  // and no connection: a folder we cannot trust may hide another user's host
+        return;
+    }
+    socket_->connectToServer(address->Socket);
+}
+
+void TServerPacketHandler::OnConnected() {
+    // Before a byte goes either way: only a host of our own user may carry our packets.
+    if (!PeerIsSameUser(socket_->socketDescriptor())) {
+        socket_->abort();
+        ReportOnce(QString("Хост %1 запущен другим пользователем: соединение с ним отклонено").arg(host_));
+        return;
+    }
+    verified_ = true;
+    reported_.clear();  // the next trouble is worth a word again
+}
+
+void TServerPacketHandler::ReportOnce(const QString& text) {
+    // The attempt repeats every second; the operator hears of each trouble once, not every second.
+    if (text != reported_) {
+        reported_ = text;
+        Owner().ReportError(text.toStdString());
+    }
 }
 
 void TServerPacketHandler::RetryNow() {
@@ -78,6 +105,9 @@ void TServerPacketHandler::SendPacket(const TPacket& packet) {
 
 void TServerPacketHandler::OnReadyRead() {
     const QByteArray bytes = socket_->readAll();
+    if (!verified_) {
+        return;
+    }
     reader_.Feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                            static_cast<std::size_t>(bytes.size())));
 }
@@ -108,6 +138,7 @@ void TServerPacketHandler::OnMessage(std::uint8_t kind, std::span<const std::uin
 void TServerPacketHandler::OnDisconnected() {
     // The host went away; packets are dropped until it is back.
     reader_.Reset();
+    verified_ = false;
     retryCountdown_ = kRetryTicks;
 }
 

@@ -40,6 +40,8 @@ public:
     bool IsOpen() const { return port_.isOpen(); }
     // Writes the bytes; false when the port is closed or refused them.
     bool Write(const char* data, qint64 size);
+    // Bytes written but not yet taken by the device.
+    qint64 BytesToWrite() const { return port_.bytesToWrite(); }
 
 signals:
     void bytesReceived(const QByteArray& bytes);

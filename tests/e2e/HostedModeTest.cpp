@@ -141,10 +141,30 @@ TEST_F(HostedModeTest, ReadLoadHostLossAndReturnActivation) {
     ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Нет связи"; }));
 }
 
+// Each on a line of its own, so that only the number can keep one of them from running.
+TEST(HostProgram, OfTwoHostsStartedAtOnceExactlyOneRuns) {
+    test::TSimulatorProcess simA({TERVIS_MUXSIM_PATH});
+    test::TSimulatorProcess simB({TERVIS_MUXSIM_PATH});
+    ASSERT_FALSE(simA.Path().empty());
+    ASSERT_FALSE(simB.Path().empty());
+    for (int round = 0; round < 5; ++round) {
+        const std::string number = std::to_string(830000 + getpid() * 8 + round);
+        test::TSimulatorProcess a({TERVIS_HOST_PATH, number, "--port", simA.Path()});
+        test::TSimulatorProcess b({TERVIS_HOST_PATH, number, "--port", simB.Path()});
+        const bool aRuns = a.FirstLine().has_value();
+        const bool bRuns = b.FirstLine().has_value();
+        EXPECT_NE(aRuns, bRuns) << "round " << round;
+        test::TSimulatorProcess& loser = aRuns ? b : a;
+        EXPECT_EQ(loser.WaitExit(), 1);
+        EXPECT_NE(loser.Stderr().find("уже запущен"), std::string::npos) << loser.Stderr();
+    }
+}
+
 TEST(HostProgram, HelpAndBadArguments) {
     const test::TRunResult help = test::Run({TERVIS_HOST_PATH, "--help"});
     EXPECT_EQ(help.Status, 0);
-    EXPECT_NE(help.Out.find("tervis-host N --port DEVICE"), std::string::npos);
+    EXPECT_NE(help.Out.find("Использование: tervis-host N --port УСТРОЙСТВО"), std::string::npos);
+    EXPECT_NE(help.Out.find("Код завершения"), std::string::npos);
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{TERVIS_HOST_PATH, "-1", "--port", "/dev/null"},
                                                {TERVIS_HOST_PATH, "7"},

@@ -1,6 +1,7 @@
 // The simulator's scenario scripts: any text is parsed into actions or refused with the line that is
-// wrong, and the actions of a parsed script are carried out against a simulated line for the first
-// second of its time (enough for every kind of action; a longer run only repeats the periodic ones).
+// wrong, and the actions of a parsed script are carried out against a simulated line, each one when it
+// falls due, up to a day of script time.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,6 +9,11 @@
 #include "FuzzInput.h"
 #include "Scenario.h"
 #include "SimLine.h"
+
+namespace {
+constexpr int kMaxSteps = 256;
+constexpr std::uint64_t kLongestMs = 24ull * 3600 * 1000;  // a day of script time
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tervis::muxsim;
@@ -29,10 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tervis::sim::TSimLine line;
     TScenarioPlayer player(std::move(actions), line, line.Local(), 0);
     player.CreateTargets();
+    // From one due action to the next, so that actions late in the script run too; a periodic one
+    // repeats no more than the step limit allows.
     std::uint64_t now = 0;
-    for (const std::uint32_t step : {0u, 100u, 900u}) {
-        line.Advance(step);
-        now += step;
+    player.Run(now);
+    for (int step = 0; step < kMaxSteps; ++step) {
+        const auto due = player.NextDueMs();
+        if (!due || *due > kLongestMs) {
+            break;
+        }
+        const std::uint64_t next = std::max(*due, now);
+        line.Advance(static_cast<std::uint32_t>(next - now));
+        now = next;
         player.Run(now);
         (void)line.TakeOutput();
     }

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "Intruder.h"
 #include "core/link/HostFrame.h"
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
@@ -25,7 +26,10 @@ using TBytes = std::vector<std::uint8_t>;
 // The host's side: one listening socket, the configurator's messages as they arrive.
 class TFakeHost {
 public:
-    explicit TFakeHost(long long number) : name_(HostServerName(number)) {}
+    explicit TFakeHost(long long number) {
+        QString error;
+        name_ = HostAddress(number, error).value_or(THostAddress{}).Socket;
+    }
     ~TFakeHost() { Stop(); }
 
     bool Listen() {
@@ -191,6 +195,12 @@ TEST_F(ServerPacketHandlerTest, NoHostThenAHostThatComesGoesAndComesBack) {
 }  // namespace tervis
 
 int main(int argc, char** argv) {
+    if (argc == 3) {
+        // Another user's process, started by the security tests.
+        if (const auto status = tervis::test::RunIntruder(argv[1], argv[2])) {
+            return *status;
+        }
+    }
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -18,29 +18,37 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(Usage: tervis-host N --port DEVICE [--verbose]
-       tervis-host N --activate
-       tervis-host --help | --version
+// In Russian, as everything else the programs say; the option names stay as they are.
+constexpr const char* kUsage = R"(Использование: tervis-host N --port УСТРОЙСТВО [--verbose]
+               tervis-host N --activate
+               tervis-host --help | --version
 
-A host for Tervis started as "tervis -h N". It listens as host N on the local socket tervis-host-N in the
-user's runtime folder (XDG_RUNTIME_DIR; only this user can connect), and carries every packet the
-configurator hands it onto the serial line DEVICE as a frame with its checksum (57600 baud, 8N1), and every
-good frame from the line back to the configurator. DEVICE is a device path (a serial adapter, or the
-pseudo-terminal that tervis-muxsim prints), or COM1..COM4 for /dev/ttyS0../dev/ttyS3.
+Хост для Tervis, запущенного как "tervis -h N". Слушает как хост N на локальном сокете host-N в
+папке, закрытой для других пользователей ("tervis" в XDG_RUNTIME_DIR, иначе "tervis-<uid>" во временной
+папке), и обслуживает только процессы своего пользователя. Каждый пакет конфигуратора уходит на
+последовательную линию УСТРОЙСТВО кадром с контрольной суммой (57600 бод, 8N1), каждый верный кадр с
+линии возвращается конфигуратору. УСТРОЙСТВО — путь к устройству (последовательный адаптер или
+псевдотерминал, который печатает tervis-muxsim) либо COM1..COM4 для /dev/ttyS0../dev/ttyS3.
 
-When it is listening it prints the socket's path as the first line of standard output. On SIGUSR1 it asks
-every connected configurator to come to the front; "tervis-host N --activate" asks a running host N to do
-the same. A line that goes away is reopened every second.
+Несколько конфигураторов могут работать через один хост (не больше 16): ответ получает тот, чей запрос
+он повторяет, а пакеты, которые устройство шлёт само (аварии, трассировка), — все. Запросы сверх того,
+что линия успевает передать, и ответы конфигуратору, который их не читает, отбрасываются; об этом
+сообщается один раз.
 
-  N                 host number, a decimal number 0 or greater (the value Tervis got with -h)
-  --port DEVICE     the serial line to the multiplexer
-  --activate        send the activation message through the running host N, then exit
-  --verbose, -v     print every packet to standard error (">" to the line, "<" from it)
-  --help            this text
-  --version         print the version and exit
+Начав слушать, хост печатает путь сокета первой строкой стандартного вывода. По SIGUSR1 он просит все
+подключённые конфигураторы выйти на передний план; "tervis-host N --activate" просит о том же
+запущенный хост N. Пропавшая линия открывается заново каждую секунду.
 
-Exit status: 0 after SIGINT, SIGTERM or SIGHUP, or when the activation was passed on; 1 when the line
-cannot be opened, another host N is running or no host N is there to activate; 2 for a bad option.
+  N                    номер хоста, десятичное число от 0 (значение, полученное Tervis с -h)
+  --port УСТРОЙСТВО    последовательная линия к мультиплексору
+  --activate           передать вызов на передний план через запущенный хост N и завершиться
+  --verbose, -v        печатать каждый пакет в стандартный поток ошибок (">" на линию, "<" с линии)
+  --help               этот текст
+  --version            напечатать версию и завершиться
+
+Код завершения: 0 после SIGINT, SIGTERM или SIGHUP, или когда вызов передан; 1, когда линию не
+удаётся открыть, хост N уже запущен, папка хоста ненадёжна или хоста N для вызова нет; 2 при неверном
+параметре.
 )";
 
 int signalPipe[2] = {-1, -1};
@@ -62,18 +70,19 @@ std::optional<long long> HostNumber(const std::string& text) {
 }
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "tervis-host: %s\nTry 'tervis-host --help'.\n", problem.c_str());
+    std::fprintf(stderr, "tervis-host: %s\nПодробнее: 'tervis-host --help'.\n", problem.c_str());
     return 2;
 }
 
-}  // namespace
+struct THostOptions {
+    std::optional<long long> Number;
+    std::optional<std::string> Port;
+    bool Activate = false;
+    bool Verbose = false;
+};
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::optional<long long> number;
-    std::optional<std::string> port;
-    bool activate = false;
-    bool verbose = false;
+// The options, or the exit status when the program is done with them (help, version, a bad option).
+std::optional<int> ParseOptions(const std::vector<std::string>& args, THostOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -84,42 +93,35 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--port") {
             if (i + 1 >= args.size()) {
-                return Usage("--port needs a device");
+                return Usage("после --port нужно устройство");
             }
-            port = args[++i];
+            options.Port = args[++i];
         } else if (a == "--activate") {
-            activate = true;
+            options.Activate = true;
         } else if (a == "--verbose" || a == "-v") {
-            verbose = true;
-        } else if (!a.starts_with("-") && !number) {
-            number = HostNumber(a);
-            if (!number) {
-                return Usage("'" + a + "' is not a host number (a decimal number 0 or greater)");
+            options.Verbose = true;
+        } else if (!a.starts_with("-") && !options.Number) {
+            options.Number = HostNumber(a);
+            if (!options.Number) {
+                return Usage("'" + a + "' — не номер хоста (нужно десятичное число от 0)");
             }
         } else {
-            return Usage("unexpected argument '" + a + "'");
+            return Usage("лишний параметр '" + a + "'");
         }
     }
-    if (!number) {
-        return Usage("the host number is missing");
+    if (!options.Number) {
+        return Usage("не указан номер хоста");
     }
-    if (activate == port.has_value()) {
-        return Usage("give either --port DEVICE or --activate");
+    if (options.Activate == options.Port.has_value()) {
+        return Usage("укажите либо --port УСТРОЙСТВО, либо --activate");
     }
+    return std::nullopt;
+}
 
-    QCoreApplication app(argc, argv);
-    QString error;
-    if (activate) {
-        if (!tervis::SendActivation(*number, error)) {
-            std::fprintf(stderr, "tervis-host: %s\n", qPrintable(error));
-            return 1;
-        }
-        return 0;
-    }
-
+bool InstallSignals() {
     if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("tervis-host: pipe");
-        return 1;
+        return false;
     }
     struct sigaction action = {};
     action.sa_handler = OnSignal;
@@ -129,8 +131,15 @@ int main(int argc, char** argv) {
         sigaction(s, &action, nullptr);
     }
     signal(SIGPIPE, SIG_IGN);  // a configurator that vanishes mid-write is noticed by its socket instead
+    return true;
+}
 
-    tervis::THostBridge bridge(*number, QString::fromStdString(*port), verbose);
+int Serve(QCoreApplication& app, const THostOptions& options) {
+    if (!InstallSignals()) {
+        return 1;
+    }
+    tervis::THostBridge bridge(*options.Number, QString::fromStdString(*options.Port), options.Verbose);
+    QString error;
     if (!bridge.Start(error)) {
         std::fprintf(stderr, "tervis-host: %s\n", qPrintable(error));
         return 1;
@@ -149,4 +158,23 @@ int main(int argc, char** argv) {
     std::printf("%s\n", qPrintable(bridge.ServerName()));
     std::fflush(stdout);
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    THostOptions options;
+    if (const auto status = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+        return *status;
+    }
+    QCoreApplication app(argc, argv);
+    if (options.Activate) {
+        QString error;
+        if (!tervis::SendActivation(*options.Number, error)) {
+            std::fprintf(stderr, "tervis-host: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
+    return Serve(app, options);
 }

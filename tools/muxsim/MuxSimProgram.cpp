@@ -33,7 +33,7 @@ constexpr int kTickMs = 10;
 // After a hang-up the line is looked at again this much later rather than polled in a loop.
 constexpr std::int64_t kHangupPauseNs = 200 * kNsPerMs;
 // Answers nobody reads pile up no further than this; the oldest bytes go first (the configurator's decoder
-// resynchronises at the next frame end).
+// resynchronises at the next frame end). Requests the multiplexer has not taken yet, too: the newest go.
 constexpr std::size_t kMaxBacklogBytes = 64 * 1024;
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::uint8_t kMaxDeviceNumber = 19;
@@ -179,75 +179,119 @@ int InstallStopSignals() {
 
 }  // namespace
 
+namespace {
+
+// One option of the command line, with the means to take its value: after "=" or the next argument.
+class TOptionArg {
+public:
+    TOptionArg(const std::vector<std::string>& args, std::size_t& index) : args_(args), index_(index) {
+        Name = args[index];
+        if (Name.starts_with("--")) {
+            if (const auto equals = Name.find('='); equals != std::string::npos) {
+                inlineValue_ = Name.substr(equals + 1);
+                Name.resize(equals);
+            }
+        }
+    }
+    std::string Value() {
+        if (inlineValue_) {
+            return *inlineValue_;
+        }
+        if (index_ + 1 >= args_.size()) {
+            throw EUsageError(Name + " needs a value");
+        }
+        return args_[++index_];
+    }
+    void Flag(bool& target) const {
+        if (inlineValue_) {
+            throw EUsageError(Name + " takes no value");
+        }
+        target = true;
+    }
+    const std::string& AsGiven() const { return args_[index_]; }
+
+    std::string Name;
+
+private:
+    const std::vector<std::string>& args_;
+    std::size_t& index_;
+    std::optional<std::string> inlineValue_;
+};
+
+// Each group of options takes the ones it knows and returns whether it did.
+bool LineOption(TOptionArg& arg, TMuxSimOptions& options) {
+    const std::string& name = arg.Name;
+    if (name == "--device") {
+        options.Device = arg.Value();
+    } else if (name == "--link") {
+        options.LinkPath = arg.Value();
+    } else if (name == "--pace") {
+        arg.Flag(options.Pace);
+    } else if (name == "--delay") {
+        options.DelayMs = static_cast<std::uint32_t>(IntegerValue(name, arg.Value(), 0, kMaxDelayMs));
+    } else if (name == "--lose") {
+        options.Lose = ProbabilityValue(name, arg.Value());
+    } else if (name == "--corrupt") {
+        options.Corrupt = ProbabilityValue(name, arg.Value());
+    } else if (name == "--seed") {
+        options.Seed = static_cast<std::uint32_t>(IntegerValue(name, arg.Value(), 0, 0xFFFFFFFFLL));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool MultiplexerOption(TOptionArg& arg, TMuxSimOptions& options) {
+    const std::string& name = arg.Name;
+    if (name == "--config") {
+        options.ConfigFile = arg.Value();
+    } else if (name == "--no-install") {
+        bool noInstall = false;
+        arg.Flag(noInstall);
+        options.InstallConfigured = false;
+    } else if (name == "--board") {
+        options.Boards.push_back(BoardValue(name, arg.Value()));
+    } else if (name == "--install-only") {
+        options.InstallOnly.push_back(BoardValue(name, arg.Value()));
+    } else if (name == "--id") {
+        options.Id = static_cast<std::uint8_t>(IntegerValue(name, arg.Value(), 0, kMaxDeviceNumber));
+    } else if (name == "--remote") {
+        options.Remotes.push_back(RemoteValue(name, arg.Value()));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ProgramOption(TOptionArg& arg, TMuxSimOptions& options) {
+    const std::string& name = arg.Name;
+    if (name == "--scenario") {
+        options.ScenarioFiles.push_back(arg.Value());
+    } else if (name == "--demo") {
+        arg.Flag(options.Demo);
+    } else if (name == "--print-demo") {
+        arg.Flag(options.PrintDemo);
+    } else if (name == "--verbose" || name == "-v") {
+        arg.Flag(options.Verbose);
+    } else if (name == "--help" || name == "-h") {
+        arg.Flag(options.Help);
+    } else if (name == "--version") {
+        arg.Flag(options.Version);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 TMuxSimOptions ParseMuxSimOptions(const std::vector<std::string>& args) {
     TMuxSimOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (name.starts_with("--")) {
-            if (const auto equals = name.find('='); equals != std::string::npos) {
-                inlineValue = name.substr(equals + 1);
-                name.resize(equals);
-            }
-        }
-        const auto value = [&]() -> std::string {
-            if (inlineValue) {
-                return *inlineValue;
-            }
-            if (i + 1 >= args.size()) {
-                throw EUsageError(name + " needs a value");
-            }
-            return args[++i];
-        };
-        const auto flag = [&](bool& target) {
-            if (inlineValue) {
-                throw EUsageError(name + " takes no value");
-            }
-            target = true;
-        };
-
-        if (name == "--help" || name == "-h") {
-            flag(options.Help);
-        } else if (name == "--version") {
-            flag(options.Version);
-        } else if (name == "--device") {
-            options.Device = value();
-        } else if (name == "--link") {
-            options.LinkPath = value();
-        } else if (name == "--config") {
-            options.ConfigFile = value();
-        } else if (name == "--no-install") {
-            bool noInstall = false;
-            flag(noInstall);
-            options.InstallConfigured = false;
-        } else if (name == "--board") {
-            options.Boards.push_back(BoardValue(name, value()));
-        } else if (name == "--install-only") {
-            options.InstallOnly.push_back(BoardValue(name, value()));
-        } else if (name == "--id") {
-            options.Id = static_cast<std::uint8_t>(IntegerValue(name, value(), 0, kMaxDeviceNumber));
-        } else if (name == "--remote") {
-            options.Remotes.push_back(RemoteValue(name, value()));
-        } else if (name == "--pace") {
-            flag(options.Pace);
-        } else if (name == "--delay") {
-            options.DelayMs = static_cast<std::uint32_t>(IntegerValue(name, value(), 0, kMaxDelayMs));
-        } else if (name == "--lose") {
-            options.Lose = ProbabilityValue(name, value());
-        } else if (name == "--corrupt") {
-            options.Corrupt = ProbabilityValue(name, value());
-        } else if (name == "--seed") {
-            options.Seed = static_cast<std::uint32_t>(IntegerValue(name, value(), 0, 0xFFFFFFFFLL));
-        } else if (name == "--scenario") {
-            options.ScenarioFiles.push_back(value());
-        } else if (name == "--demo") {
-            flag(options.Demo);
-        } else if (name == "--print-demo") {
-            flag(options.PrintDemo);
-        } else if (name == "--verbose" || name == "-v") {
-            flag(options.Verbose);
-        } else {
-            throw EUsageError("unknown option '" + args[i] + "'");
+        TOptionArg arg(args, i);
+        const std::string asGiven = arg.AsGiven();
+        if (!LineOption(arg, options) && !MultiplexerOption(arg, options) && !ProgramOption(arg, options)) {
+            throw EUsageError("unknown option '" + asGiven + "'");
         }
     }
     if (!options.ConfigFile && !options.InstallConfigured) {
@@ -257,81 +301,83 @@ TMuxSimOptions ParseMuxSimOptions(const std::vector<std::string>& args) {
 }
 
 std::string MuxSimHelpText() {
-    return R"(Usage: tervis-muxsim [OPTION]...
-A simulated multiplexer on a serial line. It creates a pseudo-terminal, prints the path of its slave side
-as the first line of standard output and answers the configurator's requests there (57600 baud, 8N1) until
-it receives SIGINT, SIGTERM or SIGHUP. A configurator may close and reopen the port at any time.
+    // In Russian, as everything else the programs say; the option names and the script words stay.
+    return R"(Использование: tervis-muxsim [ПАРАМЕТР]...
+Имитатор мультиплексора на последовательной линии. Создаёт псевдотерминал, печатает путь к его подчинённой
+стороне первой строкой стандартного вывода и отвечает там на запросы конфигуратора (57600 бод, 8N1), пока
+не получит SIGINT, SIGTERM или SIGHUP. Конфигуратор может закрывать и снова открывать порт когда угодно.
 
-Line:
-  --device PATH          serve on this serial device instead (raw, 57600 8N1, no flow control); its path
-                         is the first line of output
-  --link PATH            also make a symbolic link PATH to the line (an existing symbolic link there is
-                         replaced); it is removed on exit
-  --pace                 move bytes at the real line rate (10 bits a byte, 5760 bytes/s) both ways: a
-                         request is taken once its last byte would have arrived, answers go out no faster
-  --delay MS             answers leave MS milliseconds (0..600000) after their request
-  --lose P               probability 0..1 that an answer is lost
-  --corrupt P            probability 0..1 that one bit of an answer is flipped
-  --seed N               seed of the fault generator, 0..4294967295 (default 1)
+Линия:
+  --device ПУТЬ          работать на этом последовательном устройстве (без обработки, 57600 8N1, без
+                         управления потоком); его путь — первая строка вывода
+  --link ПУТЬ            сделать ещё символическую ссылку ПУТЬ на линию (прежняя символическая ссылка
+                         заменяется); при выходе она удаляется
+  --pace                 передавать байты с настоящей скоростью линии (10 бит на байт, 5760 байт/с) в
+                         обе стороны: запрос принимается, когда пришёл бы его последний байт, ответы
+                         уходят не быстрее; что приходит сверх 64 КиБ очереди, отбрасывается
+  --delay МС             ответы уходят через МС миллисекунд (0..600000) после запроса
+  --lose P               вероятность 0..1 потери ответа
+  --corrupt P            вероятность 0..1 искажения одного бита ответа
+  --seed N               начальное число генератора сбоев, 0..4294967295 (по умолчанию 1)
 
-Multiplexer:
-  --id N                 device number 0..19 the multiplexer answers: 0 (default) the one on the RS-232
-                         side; 1..19 its RS-485/RS-422 identifier, and then requests for 0 go unanswered
-  --config FILE          load a configuration image (.mux file, exactly 65534 bytes, little-endian words)
-                         into the configuration memory and plug in the boards it configures
-  --no-install           with --config: configuration only, no boards plugged in for it
-  --board SLOT:TYPE      a board of type code TYPE (0..255) configured and plugged into SLOT (0..15);
-                         repeatable
-  --install-only SLOT:TYPE
-                         a board plugged in but not configured; repeatable
-  --remote PATH[=SLOT:TYPE,...]
-                         a remote multiplexer behind the address path PATH, reached through the one of
-                         --id; PATH is written hop by hop as slotA,portA-slotB,portB; (for example
-                         "3,1-7,0;" or "3,1-7,0;2,0-5,1;"); the boards after "=" are configured and plugged
-                         in there; repeatable
+Мультиплексор:
+  --id N                 номер устройства 0..19, на который отвечает мультиплексор: 0 (по умолчанию) —
+                         со стороны RS-232; 1..19 — его идентификатор RS-485/RS-422, и тогда запросы к 0
+                         остаются без ответа
+  --config ФАЙЛ          загрузить образ конфигурации (файл .mux, ровно 65534 байта, слова младшим байтом
+                         вперёд) в память конфигурации и вставить платы, которые он описывает
+  --no-install           вместе с --config: только конфигурация, без вставленных плат
+  --board СЛОТ:ТИП       плата с кодом типа ТИП (0..255), настроенная и вставленная в СЛОТ (0..15);
+                         можно повторять
+  --install-only СЛОТ:ТИП
+                         плата вставлена, но не настроена; можно повторять
+  --remote ПУТЬ[=СЛОТ:ТИП,...]
+                         удалённый мультиплексор за адресным путём ПУТЬ, доступный через мультиплексор
+                         --id; ПУТЬ пишется по шагам как slotA,portA-slotB,portB; (например "3,1-7,0;" или
+                         "3,1-7,0;2,0-5,1;"); платы после "=" там настроены и вставлены; можно повторять
 
-Scripts:
-  --scenario FILE        carry out the timed actions of a script (below); repeatable
-  --demo                 a populated chassis (4E1, 1E1, 4ТЧ, 4DSL, 4C64, 2VS, ДП with two-way links and
-                         signalling, every alarm reported) whose stream alarms come and go for ever; the
-                         other options apply on top of it
-  --print-demo           print the demo script and exit
+Сценарии:
+  --scenario ФАЙЛ        выполнять действия сценария по времени (см. ниже); можно повторять
+  --demo                 заполненное шасси (4E1, 1E1, 4ТЧ, 4DSL, 4C64, 2VS, ДП с двусторонними
+                         соединениями и сигнализацией, все аварии сообщаются), аварии потоков которого
+                         появляются и исчезают без конца; остальные параметры действуют поверх него
+  --print-demo           напечатать демонстрационный сценарий и завершиться
 
-  -v, --verbose          log requests and script actions on standard error
-  -h, --help             print this text and exit
-      --version          print the version and exit
-Options take their value as the next argument or after "=" (--id=3).
+  -v, --verbose          записывать запросы и действия сценариев в стандартный поток ошибок
+  -h, --help             напечатать этот текст и завершиться
+      --version          напечатать версию и завершиться
+Значение параметра — следующий аргумент или текст после "=" (--id=3).
 
-Script: one action per line, "#" starts a comment; numbers are decimal or hexadecimal with 0x.
-  at TIME [@PATH] ACTION ARGS...                     once, TIME after the start
-  every PERIOD [from TIME] [@PATH] ACTION ARGS...    at TIME (default 0), then every PERIOD
-TIME and PERIOD are seconds ("5", "2.5", "2.5s") or milliseconds ("500ms"); PERIOD is at least 10ms.
-Actions due at the same time run in the order of the file; those at 0 before the first request.
-An action goes to the multiplexer of --id, or with @PATH to the remote at that address path (one named by
---remote, else a new empty one). Actions:
-  board SLOT TYPE                  configure and plug in a board
-  configure SLOT TYPE              configuration memory only
-  install SLOT TYPE                hardware only
-  remove SLOT                      take the board out for good
-  unplug SLOT, plug SLOT           pull the board out, put it back
-  alarm SLOT UNIT FLAG on|off      a stream alarm of unit 0..7; FLAG is the bit 0..7 or one of los, lof,
+Сценарий: одно действие в строке, "#" начинает комментарий; числа десятичные или шестнадцатеричные с 0x.
+  at ВРЕМЯ [@ПУТЬ] ДЕЙСТВИЕ АРГУМЕНТЫ...                      один раз, через ВРЕМЯ после запуска
+  every ПЕРИОД [from ВРЕМЯ] [@ПУТЬ] ДЕЙСТВИЕ АРГУМЕНТЫ...     в ВРЕМЯ (по умолчанию 0), затем каждый ПЕРИОД
+ВРЕМЯ и ПЕРИОД — секунды ("5", "2.5", "2.5s") или миллисекунды ("500ms"); ПЕРИОД не меньше 10ms.
+Действия на одно время выполняются в порядке файла; действия на 0 — до первого запроса.
+Действие относится к мультиплексору --id, а с @ПУТЬ — к удалённому по этому адресному пути (заданному в
+--remote, иначе к новому пустому). Действия:
+  board СЛОТ ТИП                   настроить и вставить плату
+  configure СЛОТ ТИП               только память конфигурации
+  install СЛОТ ТИП                 только оборудование
+  remove СЛОТ                      вынуть плату насовсем
+  unplug СЛОТ, plug СЛОТ           вынуть плату, вставить обратно
+  alarm СЛОТ БЛОК ФЛАГ on|off      авария потока блока 0..7; ФЛАГ — бит 0..7 или одно из los, lof,
                                    lomf, rlof, rlomf, ber3, ber6
-  flags SLOT UNIT BYTE             all alarm flags of a unit at once
-  hwerror CODE|off                 a hardware error with code 1..255 in the alarm records; 0 or off clears
-  silent on|off                    the multiplexer switched off, and on again
-  state SLOT STATE|auto            force the reported slot state 0..3, or let the board decide
-  mask BYTE                        settings word W9: which alarms are reported (0xFF: all)
-  setting WORD VALUE               settings word W0..W9
-  block SLOT W0 [W1 ... W8]        configuration block; missing words are 0
-  connect SLOT:CH SLOT:CH [COUNT]  two-way links of COUNT consecutive channels
-  signalling SLOT:CH BYTE [COUNT]  signalling entries (abcd bits 7..4, active mask bits 3..0)
-  cas SLOT:CH ABCD [COUNT]         abcd bits arriving on channels
-  trace MODE STATE                 an event on the traced port, while a trace runs
-  tracedemo MS                     the period of the demonstration events of a trace (0: none)
-  power SLOT normal|leak|break|short   the line a remote power board feeds
+  flags СЛОТ БЛОК БАЙТ             все флаги аварий блока сразу
+  hwerror КОД|off                  аппаратная ошибка с кодом 1..255 в записях аварий; 0 или off снимает
+  silent on|off                    мультиплексор выключен и снова включён
+  state СЛОТ СОСТОЯНИЕ|auto        сообщать состояние слота 0..3 или по плате
+  mask БАЙТ                        слово настроек W9: какие аварии сообщаются (0xFF: все)
+  setting СЛОВО ЗНАЧЕНИЕ           слово настроек W0..W9
+  block СЛОТ W0 [W1 ... W8]        блок конфигурации; недостающие слова — 0
+  connect СЛОТ:КАН СЛОТ:КАН [ЧИСЛО]  двусторонние соединения ЧИСЛО идущих подряд каналов
+  signalling СЛОТ:КАН БАЙТ [ЧИСЛО]   записи сигнализации (биты abcd 7..4, маска 3..0)
+  cas СЛОТ:КАН ABCD [ЧИСЛО]        биты abcd, приходящие по каналам
+  trace РЕЖИМ СОСТОЯНИЕ            событие на трассируемом порту, пока идёт трассировка
+  tracedemo МС                     период демонстрационных событий трассировки (0: нет)
+  power СЛОТ normal|leak|break|short   линия, которую питает плата дистанционного питания
   lose P, corrupt P, delay MS, linesilent on|off
-                                   faults of the whole line (without @PATH)
-For example:
+                                   сбои всей линии (без @ПУТЬ)
+Например:
   at 5 alarm 4 1 lof on
   at 10 unplug 3
   at 12 plug 3
@@ -339,8 +385,8 @@ For example:
   every 30 from 25 hwerror 2
   every 30 from 28 hwerror off
 
-Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the line cannot be opened or linked; 2 for a bad
-option, value, configuration file or script line (named with its number).
+Код завершения: 0 после SIGINT, SIGTERM или SIGHUP; 1, когда линию не удаётся открыть или связать
+ссылкой; 2 при неверном параметре, значении, файле конфигурации или строке сценария (с её номером).
 )";
 }
 
@@ -477,10 +523,12 @@ void TLineServer::Hangup(std::int64_t nowNs) {
 
 void TLineServer::ReadLine(std::int64_t nowNs) {
     std::uint8_t buffer[kReadChunk];
-    for (;;) {
+    // At most a backlog's worth at a time, so that a line that never stops sending cannot keep us here.
+    for (std::size_t taken = 0; taken < kMaxBacklogBytes;) {
         const ssize_t n = read(fd_, buffer, sizeof buffer);
         if (n > 0) {
-            inbound_.Push(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), nowNs);
+            taken += static_cast<std::size_t>(n);
+            Receive(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), nowNs);
             hangupReported_ = false;
             continue;
         }
@@ -492,6 +540,21 @@ void TLineServer::ReadLine(std::int64_t nowNs) {
         }
         return;
     }
+}
+
+void TLineServer::Receive(std::span<const std::uint8_t> bytes, std::int64_t nowNs) {
+    // Like a receiver overrun: what does not fit is lost, and the configurator retransmits.
+    if (inbound_.Empty()) {
+        overrunReported_ = false;
+    }
+    const std::size_t room = kMaxBacklogBytes - std::min(kMaxBacklogBytes, inbound_.Size());
+    if (bytes.size() > room && !overrunReported_) {
+        overrunReported_ = true;
+        std::cerr << kProgram
+                  << ": на линию приходит больше, чем успевает обработать мультиплексор; лишние байты "
+                  << "отброшены\n";
+    }
+    inbound_.Push(bytes.first(std::min(room, bytes.size())), nowNs);
 }
 
 void TLineServer::WriteLine(std::int64_t nowNs) {

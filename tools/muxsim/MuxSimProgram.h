@@ -87,6 +87,7 @@ private:
     std::int64_t NowNs() const;
     void AdvanceTo(std::int64_t nowNs);
     void ReadLine(std::int64_t nowNs);
+    void Receive(std::span<const std::uint8_t> bytes, std::int64_t nowNs);
     void WriteLine(std::int64_t nowNs);
     void Hangup(std::int64_t nowNs);
     // How long to wait for the line before something falls due; nanoseconds, so that paced bytes leave on
@@ -104,6 +105,7 @@ private:
     bool writeBlocked_ = false;          // the line took no more; wait until it does
     std::int64_t lineQuietUntilNs_ = 0;  // after a hang-up: leave the line alone until then
     bool hangupReported_ = false;
+    bool overrunReported_ = false;  // since the inbound queue was last empty
     std::unique_ptr<TFrameDecoder> requestLog_;
 };
 

@@ -158,6 +158,38 @@ private:
         }
     }
 
+    std::int64_t Flag(std::string_view token) {
+        const auto named = std::ranges::find(kFlagNames, token, &TFlagName::Name);
+        return named != kFlagNames.end() ? named->Bit : Number("alarm flag", token, 0, 7);
+    }
+
+    // SLOT:CH, as two arguments.
+    void Channel(std::string_view token) {
+        const auto colon = token.find(':');
+        if (colon == std::string_view::npos) {
+            Bad("channel (SLOT:CH)", token);
+        }
+        action_.Args.push_back(Number("slot", token.substr(0, colon), 0, sim::kSlots - 1));
+        action_.Args.push_back(Number("channel", token.substr(colon + 1), 0, kChannelsPerSlot - 1));
+    }
+
+    std::int64_t PowerLine(std::string_view token) {
+        const auto it = std::ranges::find(kPowerNames, token);
+        if (it == kPowerNames.end()) {
+            Bad("line condition (normal, leak, break or short)", token);
+        }
+        return it - kPowerNames.begin();
+    }
+
+    double Probability(std::string_view token) {
+        double p = -1;
+        const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), p);
+        if (error != std::errc() || end != token.data() + token.size() || !(p >= 0 && p <= 1)) {
+            Bad("probability (0..1)", token);
+        }
+        return p;
+    }
+
     void One(char letter, std::string_view token) {
         auto& args = action_.Args;
         switch (letter) {
@@ -170,11 +202,9 @@ private:
             case 'U':
                 args.push_back(Number("unit", token, 0, sim::kUnits - 1));
                 break;
-            case 'F': {
-                const auto named = std::ranges::find(kFlagNames, token, &TFlagName::Name);
-                args.push_back(named != kFlagNames.end() ? named->Bit : Number("alarm flag", token, 0, 7));
+            case 'F':
+                args.push_back(Flag(token));
                 break;
-            }
             case 'O':
                 OnOff(token);
                 break;
@@ -193,38 +223,21 @@ private:
             case 'w':
                 args.push_back(Number("block word", token, 0, 0xFFFF));
                 break;
-            case 'E': {
-                const auto colon = token.find(':');
-                if (colon == std::string_view::npos) {
-                    Bad("channel (SLOT:CH)", token);
-                }
-                args.push_back(Number("slot", token.substr(0, colon), 0, sim::kSlots - 1));
-                args.push_back(Number("channel", token.substr(colon + 1), 0, kChannelsPerSlot - 1));
+            case 'E':
+                Channel(token);
                 break;
-            }
             case 'N':
                 args.push_back(Number("count", token, 1, kChannelsPerSlot));
                 break;
             case 'C':
                 args.push_back(Number("abcd", token, 0, 15));
                 break;
-            case 'L': {
-                const auto it = std::ranges::find(kPowerNames, token);
-                if (it == kPowerNames.end()) {
-                    Bad("line condition (normal, leak, break or short)", token);
-                }
-                args.push_back(it - kPowerNames.begin());
+            case 'L':
+                args.push_back(PowerLine(token));
                 break;
-            }
-            case 'P': {
-                double p = -1;
-                const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), p);
-                if (error != std::errc() || end != token.data() + token.size() || !(p >= 0 && p <= 1)) {
-                    Bad("probability (0..1)", token);
-                }
-                action_.Probability = p;
+            case 'P':
+                action_.Probability = Probability(token);
                 break;
-            }
             case 'M':
                 args.push_back(Number("milliseconds", token, 0, kMaxDelayMs));
                 break;
@@ -246,46 +259,65 @@ void CheckChannelRun(const TScenarioAction& action, std::size_t at, std::int64_t
     }
 }
 
-TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
-    TScenarioAction action;
-    std::size_t i = 0;
+// "at TIME" or "every PERIOD [from TIME]"; returns the index of the token after it.
+std::size_t ParseTiming(std::span<const std::string_view> tokens, TScenarioAction& action) {
     if (tokens[0] == "at" && tokens.size() >= 2) {
         const auto at = ParseTimeMs(tokens[1]);
         if (!at) {
             throw std::invalid_argument("bad time '" + std::string(tokens[1]) + "'");
         }
         action.AtMs = *at;
-        i = 2;
-    } else if (tokens[0] == "every" && tokens.size() >= 2) {
-        const auto every = ParseTimeMs(tokens[1]);
-        if (!every || *every < kMinPeriodMs) {
-            throw std::invalid_argument("bad period '" + std::string(tokens[1]) + "' (at least 10ms)");
-        }
-        action.EveryMs = *every;
-        i = 2;
-        if (i < tokens.size() && tokens[i] == "from") {
-            const auto from = i + 1 < tokens.size() ? ParseTimeMs(tokens[i + 1]) : std::nullopt;
-            if (!from) {
-                throw std::invalid_argument("bad start time after 'from'");
-            }
-            action.AtMs = *from;
-            i += 2;
-        }
-    } else {
+        return 2;
+    }
+    if (tokens[0] != "every" || tokens.size() < 2) {
         throw std::invalid_argument("a line starts with 'at TIME' or 'every PERIOD [from TIME]'");
     }
-
-    if (i < tokens.size() && tokens[i].starts_with('@')) {
-        const auto target = sim::ParsePath(tokens[i].substr(1));
-        if (!target) {
-            throw std::invalid_argument("bad address path '" + std::string(tokens[i].substr(1)) + "'");
-        }
-        action.Target = *target;
-        if (action.Target.empty()) {
-            throw std::invalid_argument("empty address path after '@'");
-        }
-        ++i;
+    const auto every = ParseTimeMs(tokens[1]);
+    if (!every || *every < kMinPeriodMs) {
+        throw std::invalid_argument("bad period '" + std::string(tokens[1]) + "' (at least 10ms)");
     }
+    action.EveryMs = *every;
+    if (tokens.size() <= 2 || tokens[2] != "from") {
+        return 2;
+    }
+    const auto from = tokens.size() > 3 ? ParseTimeMs(tokens[3]) : std::nullopt;
+    if (!from) {
+        throw std::invalid_argument("bad start time after 'from'");
+    }
+    action.AtMs = *from;
+    return 4;
+}
+
+// An optional "@PATH" at index i; returns the index of the token after it.
+std::size_t ParseTarget(std::span<const std::string_view> tokens, std::size_t i, TScenarioAction& action) {
+    if (i >= tokens.size() || !tokens[i].starts_with('@')) {
+        return i;
+    }
+    const auto target = sim::ParsePath(tokens[i].substr(1));
+    if (!target) {
+        throw std::invalid_argument("bad address path '" + std::string(tokens[i].substr(1)) + "'");
+    }
+    action.Target = *target;
+    if (action.Target.empty()) {
+        throw std::invalid_argument("empty address path after '@'");
+    }
+    return i + 1;
+}
+
+std::string Joined(std::span<const std::string_view> tokens) {
+    std::string text;
+    for (const std::string_view token : tokens) {
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += token;
+    }
+    return text;
+}
+
+TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
+    TScenarioAction action;
+    const std::size_t i = ParseTarget(tokens, ParseTiming(tokens, action), action);
     if (i >= tokens.size()) {
         throw std::invalid_argument("missing action after the time");
     }
@@ -299,15 +331,7 @@ TScenarioAction ParseLine(std::span<const std::string_view> tokens) {
     }
     action.Kind = shape->Kind;
     TArgumentReader(*shape, action).Read(tokens.subspan(i + 1));
-
-    std::string text;
-    for (std::size_t k = i; k < tokens.size(); ++k) {
-        if (k > i) {
-            text += ' ';
-        }
-        text += tokens[k];
-    }
-    action.Text = std::move(text);
+    action.Text = Joined(tokens.subspan(i));
 
     if (action.Kind == TActionKind::kConnect) {
         const std::int64_t count = action.Args.size() == 5 ? action.Args[4] : 1;

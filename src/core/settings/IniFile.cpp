@@ -152,13 +152,16 @@ bool TProfileFile::Load(const fs::path& file, std::string* problem) {
     if (!in) {
         return fail("не удаётся прочитать");
     }
-    // Read one byte more than allowed, so that a file that grew past the limit is noticed.
-    std::string bytes(kMaxBytes + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // Piece by piece up to one byte more than allowed, so that a file that grew past the limit is noticed
+    // and a small file costs no more than its size.
+    std::string bytes;
+    char chunk[8192];
+    while (bytes.size() <= kMaxBytes && in.read(chunk, sizeof chunk).gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
         return fail("не удаётся прочитать");
     }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (bytes.size() > kMaxBytes) {
         return fail("больше 1 МБ");
     }

@@ -11,10 +11,18 @@
 
 namespace tervis {
 
+namespace {
+// A trace may run for days at hundreds of messages a second; the window keeps the latest lines, more
+// than anybody scrolls back through, and lets the older ones go.
+constexpr int kTraceHistoryLines = 10000;
+}  // namespace
+
 TTraceForm::TTraceForm(QWidget* parent) : QDialog(parent) {
     setObjectName("TraceForm");
     setWindowTitle("Сообщения порта");
     Memo1 = MakeListing(this);
+    Memo1->setMaximumBlockCount(kTraceHistoryLines);
+    Memo1->setUndoRedoEnabled(false);
     BtnClear = Named(new QPushButton("Очистить", this), "BtnClear");
     BtnClear->setAutoDefault(false);
     BtnClose = Named(new QPushButton("Закрыть", this), "BtnClose");
@@ -57,6 +65,7 @@ void TTraceForm::showEvent(QShowEvent* event) {
 
 void TTraceForm::done(int result) {
     started_ = false;  // the next trace waits for its own start reply
+    Memo1->clear();    // the window is kept for the next trace; its lines are not
     QDialog::done(result);
 }
 

@@ -184,6 +184,26 @@ TEST(TraceForm, StartPauseAndUnsupportedTypes) {
     EXPECT_EQ(form.Text(), "Трассировка порта данного типа не поддерживается");
 }
 
+TEST(TraceForm, KeepsTheLatestTenThousandLinesAndFreesThemOnClose) {
+    TTraceForm form;
+    form.PrepareShow();
+    std::size_t p = 0;
+    form.TraceStarted(Reply({165, 3, 1, 10}, p), p);
+    for (int i = 0; i < 10500; ++i) {
+        form.TraceMessage(
+            Reply({170, 3, 1, 10, 0, 0x5A, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)},
+                  p),
+            p);
+    }
+    const QStringList lines = form.Text().split('\n');
+    ASSERT_EQ(lines.size(), 10000);
+    EXPECT_EQ(lines.front(), "Е1(3, 1): CAS вх. 1010, CAS исх. 0101 (500 мс)");  // message 500 of 10500
+    EXPECT_EQ(lines.back(), "Е1(3, 1): CAS вх. 1010, CAS исх. 0101 (> 10 с)");
+
+    form.done(QDialog::Rejected);
+    EXPECT_TRUE(form.Text().isEmpty());
+}
+
 // --- through the main window
 
 class DiagnosticsWindowTest : public ::testing::Test {

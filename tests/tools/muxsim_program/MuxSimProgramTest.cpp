@@ -197,11 +197,48 @@ TEST(MuxSimProgram, HelpNamesEveryOption) {
     TSimulatorProcess process(MuxSim({"--help"}));
     EXPECT_EQ(process.WaitExit(), 0);
     const std::string help = process.RestOfOutput();
+    EXPECT_TRUE(help.starts_with("Использование: tervis-muxsim [ПАРАМЕТР]...\n")) << help.substr(0, 80);
+    EXPECT_NE(help.find("Код завершения: 0 после SIGINT"), std::string::npos);
     for (const char* option : {"--device", "--link", "--config", "--no-install", "--board", "--install-only",
                                "--id", "--remote", "--pace", "--delay", "--lose", "--corrupt", "--seed",
                                "--scenario", "--demo", "--print-demo", "--verbose", "--help", "--version"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
+}
+
+// Peak resident memory of a running process, in kB.
+long PeakKb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("VmHWM:")) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+TEST(MuxSimProgram, AFloodOnThePacedLineIsCutAtTheBacklogAndSaidOnce) {
+    TServed served({"--pace"});
+    const long before = PeakKb(served.Process.Pid());
+    // 4 MB at once: at the real line rate that would be twelve minutes of requests.
+    const int fd = open(served.Path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::vector<std::uint8_t> chunk(4096, 0x55);
+    for (std::size_t sent = 0; sent < 4u * 1024 * 1024;) {
+        const ssize_t n = write(fd, chunk.data(), chunk.size());
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else {
+            pollfd p = {fd, POLLOUT, 0};
+            ASSERT_GT(poll(&p, 1, 5000), 0) << "the simulator stopped reading";
+        }
+    }
+    close(fd);
+    ASSERT_TRUE(served.Process.AwaitStderr("лишние байты отброшены"));
+    // Unbounded, the queue would hold 16 bytes for each byte received: 64 MB more.
+    EXPECT_LT(PeakKb(served.Process.Pid()) - before, 16 * 1024);
+    const std::string err = served.Process.Stderr();
+    EXPECT_EQ(err.find("отброшены"), err.rfind("отброшены")) << err;
 }
 
 TEST(MuxSimProgram, StopsCleanlyOnSignalsAndRemovesItsLink) {

@@ -1,0 +1,62 @@
+// The host message reader on both ends of hosted mode, over any byte stream. The first byte says where
+// the stream is cut into pieces and whether the connection starts again after it; the messages must
+// come out the same however it is cut, each of a known kind and within the size limit, and a message
+// encoded from what came out reads back as itself.
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "FuzzInput.h"
+#include "core/link/HostFrame.h"
+
+namespace {
+
+using TMessages = std::vector<std::pair<std::uint8_t, std::vector<std::uint8_t>>>;
+
+tervis::THostMessageReader Collector(TMessages& into) {
+    return tervis::THostMessageReader([&into](std::uint8_t kind, std::span<const std::uint8_t> body) {
+        FUZZ_CHECK(kind == tervis::kHostDataCopy || kind == tervis::kHostActivate);
+        FUZZ_CHECK(body.size() <= tervis::kHostMaxDataBytes);
+        into.emplace_back(kind, std::vector<std::uint8_t>(body.begin(), body.end()));
+    });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    tervis::fuzz::TFuzzInput input(data, size);
+    const std::uint8_t cut = input.Byte();
+    const std::span<const std::uint8_t> stream = input.Rest();
+
+    TMessages whole;
+    auto reader = Collector(whole);
+    reader.Feed(stream);
+
+    TMessages pieces;
+    auto pieceReader = Collector(pieces);
+    const std::size_t step = (cut & 0x3F) + 1;
+    for (std::size_t at = 0; at < stream.size(); at += step) {
+        pieceReader.Feed(stream.subspan(at, std::min(step, stream.size() - at)));
+    }
+    FUZZ_CHECK(pieces == whole);
+    FUZZ_CHECK(pieceReader.Skipped() == reader.Skipped());
+
+    // A new connection starts in step whatever the last one left half read.
+    if ((cut & 0x80) != 0) {
+        pieceReader.Reset();
+        pieces.clear();
+        const std::vector<std::uint8_t> activate = {tervis::kHostActivate, 0, 0};
+        pieceReader.Feed(activate);
+        FUZZ_CHECK(pieces.size() == 1 && pieces[0].first == tervis::kHostActivate);
+    }
+
+    for (const auto& [kind, body] : whole) {
+        std::vector<std::uint8_t> encoded;
+        FUZZ_CHECK(tervis::EncodeHostMessage(kind, body, encoded));
+        TMessages back;
+        auto check = Collector(back);
+        check.Feed(encoded);
+        FUZZ_CHECK(back.size() == 1 && back[0].first == kind && back[0].second == body);
+    }
+    return 0;
+}
