@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <string>
 
 namespace tervis::boards {
 
@@ -18,9 +19,8 @@ TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
     const TBlockField& speed = Field("CBSpeed");
     auto* grid = new QGridLayout;
     speed_ = AddListRow(grid, 0, speed, 0, stream.Box);
-    for (int index = 0; index < kRateItems; ++index) {
-        speed_->addItem(
-            QString::fromStdString(FieldValueText(speed, static_cast<unsigned>(index + speed.Offset))));
+    for (const std::string& item : ListItems(speed)) {
+        speed_->addItem(QString::fromStdString(item));
     }
     grid->setColumnStretch(2, 1);
     stream.Column->addLayout(grid);
@@ -45,13 +45,7 @@ TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
 
 void TConfig1DSLForm::LoadControls() {
     for (const TBlockField& field : layout_.Fields) {
-        if (field.Kind == TFieldKind::Rate) {
-            // Codes below the first item show the first item; five bits choose the item.
-            const int code = block_[0] & 0x1F;
-            speed_->setCurrentIndex(code < field.Offset ? 0 : code - field.Offset);
-        } else {
-            LoadField(block_, field, 0);
-        }
+        LoadField(block_, field, 0);
     }
 }
 
