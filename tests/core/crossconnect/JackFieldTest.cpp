@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/crossconnect/JackField.h"
+#include "core/link/StatusDecoding.h"
 #include "core/model/Recorders.h"
 #include "core/model/Requests.h"
 #include "support/Endpoints.h"
@@ -599,9 +600,9 @@ TEST(JackFieldLevel, LevelFromTheCpuStatusBlock) {
     for (const auto& c : cases) {
         const auto level = TJackField::MeasuredLevel(block(0, c.Value));
         ASSERT_TRUE(level.has_value());
-        EXPECT_EQ(TJackField::LevelText(*level, '.'), c.Text) << c.Value;
+        EXPECT_EQ(LevelText(*level), c.Text) << c.Value;
     }
-    EXPECT_EQ(TJackField::LevelText(*TJackField::MeasuredLevel(block(6, 2400)), ','), "-65,45");
+    EXPECT_EQ(LevelText(*TJackField::MeasuredLevel(block(6, 2400)), ','), "-65,45");
     EXPECT_TRUE(TJackField::MeasuredLevel(block(235, 4492800)).has_value());
     // An address field so long that the value would lie past the stored reply.
     TCpuStatus tooLong{};

@@ -486,45 +486,107 @@ TEST_F(PacketHandlerTest, ReconnectClosesAndReopensTheTransport) {
 namespace tervis {
 namespace {
 
-// Replies that would read past the 256-byte receive buffer change nothing, yet still count as a sign of
-// life; the same replies placed so that they fit are taken.
-TEST_F(PacketHandlerTest, RepliesReachingPastTheBufferAreIgnored) {
-    const auto at = [&](std::size_t p, std::vector<std::uint8_t> reply) {
-        TReceiveBuffer buffer{};
-        buffer[0] = 0x41;
-        buffer[2] = static_cast<std::uint8_t>(p - 3);
-        for (std::size_t i = 0; i < reply.size() && p + i < buffer.size(); ++i) {
-            buffer[p + i] = reply[i];
-        }
-        handler->PacketReceived(buffer);
+// Every reply placed with its last byte at the end of the 256-byte receive buffer is taken; one byte
+// further it changes nothing, yet still counts as a sign of life. Last is the offset of the last byte
+// the reply's layout reads, counted from the reply code.
+TEST_F(PacketHandlerTest, EveryReplyFitsAtItsLastPositionAndIsIgnoredOneByteBeyond) {
+    struct TTrace : ITraceSink {
+        void TraceStarted(const TReceiveBuffer&, std::size_t) override { ++calls; }
+        void TraceMessage(const TReceiveBuffer&, std::size_t) override { ++calls; }
+        int calls = 0;
     };
-    // 105 at P = 220 would read slot 15's lamps from bytes 256 and 257.
-    mux->SetSlotStatus(TSlotStatusWords{});
-    mux->SetLinkUp(false);
-    at(220, {105, 0xFF, 0xFF, 0xFF, 0xFF});
-    EXPECT_TRUE(mux->LinkUp());
-    EXPECT_EQ(mux->SlotStatus(15), 0u);
-    EXPECT_EQ(mux->SlotStatus(0), 0u);
-    at(219, {105, 0xFF, 0xFF, 0xFF, 0xFF});  // the last lamp byte is byte 255: taken
-    EXPECT_EQ(mux->SlotStatus(0), 0x0300u);
+    struct TCase {
+        const char* Name;
+        std::size_t Last;
+        std::vector<std::uint8_t> Head;  // the code and the first parameters; the rest are 0x11
+        std::function<bool(const TMux&, TRecordingHandler&, const TTrace&, test::TNotificationRecorder&)>
+            Stored;
+    };
+    const std::vector<TCase> cases = {
+        {"slot type",
+         6,
+         {10, 3},
+         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetSlotType(3).Type != 0; }},
+        {"endpoint",
+         5,
+         {20, 0x02, 0x05},
+         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetLink(0x0205) == 0x1111; }},
+        {"block",
+         19,
+         {30, 4},
+         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetBoardConfig(4)[8] != 0; }},
+        {"settings",
+         10,
+         {40},
+         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetMuxSettings()[9] != 0; }},
+        {"lamps", 36, {105}, [](auto& m, auto&, auto&, auto&) { return m.SlotStatus(15) != 0; }},
+        {"reported types", 20, {115}, [](auto& m, auto&, auto&, auto&) { return m.SlotStatus(15) != 0; }},
+        {"CAS received",
+         18,
+         {125, 0x02, 10},
+         [](auto& m, auto&, auto&, auto&) { return m.GetCasReceived(2, 0)[14] != 0; }},
+        {"CAS transmitted",
+         18,
+         {135, 0x02, 10},
+         [](auto& m, auto&, auto&, auto&) { return m.GetCasTransmitted(2, 0)[14] != 0; }},
+        {"stream state",
+         15,
+         {145, 0x02, 10},
+         [](auto& m, auto&, auto&, auto&) { return m.GetStreamState(2, 0).Period != 0; }},
+        {"4C1И state",
+         15,
+         {145, 0x02, 19},
+         [](auto& m, auto&, auto&, auto&) { return m.GetC1IState(2, 0).Period != 0; }},
+        {"remote power state",
+         14,
+         {145, 0x02, 26},
+         [](auto& m, auto&, auto&, auto&) { return m.GetDpState(2, 0).Voltage != 0; }},
+        {"1DSL line",
+         14,
+         {200, 0x02, 23},
+         [](auto& m, auto&, auto&, auto&) { return m.GetDslLine(2, 0)[20] != 0; }},
+        {"4DSL line",
+         14,
+         {200, 0x02, 24},
+         [](auto& m, auto&, auto&, auto&) { return m.GetDslLine(2, 0)[20] != 0; }},
+        {"4DSLv2 line",
+         15,
+         {200, 0x02, 29},
+         [](auto& m, auto&, auto&, auto&) { return m.GetDslLine(2, 0)[20] != 0; }},
+        {"CPU status", 17, {160}, [](auto& m, auto&, auto&, auto&) { return m.CpuStatus()[0] != 0; }},
+        {"trace started", 3, {165, 3, 1}, [](auto&, auto&, auto& t, auto&) { return t.calls != 0; }},
+        {"trace message", 7, {170}, [](auto&, auto&, auto& t, auto&) { return t.calls != 0; }},
+        {"alarm word", 2, {180}, [](auto&, auto&, auto&, auto& o) { return !o.Of(kNotifyAlarm).empty(); }},
+        {"alarm records",
+         5,
+         {190, 4, 0x31, 0x40, 0, 0x01},
+         [](auto&, auto&, auto&, auto& o) { return !o.Of(kNotifyAlarm).empty(); }},
+    };
+    for (const TCase& c : cases) {
+        for (const bool fits : {true, false}) {
+            SCOPED_TRACE(std::string(c.Name) + (fits ? " at its last position" : " one byte beyond"));
+            test::TNotificationRecorder recorder;
+            TMux model(&recorder, nullptr, settings);
+            auto link = std::make_unique<TRecordingHandler>(model);
+            TRecordingHandler& device = *link;
+            model.SetDeviceLink(std::move(link));
+            model.SelectInfo(kCpuSlot, 0, true);
+            TTrace trace;
+            const TSubscription subscription = device.SubscribeTrace(trace);
+            recorder.Posted.clear();
 
-    // 180 at P = 254: its low byte would be byte 256.
-    owner.Posted.clear();
-    at(254, {180, 0x51});
-    EXPECT_TRUE(owner.Of(kNotifyAlarm).empty());
-    at(253, {180, 0x51, 0x02});
-    EXPECT_EQ(owner.Of(kNotifyAlarm), (std::vector<test::TNotification>{{kNotifyAlarm, 0x5102}}));
-
-    // 10 at P = 250: word B would lie beyond the buffer.
-    at(250, {10, 3, 10, 0, 1, 0});
-    EXPECT_EQ(handler->Scratch().GetSlotType(3).Type, 0);
-    at(249, {10, 3, 10, 0, 1, 0, 2});
-    EXPECT_EQ(handler->Scratch().GetSlotType(3), (TSlotType{10, 1, 2}));
-
-    // 190 whose records run past the buffer.
-    owner.Posted.clear();
-    at(250, {190, 8, 0x31, 0x40, 0, 0x01});
-    EXPECT_TRUE(owner.Of(kNotifyAlarm).empty());
+            TReceiveBuffer buffer{};
+            const std::size_t p = 255 - c.Last + (fits ? 0 : 1);
+            buffer[0] = 0x41;
+            buffer[2] = static_cast<std::uint8_t>(p - 3);
+            for (std::size_t k = 0; p + k < buffer.size(); ++k) {
+                buffer[p + k] = k < c.Head.size() ? c.Head[k] : 0x11;
+            }
+            device.PacketReceived(buffer);
+            EXPECT_TRUE(model.LinkUp());
+            EXPECT_EQ(c.Stored(model, device, trace, recorder), fits);
+        }
+    }
 }
 
 // The progress of an exchange is what the device answers to us: packets with a foreign control byte or
