@@ -495,72 +495,68 @@ TEST_F(PacketHandlerTest, EveryReplyFitsAtItsLastPositionAndIsIgnoredOneByteBeyo
         void TraceMessage(const TReceiveBuffer&, std::size_t) override { ++calls; }
         int calls = 0;
     };
+    // What a reply changes where it is taken.
+    struct TProbe {
+        const TMux& Model;
+        TRecordingHandler& Device;
+        const TTrace& Trace;
+        test::TNotificationRecorder& Posted;
+    };
     struct TCase {
         const char* Name;
         std::size_t Last;
         std::vector<std::uint8_t> Head;  // the code and the first parameters; the rest are 0x11
-        std::function<bool(const TMux&, TRecordingHandler&, const TTrace&, test::TNotificationRecorder&)>
-            Stored;
+        std::function<bool(const TProbe&)> Stored;
     };
+    const auto unitRecord = [](auto read) {
+        return [read](const TProbe& probe) { return read(probe.Model.UnitInfo(2, 0)); };
+    };
+    const auto alarm = [](const TProbe& probe) { return !probe.Posted.Of(kNotifyAlarm).empty(); };
+    const auto traced = [](const TProbe& probe) { return probe.Trace.calls != 0; };
+    const auto slot15 = [](const TProbe& probe) { return probe.Model.SlotStatus(15) != 0; };
+    const auto dsl = unitRecord([](const TUnitInfo& unit) { return unit.Dsl[20] != 0; });
     const std::vector<TCase> cases = {
         {"slot type",
          6,
          {10, 3},
-         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetSlotType(3).Type != 0; }},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetSlotType(3).Type != 0; }},
         {"endpoint",
          5,
          {20, 0x02, 0x05},
-         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetLink(0x0205) == 0x1111; }},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetLink(0x0205) == 0x1111; }},
         {"block",
          19,
          {30, 4},
-         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetBoardConfig(4)[8] != 0; }},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetBoardConfig(4)[8] != 0; }},
         {"settings",
          10,
          {40},
-         [](auto&, auto& h, auto&, auto&) { return h.Scratch().GetMuxSettings()[9] != 0; }},
-        {"lamps", 36, {105}, [](auto& m, auto&, auto&, auto&) { return m.SlotStatus(15) != 0; }},
-        {"reported types", 20, {115}, [](auto& m, auto&, auto&, auto&) { return m.SlotStatus(15) != 0; }},
-        {"CAS received",
-         18,
-         {125, 0x02, 10},
-         [](auto& m, auto&, auto&, auto&) { return m.GetCasReceived(2, 0)[14] != 0; }},
-        {"CAS transmitted",
-         18,
-         {135, 0x02, 10},
-         [](auto& m, auto&, auto&, auto&) { return m.GetCasTransmitted(2, 0)[14] != 0; }},
-        {"stream state",
-         15,
-         {145, 0x02, 10},
-         [](auto& m, auto&, auto&, auto&) { return m.GetStreamState(2, 0).Period != 0; }},
-        {"4C1И state",
-         15,
-         {145, 0x02, 19},
-         [](auto& m, auto&, auto&, auto&) { return m.GetC1IState(2, 0).Period != 0; }},
-        {"remote power state",
-         14,
-         {145, 0x02, 26},
-         [](auto& m, auto&, auto&, auto&) { return m.GetDpState(2, 0).Voltage != 0; }},
-        {"1DSL line",
-         14,
-         {200, 0x02, 23},
-         [](auto& m, auto&, auto&, auto&) { return m.GetDslLine(2, 0)[20] != 0; }},
-        {"4DSL line",
-         14,
-         {200, 0x02, 24},
-         [](auto& m, auto&, auto&, auto&) { return m.GetDslLine(2, 0)[20] != 0; }},
-        {"4DSLv2 line",
-         15,
-         {200, 0x02, 29},
-         [](auto& m, auto&, auto&, auto&) { return m.GetDslLine(2, 0)[20] != 0; }},
-        {"CPU status", 17, {160}, [](auto& m, auto&, auto&, auto&) { return m.CpuStatus()[0] != 0; }},
-        {"trace started", 3, {165, 3, 1}, [](auto&, auto&, auto& t, auto&) { return t.calls != 0; }},
-        {"trace message", 7, {170}, [](auto&, auto&, auto& t, auto&) { return t.calls != 0; }},
-        {"alarm word", 2, {180}, [](auto&, auto&, auto&, auto& o) { return !o.Of(kNotifyAlarm).empty(); }},
-        {"alarm records",
-         5,
-         {190, 4, 0x31, 0x40, 0, 0x01},
-         [](auto&, auto&, auto&, auto& o) { return !o.Of(kNotifyAlarm).empty(); }},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetMuxSettings()[9] != 0; }},
+        {"lamps", 36, {105}, slot15},
+        {"reported types", 20, {115}, slot15},
+        {"CAS received", 18, {125, 0x02, 10}, unitRecord([](const TUnitInfo& unit) {
+             return unit.CasReceived[14] != 0;
+         })},
+        {"CAS transmitted", 18, {135, 0x02, 10}, unitRecord([](const TUnitInfo& unit) {
+             return unit.CasTransmitted[14] != 0;
+         })},
+        {"stream state", 15, {145, 0x02, 10}, unitRecord([](const TUnitInfo& unit) {
+             return unit.Stream.Period != 0;
+         })},
+        {"4C1И state", 15, {145, 0x02, 19}, unitRecord([](const TUnitInfo& unit) {
+             return unit.C1I.Period != 0;
+         })},
+        {"remote power state", 14, {145, 0x02, 26}, unitRecord([](const TUnitInfo& unit) {
+             return unit.Dp.Voltage != 0;
+         })},
+        {"1DSL line", 14, {200, 0x02, 23}, dsl},
+        {"4DSL line", 14, {200, 0x02, 24}, dsl},
+        {"4DSLv2 line", 15, {200, 0x02, 29}, dsl},
+        {"CPU status", 17, {160}, [](const TProbe& probe) { return probe.Model.CpuStatus()[0] != 0; }},
+        {"trace started", 3, {165, 3, 1}, traced},
+        {"trace message", 7, {170}, traced},
+        {"alarm word", 2, {180}, alarm},
+        {"alarm records", 5, {190, 4, 0x31, 0x40, 0, 0x01}, alarm},
     };
     for (const TCase& c : cases) {
         for (const bool fits : {true, false}) {
@@ -584,7 +580,7 @@ TEST_F(PacketHandlerTest, EveryReplyFitsAtItsLastPositionAndIsIgnoredOneByteBeyo
             }
             device.PacketReceived(buffer);
             EXPECT_TRUE(model.LinkUp());
-            EXPECT_EQ(c.Stored(model, device, trace, recorder), fits);
+            EXPECT_EQ(c.Stored({model, device, trace, recorder}), fits);
         }
     }
 }
