@@ -206,8 +206,11 @@ TEST_F(JackFieldTest, WhichFreeChannelsMayBeChosen) {
         {btADPCM, {20}, 64 + 8, true},
         {btADPCM, {20}, 64 + 11, true},
         {btADPCM, {20}, 33, true},
+        {btADPCM, {22}, 64 + 11, true},  // timeslot 11 is W0 div 2 itself: no longer paired
+        {btADPCM, {22}, 64 + 9, false},
         {bt8AK, {3}, 5, false},
         {bt8AK, {1}, 5, true},
+        {bt8AK, {2}, 5, true},
         {bt1DSL, {0, 8, 4}, 3, false},
         {bt1DSL, {0, 8, 0}, 3, true},
         {bt4DSL, {0, 0, 0x21}, 16, false},
