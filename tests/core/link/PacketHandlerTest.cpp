@@ -296,6 +296,9 @@ TEST_F(PacketHandlerTest, AlarmRecordsReduceToTheMostSevereWord) {
         {{8, 0x31, 0x30, 0, 0x02, 0x31, 0x70, 0, 0x02}, 0x3020},
         // several bits of one record stay together; bit 5 is ignored
         {{4, 0x31, 0x90, 0, 0xE9}, 0x9000 | 0x040 | 0x008 | 0x002 | 0x001},
+        // bit 6 alone is the 10E-3 error alarm, bit 7 alone the 10E-6 one
+        {{4, 0x31, 0x90, 0, 0x40}, 0x9002},
+        {{4, 0x31, 0x90, 0, 0x80}, 0x9001},
         // hardware error: the code in the top nibble
         {{4, 0x33, 0, 0, 0x0E}, 0xE100},
         // hardware error outranks a missing board, in either order
