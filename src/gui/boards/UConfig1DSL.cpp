@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <string>
 
 namespace tervis::boards {
 
@@ -19,9 +18,6 @@ TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
     const TBlockField& speed = Field("CBSpeed");
     auto* grid = new QGridLayout;
     speed_ = AddListRow(grid, 0, speed, 0, stream.Box);
-    for (const std::string& item : ListItems(speed)) {
-        speed_->addItem(QString::fromStdString(item));
-    }
     grid->setColumnStretch(2, 1);
     stream.Column->addLayout(grid);
     for (const TBlockField& field : layout_.Fields) {
