@@ -154,7 +154,7 @@ std::string Place(const boards::TBlockField& field) {
                    bits("8(k%2)+" + std::to_string(field.Bit), "8(k%2)+" + std::to_string(last));
         case boards::TSetLayout::WordPerSet:
             return word + "+k " + bits(std::to_string(field.Bit), std::to_string(last));
-        case boards::TSetLayout::WordPerSetPastNext:
+        case boards::TSetLayout::WordPerSetSkipSecond:
             return word + ", W" + std::to_string(field.Word + 2) + "..W" + std::to_string(field.Word + 4) +
                    " " + bits(std::to_string(field.Bit), std::to_string(last));
     }

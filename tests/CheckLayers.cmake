@@ -8,7 +8,7 @@ set(core_rank_settings 1)
 set(core_rank_model 2)
 set(core_rank_link 3)
 set(core_rank_alarms 4)
-set(core_rank_crossconnect 4)
+set(core_rank_crossconnect 5)  # reads the board field tables
 set(core_rank_boards 4)
 set(core_rank_diagnostics 4)
 set(core_rank_monitoring 5)

@@ -71,10 +71,10 @@ void ForEachButton(TJackField& field, TVisit visit) {
 void Click(TJackField& field, const THoverTarget& target) {
     switch (target.Kind) {
         case THoverTarget::TKind::Trunk:
-            field.ClickTrunk(target.A, target.B);
+            field.ClickTrunk(target.RowOrSlot, target.TagOrColumn);
             break;
         case THoverTarget::TKind::Port:
-            field.ClickPort(target.A, target.B);
+            field.ClickPort(target.RowOrSlot, target.TagOrColumn);
             break;
         case THoverTarget::TKind::Generator:
             field.ClickGenerator();

@@ -21,31 +21,55 @@ enum class TFieldKind : std::uint8_t {
     Radio,      // radio buttons, one per item: value = item index
     Rate,       // a drop-down list of rates "N x 64 kbit/s": value = item index + Offset
     CheckItem,  // item `set` of a check list named Control; checked when any bit of the field is set
-    Level,      // a track bar over the field's codes 0..255; LevelTenths gives the level of code 0
+    Level,      // a track bar over the field's codes 0..255; ZeroLevelTenths gives the level of code 0
     Number,     // a drop-down list of the numbers First..Last by Step: value = item index x Step + Offset
 };
 
 // Where the copies of a per-set field lie.
 enum class TSetLayout : std::uint8_t {
-    Single,              // one field
-    Nibble,              // set k: bits 4k.. of the word
-    BytePair,            // set k: word + k / 2, bits 8 (k % 2)..
-    WordPerSet,          // set k: word + k
-    Pair,                // set k: bits 2k.. of the word
-    BitPerSet,           // set k: bit k of the word
-    WordPerSetPastNext,  // set 0: the word; set k > 0: word + k + 1 (the word after the first is another's)
+    Single,                // one field
+    Nibble,                // set k: bits 4k.. of the word
+    BytePair,              // set k: word + k / 2, bits 8 (k % 2)..
+    WordPerSet,            // set k: word + k
+    Pair,                  // set k: bits 2k.. of the word
+    BitPerSet,             // set k: bit k of the word
+    WordPerSetSkipSecond,  // set 0: the word; set k > 0: word + k + 1 (the word after the first is another's)
 };
 
 // What a list or a radio group without a selection stores.
 enum class TNoSelection : std::uint8_t {
-    Wrap,        // item index -1 goes through the offset and the field mask, as any index does
-    Value,       // the field's NoneValue
-    Refuse,      // the parameters are invalid (EInvalidParameters)
-    RangeCheck,  // the value would not fit its word (ERangeCheck)
+    IndexMinusOne,  // item index -1 goes through the offset and the field mask, as any index does
+    Value,          // the field's NoneValue
+    Refuse,         // the parameters are invalid (EInvalidParameters)
+    RangeCheck,     // the value would not fit its word (ERangeCheck)
+};
+
+// How a per-set field's controls are named: Pattern's %d becomes set x Step + First, unless the names
+// follow no pattern and are listed one per set.
+struct TSetNames {
+    std::uint8_t First = 0;
+    std::uint8_t Step = 1;
+    std::span<const std::string_view> Listed{};
+};
+
+// Number lists: the items First..Last by Step; the stored value moves by Step between items too.
+struct TNumberItems {
+    std::uint16_t First = 0;
+    std::uint16_t Last = 0;
+    std::uint16_t Step = 1;
+    bool InTenths = false;  // items show the number in tenths ("2,0")
+};
+
+// Rate lists: an item reads "N x 64 kbit/s".
+struct TRateItems {
+    std::string_view Format{};     // the item text of N channels
+    std::int8_t ChannelBias = 0;   // channels shown = rate code + ChannelBias
+    std::uint16_t CodeMask = 0;    // the bits of the field that carry the rate code; 0: all of them
+    bool ClampBelowFirst = false;  // a code below the first item's shows the first item
 };
 
 struct TBlockField {
-    std::string_view Control;  // objectName; per-set fields put the set (plus NameBase) in place of %d
+    std::string_view Control;  // objectName; per-set fields put the set's number (Names) in place of %d
     std::string_view Caption;  // the box's caption or the list's label
     std::uint8_t Word = 0;
     std::uint8_t Bit = 0;  // lowest bit (within the set's group for per-set fields)
@@ -55,25 +79,20 @@ struct TBlockField {
     std::span<const std::string_view> Items{};    // list items or radio captions
     std::span<const std::string_view> Buttons{};  // radio buttons' objectNames, one per item
     std::uint8_t Offset = 0;                      // stored value = item index + Offset
-    TNoSelection NoSelection = TNoSelection::Wrap;
-    std::uint8_t NoneValue = 0;
-    std::uint8_t NameBase = 0;
-    std::string_view RateFormat{};              // Rate: the item text of n channels
-    std::int8_t RateBias = 0;                   // Rate: channels shown = stored value + RateBias
-    std::uint8_t NameStep = 1;                  // per-set names: the number is set x NameStep + NameBase
-    std::span<const std::string_view> Names{};  // per-set names that follow no pattern, one per set
-    bool ReadOnly = false;                      // shown only: OK writes back the value that was loaded
-    bool Inverted = false;                      // Flag: the box is checked when the bit is clear
-    bool ClampLast = false;   // Radio: a value beyond the items (or below the first) shows the nearest item
-    std::uint16_t First = 0;  // Number: the first item's number
-    std::uint16_t Last = 0;   // Number: the last item's number
-    std::uint16_t Step = 1;   // Number: between items, and between the values they store
-    bool Tenths = false;      // Number: items show the number in tenths ("2,0")
-    std::int16_t LevelTenths = 0;  // Level: the level of code 0 in tenths of a dB
+    TNoSelection NoSelection = TNoSelection::IndexMinusOne;
+    std::uint8_t NoneValue = 0;  // stored without a selection under TNoSelection::Value
+    TSetNames Names{};
+    bool ReadOnly = false;      // shown only: OK writes back the value that was loaded
+    bool Inverted = false;      // Flag: the box is checked when the bit is clear
+    bool ClampToItems = false;  // Radio: a value beyond the items (or below the first) shows the nearest item
+    TNumberItems Numbers{};     // Number only
+    TRateItems Rate{};          // Rate only
+    std::int16_t ZeroLevelTenths = 0;  // Level only: the level of code 0 in tenths of a dB
 };
 
 struct TBlockLayout {
     std::uint8_t Type = 0;
+    std::string_view Title;     // the dialog's window title, "... слот %d"
     int SetCount = 1;           // 1, 4, or 6 for the CPU's inputs
     std::uint16_t Rebuilt = 0;  // bit k: word k is rebuilt whole on OK (its unlisted bits become 0)
     std::span<const TBlockField> Fields;
@@ -97,6 +116,8 @@ std::string DialogTitle(std::uint8_t type, int slot);
 
 // The field table of a board type's block; null for types whose dialog keeps no table here.
 const TBlockLayout* FindBlockLayout(std::uint8_t type);
+// Every board's table, the multiplexer settings record's last.
+std::span<const TBlockLayout* const> AllBlockLayouts();
 // The fields of the multiplexer settings record (the CPU dialog).
 const TBlockLayout& MuxSettingsLayout();
 
@@ -136,9 +157,10 @@ struct TSettingText {
     std::string Value;
 };
 std::string FieldValueText(const TBlockField& field, unsigned value);
-// The items of a list field as shown (Number lists are generated from First, Last and Step).
+// The items of a list field as shown (Number lists are generated from First, Last and Step; Rate lists
+// from the first code to the last the code mask allows, empty without a mask).
 std::vector<std::string> ListItems(const TBlockField& field);
-// The level of a Level field's code in dB: code x 0.1 + LevelTenths / 10.
+// The level of a Level field's code in dB: code x 0.1 + ZeroLevelTenths / 10.
 double LevelDb(const TBlockField& field, unsigned code);
 std::vector<TSettingText> DescribeBlock(std::uint8_t type, std::span<const std::uint16_t> words);
 // "комплект 2: кодировка AMI" or "кодировка AMI".

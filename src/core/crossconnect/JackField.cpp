@@ -4,7 +4,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/base/Bytes.h"
 #include "core/base/Format.h"
+#include "core/boards/BlockFields.h"
+#include "core/link/StatusDecoding.h"
 
 namespace tervis {
 
@@ -19,16 +22,9 @@ constexpr int kLanTimeslots = 32;
 constexpr int kPortChannels = 32;  // 2VS: port p owns channels 32p..32p+31
 constexpr int k2VSPorts = 2;
 constexpr std::uint16_t kNoMeasurerByte = 255;
-constexpr std::uint32_t kLevelFloor = 2400;
-constexpr double kLevelReference = 4492800.0;
-constexpr std::size_t kLevelOffset = 14;  // the level value after the reply code of the CPU status block
 
 std::uint16_t Endpoint(int slot, int channel) {
     return MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
-}
-
-bool Bit(unsigned word, int bit) {
-    return ((word >> bit) & 1U) != 0;
 }
 
 // Types whose rows in the port area are hidden: they are shown in the trunk area, or have no channels.
@@ -241,38 +237,48 @@ bool TJackField::MayBeChosen(std::uint16_t endpoint) const {
     }
     const int c = EndpointChannelOf(endpoint);
     const int t = c % 32;
-    const TBoardConfig block = mux_.GetBoardConfig(slot);
+    const auto setting = [&](std::string_view control, int set = 0) {
+        return Setting(slot, type, control, set);
+    };
     switch (type) {
         case bt1E1:
         case bt4I15:
             return t != 0 && t != 16;
         case bt4E1:
         case bt4ToP: {
+            // Timeslots 0 and 16 carry speech only when the stream is told so.
             const int k = (c / 32) % 4;
-            return (t != 0 || Bit(block[4], 4 * k + 1)) && (t != 16 || Bit(block[2], 4 * k));
+            return (t != 0 || setting("CBUse0KI%d", k) != 0) && (t != 16 || setting("CBUse16KI%d", k) != 0);
         }
         case btADPCM:
-            return !(c >= 64 && t < block[0] / 2 && c % 2 == 1);
+            return !(c >= 64 && t < static_cast<int>(setting("ComboBox1") / 2) && c % 2 == 1);
         case bt8AK:
-            return (block[0] & 3) != 3;
+            // The subscriber remote mode (the mode buttons) with concentration.
+            return !(setting("") != 0 && setting("CBConcentrator") != 0);
         case bt1DSL:
-            return !(Bit(block[1], 3) && Bit(block[2], 2));
+            return !(setting("CBConcentrator") != 0 && setting("CBLapdMode") != 0);
         case bt4DSL:
         case bt4DSLv2:
-            return DslChannelFree((block[2] >> (4 * (c / 64))) & 0xF, c % 64);
+            return DslChannelFree(setting("CBMode%d", c / 64), c % 64);
         case bt4DSLAlt: {
-            // The second pair of streams of the 4DSL in the slot below; its W2 holds their nibbles.
+            // The third and fourth lines of the 4DSL in the slot below.
             const int below = SlotBelow(slot);
             const std::uint8_t belowType = mux_.SlotBoardType(below);
             if (belowType != bt4DSL && belowType != bt4DSLv2) {
                 return false;
             }
-            const unsigned w2 = mux_.GetBoardConfig(below)[2];
-            return DslChannelFree((w2 >> (Bit(c, 6) ? 12 : 8)) & 0xF, c % 64);
+            return DslChannelFree(
+                Setting(below, belowType, "CBMode%d", Bit(static_cast<unsigned>(c), 6) ? 3 : 2), c % 64);
         }
         default:
             return true;
     }
+}
+
+unsigned TJackField::Setting(int slot, std::uint8_t type, std::string_view control, int set) const {
+    const boards::TBlockLayout* layout = boards::FindBlockLayout(type);
+    const boards::TBlockField* field = layout != nullptr ? boards::FindField(*layout, control) : nullptr;
+    return field != nullptr ? boards::ReadField(mux_.GetBoardConfig(slot), *field, set) : 0;
 }
 
 // --- drawing
@@ -286,7 +292,7 @@ TButtonColour TJackField::ChannelColour(std::uint16_t endpoint) const {
         return TButtonColour::Black;
     }
     // The pairing colours of the ADPCM board: channels compressed together share a colour.
-    const unsigned w0 = mux_.GetBoardConfig(slot)[0];
+    const unsigned w0 = Setting(slot, btADPCM, "ComboBox1");
     const int c = EndpointChannelOf(endpoint);
     const int t = c % 32;
     if (t >= static_cast<int>(w0 / 2)) {
@@ -313,7 +319,7 @@ std::string TJackField::AdpcmHint(std::uint16_t endpoint) const {
         return {};
     }
     const int t = c % 32;
-    const int half = mux_.GetBoardConfig(slot)[0] / 2;
+    const int half = static_cast<int>(Setting(slot, btADPCM, "ComboBox1") / 2);
     std::vector<int> related;
     if (t >= half) {
         related = {t, 32 + t};
@@ -710,63 +716,66 @@ void TJackField::MarkPartnerGroups(std::uint16_t endpoint) {
     }
 }
 
+void TJackField::HighlightChannel(std::uint16_t endpoint) {
+    highlight_[endpoint] = true;
+    const std::uint16_t partner = mux_.GetLink(endpoint);
+    if (partner == kEndpointGenerator) {
+        generatorHighlighted_ = true;
+    } else if (IsEndpoint(partner)) {
+        highlight_[partner] = true;
+        MarkPartnerGroups(partner);
+    }
+}
+
+void TJackField::HighlightGroup(int slot, int index) {
+    // A group button stands for its group: mark the partners of all its channels.
+    const std::uint16_t member =
+        mux_.SlotBoardType(slot) == bt2VS ? Endpoint(slot, index * kPortChannels) : kEndpointNone;
+    if (member != kEndpointNone) {
+        MarkPartnerGroups(member);
+        return;
+    }
+    for (int c = 0; c < kLanTimeslots; ++c) {
+        if (mux_.GetSignalling(Endpoint(slot, c)) == index) {
+            MarkPartnerGroups(Endpoint(slot, c));
+            return;
+        }
+    }
+    groupHighlight_[static_cast<std::size_t>(slot)] |= static_cast<std::uint16_t>(1U << index);
+}
+
 void TJackField::RecomputeHighlight() {
     highlight_.fill(false);
     groupHighlight_.fill(0);
     generatorHighlighted_ = false;
     measurerHighlighted_ = false;
-    const auto markChannel = [this](std::uint16_t endpoint) {
-        highlight_[endpoint] = true;
-        const std::uint16_t partner = mux_.GetLink(endpoint);
-        if (partner == kEndpointGenerator) {
-            generatorHighlighted_ = true;
-        } else if (IsEndpoint(partner)) {
-            highlight_[partner] = true;
-            MarkPartnerGroups(partner);
-        }
-    };
-    const auto markGroup = [this](int slot, int index) {
-        // A group button stands for its group: mark the partners of all its channels.
-        const std::uint16_t member =
-            mux_.SlotBoardType(slot) == bt2VS ? Endpoint(slot, index * kPortChannels) : kEndpointNone;
-        if (member != kEndpointNone) {
-            MarkPartnerGroups(member);
-            return;
-        }
-        for (int c = 0; c < kLanTimeslots; ++c) {
-            if (mux_.GetSignalling(Endpoint(slot, c)) == index) {
-                MarkPartnerGroups(Endpoint(slot, c));
-                return;
-            }
-        }
-        groupHighlight_[static_cast<std::size_t>(slot)] |= static_cast<std::uint16_t>(1U << index);
-    };
     switch (hover_.Kind) {
         case THoverTarget::TKind::Trunk: {
-            if (!TrunkRowVisible(hover_.A) || hover_.B < 0 || hover_.B >= kTrunkButtons) {
+            if (!TrunkRowVisible(hover_.RowOrSlot) || hover_.TagOrColumn < 0 ||
+                hover_.TagOrColumn >= kTrunkButtons) {
                 break;
             }
-            const std::uint16_t entry = TrunkEntry(trunkOffset_ + hover_.A);
+            const std::uint16_t entry = TrunkEntry(trunkOffset_ + hover_.RowOrSlot);
             const int slot = EndpointSlotOf(entry);
             if (mux_.SlotBoardType(slot) == btLAN) {
-                if (hover_.B < kLanGroups) {
-                    markGroup(slot, hover_.B);
+                if (hover_.TagOrColumn < kLanGroups) {
+                    HighlightGroup(slot, hover_.TagOrColumn);
                 }
             } else {
-                markChannel(static_cast<std::uint16_t>(entry + hover_.B));
+                HighlightChannel(static_cast<std::uint16_t>(entry + hover_.TagOrColumn));
             }
             break;
         }
         case THoverTarget::TKind::Port: {
-            const TButtonView view = PortButton(hover_.A, hover_.B);
+            const TButtonView view = PortButton(hover_.RowOrSlot, hover_.TagOrColumn);
             if (!view.Visible) {
                 break;
             }
-            const int port = portOffset_ + hover_.B;
-            if (mux_.SlotBoardType(hover_.A) == bt2VS) {
-                markGroup(hover_.A, port);
+            const int port = portOffset_ + hover_.TagOrColumn;
+            if (mux_.SlotBoardType(hover_.RowOrSlot) == bt2VS) {
+                HighlightGroup(hover_.RowOrSlot, port);
             } else {
-                markChannel(Endpoint(hover_.A, port));
+                HighlightChannel(Endpoint(hover_.RowOrSlot, port));
             }
             break;
         }
@@ -789,27 +798,8 @@ void TJackField::RecomputeHighlight() {
 // --- level
 
 std::optional<double> TJackField::MeasuredLevel(const TCpuStatus& block) {
-    const std::size_t p = 3 + static_cast<std::size_t>(block[2]);
-    // A long address field would put the value past the end of the stored reply.
-    if (p + kLevelOffset + 3 >= block.size()) {
-        return std::nullopt;
-    }
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = (v << 8) | block[p + kLevelOffset + static_cast<std::size_t>(i)];
-    }
-    v = std::max(v, kLevelFloor);
-    return 20.0 * std::log10(static_cast<double>(v) / kLevelReference);
-}
-
-std::string TJackField::LevelText(double level, char decimalPoint) {
-    // Formatted without the C locale, which the toolkit may have set to the operator's; the window
-    // passes the operator's decimal separator.
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, level, std::chars_format::fixed, 2);
-    std::string text(buffer, result.ptr);
-    std::replace(text.begin(), text.end(), '.', decimalPoint);
-    return text;
+    const std::optional<TCpuState> state = DecodeCpuStatus(block);
+    return state ? std::optional(CpuLevelDb(state->LevelCode)) : std::nullopt;
 }
 
 }  // namespace tervis

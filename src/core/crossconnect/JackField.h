@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/Mux.h"
@@ -41,8 +42,8 @@ struct TButtonView {
 struct THoverTarget {
     enum class TKind : std::uint8_t { None, Trunk, Port, Generator, Measurer };
     TKind Kind = TKind::None;
-    int A = 0;  // trunk row or slot
-    int B = 0;  // tag within the row, or port column
+    int RowOrSlot = 0;    // trunk row, or the port's slot
+    int TagOrColumn = 0;  // tag within the trunk row, or the port column
     bool operator==(const THoverTarget&) const = default;
 };
 
@@ -109,12 +110,18 @@ public:
     static std::string TrunkLabel(std::uint8_t type, int slot, int k);
     // The measured level in dB from the CPU status block; none when the block cannot hold it.
     static std::optional<double> MeasuredLevel(const TCpuStatus& block);
-    static std::string LevelText(double level, char decimalPoint);
 
     // Whether a free channel may be chosen in the current mode.
     bool MayBeChosen(std::uint16_t endpoint) const;
 
 private:
+    // Marks a channel and its partner (and the partner's group), or a group button's partners.
+    void HighlightChannel(std::uint16_t endpoint);
+    void HighlightGroup(int slot, int index);
+    // A setting of the block of a slot holding a board of the given type, read through its field table
+    // by the control that edits it; 0 when the table has no such field.
+    unsigned Setting(int slot, std::uint8_t type, std::string_view control, int set = 0) const;
+
     std::uint16_t MeasurerEndpoint() const;
     TButtonView ChannelView(std::uint16_t endpoint) const;
     TButtonView GroupView(int slot, int index) const;

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/base/Format.h"
+#include "core/link/StatusDecoding.h"
 #include "core/model/BoardTypes.h"
 
 namespace tervis {
@@ -18,20 +19,6 @@ namespace {
 std::string Lookup(const std::map<unsigned, const char*>& table, unsigned value) {
     const auto it = table.find(value);
     return it != table.end() ? std::string(it->second) : Format("??? (%u)", value);
-}
-
-std::uint32_t Little(const TCpuStatus& block, std::size_t at, int bytes) {
-    std::uint32_t value = 0;
-    for (int k = bytes - 1; k >= 0; --k) {
-        const std::size_t index = at + static_cast<std::size_t>(k);
-        value = (value << 8) | (index < block.size() ? block[index] : 0u);
-    }
-    return value;
-}
-
-// The reply code position of the stored CPU packet.
-std::size_t CpuReplyPosition(const TCpuStatus& block) {
-    return 3 + static_cast<std::size_t>(block[2]);
 }
 
 // Percent of a load value, rounded to the nearest, halves to even.
@@ -154,16 +141,17 @@ std::array<TCasRow, kCasRows> I15CasRows(const TCasSnapshot& snapshot) {
     return rows;
 }
 
-double CpuLevelDb(const TCpuStatus& block) {
-    const std::uint32_t t = Little(block, CpuReplyPosition(block) + 14, 4);
-    return 20.0 * std::log10(std::max<std::uint32_t>(t, 2400) / 4492800.0);
-}
-
 TCpuInfo CpuInfo(const TCpuStatus& block) {
-    const std::size_t p = CpuReplyPosition(block);
-    const auto at = [&](std::size_t k) -> std::uint8_t { return p + k < block.size() ? block[p + k] : 0; };
     TCpuInfo info;
-    const std::uint8_t version = at(1);
+    const std::optional<TCpuState> decoded = DecodeCpuStatus(block);
+    if (!decoded) {
+        // The record would lie past the stored packet: nothing of it is known.
+        info.Kind = info.Version = info.Chassis = info.Load = info.Uptime = info.Restarts = info.Level =
+            info.SyncSlot = info.SyncPort = kUnknownText;
+        return info;
+    }
+    const TCpuState& state = *decoded;
+    const std::uint8_t version = state.Version;
     switch (version & 3) {
         case 1:
             info.Kind = "ЦП86";
@@ -176,18 +164,16 @@ TCpuInfo CpuInfo(const TCpuStatus& block) {
             break;
     }
     info.Version = Format("%d.%d", version >> 4, (version >> 2) & 3);
-    info.Chassis = Format("%d п/л", at(2));
-    info.Load = Format("%u/%u", LoadPercent(Little(block, p + 5, 2), 10000.0),
-                       LoadPercent(Little(block, p + 7, 2), 16.0));
-    const std::uint32_t uptime = Little(block, p + 9, 4);
+    info.Chassis = Format("%d п/л", state.Chassis);
+    info.Load = Format("%u/%u", LoadPercent(state.Load125us, 10000.0), LoadPercent(state.Load2ms, 16.0));
+    const std::uint32_t uptime = state.Uptime;
     info.Uptime =
         Format("(%u) %.2u:%.2u:%.2u", uptime / 86400, uptime / 3600 % 24, uptime / 60 % 60, uptime % 60);
-    info.Restarts = Format("%u", static_cast<unsigned>(at(13)));
-    info.Level = Format("%f", CpuLevelDb(block));
-    const std::uint8_t sourceType = at(3);
-    const int slot = at(4) & 0x0F;
-    const int port = at(4) >> 4;
-    switch (sourceType) {
+    info.Restarts = Format("%u", static_cast<unsigned>(state.Restarts));
+    info.Level = LevelText(CpuLevelDb(state.LevelCode));
+    const int slot = state.SyncUnit & 0x0F;
+    const int port = state.SyncUnit >> 4;
+    switch (state.SyncType) {
         case bt1E1:
             info.SyncSlot = Format("%d - 1E1", slot);
             info.SyncPort = "-"s;
@@ -230,15 +216,12 @@ TDpInfo DpInfo(const TDpState& state) {
 namespace {
 
 void AddStream(std::vector<std::string>& lines, const TStreamState& s) {
-    static const char* const kFlagNames[kStreamAlarmFlags] = {"Потеря сигнала",
-                                                              "Потеря цикловой синхронизации",
-                                                              "Потеря сверхцикловой синхронизации",
-                                                              "Потеря цикловой синхронизации (удал.)",
-                                                              "Потеря сверхцикловой синхронизации (удал.)",
-                                                              "Ошибок > 10е-3 (40 за 10 с)",
-                                                              "Ошибок > 10е-6 (7 за 30 м)"};
     for (int i = 0; i < kStreamAlarmFlags; ++i) {
-        lines.push_back(Format("%s: %s", kFlagNames[i], YesNo(s.Flags[static_cast<std::size_t>(i)]).c_str()));
+        std::string_view caption = kStreamFlagCaptions[static_cast<std::size_t>(i)];
+        if (caption.ends_with(':')) {
+            caption.remove_suffix(1);
+        }
+        lines.push_back(std::string(caption) + ": " + YesNo(s.Flags[static_cast<std::size_t>(i)]));
     }
     lines.push_back(Format("Проскальзываний: %u (пропусков %u, повторов %u), в секунду %s", s.SlipsTotal,
                            s.SlipsE, s.SlipsF, RateText(s.SlipRate).c_str()));

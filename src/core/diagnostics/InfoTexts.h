@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/Mux.h"
@@ -11,6 +12,16 @@ namespace tervis {
 
 // What the information windows show for values the device has not reported (yet, or any more).
 inline const std::string kUnknownText = "???";
+
+// The captions of the stream alarm flags, in the order of the record's flags, as the E1 window shows them.
+inline constexpr std::array<std::string_view, kStreamAlarmFlags> kStreamFlagCaptions{
+    "Потеря сигнала",
+    "Потеря цикловой синхронизации:",
+    "Потеря сверхцикловой синхронизации:",
+    "Потеря цикловой синхронизации (удал.):",
+    "Потеря сверхцикловой синхронизации (удал.):",
+    "Ошибок > 10е-3 (40 за 10 с):",
+    "Ошибок > 10е-6 (7 за 30 м):"};
 
 std::string YesNo(std::uint8_t flag);  // "да" / "нет"
 std::string RateText(double rate);     // "%.4f"
@@ -54,14 +65,13 @@ struct TCpuInfo {
     std::string Load;      // "25/19"
     std::string Uptime;    // "(1) 01:01:01"
     std::string Restarts;  // "2"
-    std::string Level;     // "-13.00..."
+    std::string Level;     // "-13.00"
     std::string SyncSlot;  // "3 - 4E1", "ЦП", "5"
     std::string SyncPort;  // "2", "-"
 };
-// block is the whole reply packet as the model keeps it.
+// block is the whole reply packet as the model keeps it; every value is "???" when the packet cannot hold
+// the record.
 TCpuInfo CpuInfo(const TCpuStatus& block);
-// The level the measurer reports in the CPU block, in dB (the cross-connect field shows it too).
-double CpuLevelDb(const TCpuStatus& block);
 
 // The remote power board's output.
 struct TDpInfo {

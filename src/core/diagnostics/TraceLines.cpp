@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/base/Bytes.h"
 #include "core/base/Format.h"
 #include "core/model/BoardTypes.h"
 
@@ -14,10 +15,6 @@ constexpr std::uint16_t kLongPauseMs = 10000;
 
 std::uint8_t ByteAt(const TReceiveBuffer& buffer, std::size_t index) {
     return index < buffer.size() ? buffer[index] : 0;
-}
-
-int Bit(std::uint8_t state, int bit) {
-    return (state >> bit) & 1;
 }
 
 // A state list of the voice-frequency and signalling boards: a name per value of the state's low nibble.
@@ -32,41 +29,42 @@ struct TStateTable {
     bool Bit3Unknown;  // any value with bit 3 set has no name
 };
 
-constexpr TStateTable kListA{
+// The states of a 4ТЧ or 4ТЧУ line in mode n (and n + 6), and of a 4СЛУ line in mode n.
+constexpr TStateTable kVoiceMode2{
     {"исходное", "занятие", kDialling, "ответ", "отбой Б", "разъединение", "освобождение", kNone, kNone},
     7,
     false};
-constexpr TStateTable kListB{{"исходное", "занятие", "трансляция снятия ответа", kDialling,
-                              "трансляция ответа", "ответ", "отбой Б", "разъединение", kNone},
-                             8,
-                             true};
-constexpr TStateTable kListC{{"исходное", "занятие", kDialling, "Б занят", "Б свободен", "ответ", "отбой Б",
-                              "разъединение", "освобождение"},
-                             9,
-                             false};
-constexpr TStateTable kListD{{"исходное", "занятие", kDialling, "трансляция Б занят", "Б занят", "Б свободен",
-                              "ответ", "отбой Б", "разъединение"},
-                             9,
-                             false};
-constexpr TStateTable kListE{
+constexpr TStateTable kVoiceMode3{{"исходное", "занятие", "трансляция снятия ответа", kDialling,
+                                   "трансляция ответа", "ответ", "отбой Б", "разъединение", kNone},
+                                  8,
+                                  true};
+constexpr TStateTable kVoiceMode4{{"исходное", "занятие", kDialling, "Б занят", "Б свободен", "ответ",
+                                   "отбой Б", "разъединение", "освобождение"},
+                                  9,
+                                  false};
+constexpr TStateTable kVoiceMode5{{"исходное", "занятие", kDialling, "трансляция Б занят", "Б занят",
+                                   "Б свободен", "ответ", "отбой Б", "разъединение"},
+                                  9,
+                                  false};
+constexpr TStateTable kSluMode2{
     {"исходное", "занятие", kDialling, "ответ", "отбой/занятость Б", "блокировка", kNone, kNone, kNone},
     6,
     false};
-constexpr TStateTable kListF{
+constexpr TStateTable kSluMode3{
     {"исходное", kDialling, "ответ", "отбой/занятость Б", "блокировка", kNone, kNone, kNone, kNone},
     5,
     false};
-constexpr TStateTable kListG{
+constexpr TStateTable kSluMode4{
     {"исходное", "занятие", kDialling, "Б свободен", "ответ", "Б занят", "отбой Б", "блокировка", kNone},
     8,
     true};
-constexpr TStateTable kListH{
+constexpr TStateTable kSluMode5{
     {"исходное", kDialling, "Б свободен", "ответ", "Б занят", "отбой Б", "блокировка", kNone, kNone},
     7,
     false};
-constexpr TStateTable kListI{
+constexpr TStateTable kSluMode6{
     {"исходное", "занятие", kDialling, "ответ", "отбой/занятость Б", kNone, kNone, kNone, kNone}, 5, false};
-constexpr TStateTable kListJ{
+constexpr TStateTable kSluMode7{
     {"исходное", kDialling, "ответ", "отбой/занятость Б", kNone, kNone, kNone, kNone, kNone}, 4, false};
 
 std::string StateName(const TStateTable& table, std::uint8_t state) {
@@ -107,7 +105,8 @@ std::string VoiceLine(const TTraceEvent& e, const std::string& time) {
             break;
     }
     // Modes 2..5 and 8..11 name the line's state from the same four tables.
-    static constexpr std::array<const TStateTable*, 4> kLists{&kListA, &kListB, &kListC, &kListD};
+    static constexpr std::array<const TStateTable*, 4> kLists{&kVoiceMode2, &kVoiceMode3, &kVoiceMode4,
+                                                              &kVoiceMode5};
     if ((e.Mode >= 2 && e.Mode <= 5) || (e.Mode >= 8 && e.Mode <= 11)) {
         return StateLine(kFormat, *kLists[static_cast<std::size_t>((e.Mode - 2) % 6)], e, time);
     }
@@ -116,8 +115,8 @@ std::string VoiceLine(const TTraceEvent& e, const std::string& time) {
 
 std::string SignallingLine(const TTraceEvent& e, const std::string& time) {
     constexpr const char* kFormat = "4СЛУ(%d, %d): %s (%s)";
-    static constexpr std::array<const TStateTable*, 6> kLists{&kListE, &kListF, &kListG,
-                                                              &kListH, &kListI, &kListJ};
+    static constexpr std::array<const TStateTable*, 6> kLists{&kSluMode2, &kSluMode3, &kSluMode4,
+                                                              &kSluMode5, &kSluMode6, &kSluMode7};
     if (e.Mode < 2 || e.Mode > 7) {
         return {};
     }

@@ -1,17 +1,32 @@
 // Replies from the device, decoded into the model's records. Configuration replies carry big-endian
 // words; the counters of the information replies are little-endian.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <span>
+
+#include "core/base/Bytes.h"
 #include "core/link/PacketHandler.h"
+#include "core/link/StatusDecoding.h"
 #include "core/model/Mux.h"
 
 namespace tervis {
 
 namespace {
 
-class TReader {
+// Reads the fields of one reply. A field past the receive buffer reads as zero and is noted: a reply
+// whose layout does not fit stores nothing (it was still a sign of life).
+class TReplyReader {
 public:
-    TReader(const TReceiveBuffer& buffer, std::size_t p) : buffer_(buffer), p_(p) {}
-    // Byte P + k; positions beyond the buffer read as zero, as a short reply would.
-    std::uint8_t Byte(std::size_t k) const { return p_ + k < buffer_.size() ? buffer_[p_ + k] : 0; }
+    TReplyReader(std::span<const std::uint8_t> buffer, std::size_t p) : buffer_(buffer), p_(p) {}
+    // Byte P + k.
+    std::uint8_t Byte(std::size_t k) const {
+        if (p_ + k >= buffer_.size()) {
+            overran_ = true;
+            return 0;
+        }
+        return buffer_[p_ + k];
+    }
     std::uint16_t Big16(std::size_t k) const {
         return static_cast<std::uint16_t>((Byte(k) << 8) | Byte(k + 1));
     }
@@ -19,18 +34,19 @@ public:
         return static_cast<std::uint16_t>(Byte(k) | (Byte(k + 1) << 8));
     }
     std::uint32_t Little24(std::size_t k) const {
-        return static_cast<std::uint32_t>(Byte(k)) | (static_cast<std::uint32_t>(Byte(k + 1)) << 8) |
-               (static_cast<std::uint32_t>(Byte(k + 2)) << 16);
+        return static_cast<std::uint32_t>(Little16(k)) | (static_cast<std::uint32_t>(Byte(k + 2)) << 16);
     }
+    std::uint32_t Little32(std::size_t k) const {
+        return Little24(k) | (static_cast<std::uint32_t>(Byte(k + 3)) << 24);
+    }
+    // Whether every field read so far lay inside the buffer.
+    bool Complete() const { return !overran_; }
 
 private:
-    const TReceiveBuffer& buffer_;
+    std::span<const std::uint8_t> buffer_;
     std::size_t p_;
+    mutable bool overran_ = false;
 };
-
-bool Bit(std::uint8_t byte, int bit) {
-    return ((byte >> bit) & 1) != 0;
-}
 
 // A count over a period; the count itself when no period has elapsed.
 double Rate(std::uint32_t count, std::uint32_t period) {
@@ -38,47 +54,45 @@ double Rate(std::uint32_t count, std::uint32_t period) {
                        : static_cast<double>(count) / static_cast<double>(period);
 }
 
-// The position, counted from the reply code, of the last byte a reply's layout reads.
-std::size_t ReplyExtent(const TReceiveBuffer& buffer, std::size_t p) {
-    switch (buffer[p]) {
-        case reply::kSlotType:
-            return 6;
-        case reply::kEndpoint:
-            return 5;
-        case reply::kBlock:
-            return 19;
-        case reply::kSettings:
-            return 10;
-        case reply::kLeds:
-            return 6 + 2 * 15;
-        case reply::kSlots:
-            return 5 + 15;
-        case reply::kCasReceived:
-        case reply::kCasTransmitted:
-            return 18;
-        case reply::kState:
-        case reply::kDsl:
-            return 15;
-        case reply::kCpu:
-            return 17;
-        case reply::kTraceStarted:
-            return 3;
-        case reply::kTraceMessage:
-            return 7;
-        case reply::kAlarmWord:
-            return 2;
-        case reply::kAlarmRecords:
-            // The length byte, then that many bytes of records.
-            return p + 1 < buffer.size() ? 1 + static_cast<std::size_t>(buffer[p + 1]) : 1;
-        default:
-            return 0;
-    }
+// Reply 160 after its code.
+TCpuState ReadCpuState(const TReplyReader& r) {
+    TCpuState state;
+    state.Version = r.Byte(1);
+    state.Chassis = r.Byte(2);
+    state.SyncType = r.Byte(3);
+    state.SyncUnit = r.Byte(4);
+    state.Load125us = r.Little16(5);
+    state.Load2ms = r.Little16(7);
+    state.Uptime = r.Little32(9);
+    state.Restarts = r.Byte(13);
+    state.LevelCode = r.Little32(14);
+    return state;
 }
 
 }  // namespace
 
+std::optional<TCpuState> DecodeCpuStatus(const TCpuStatus& block) {
+    const TReplyReader r(block, 3 + static_cast<std::size_t>(block[2]));
+    const TCpuState state = ReadCpuState(r);
+    return r.Complete() ? std::optional(state) : std::nullopt;
+}
+
+double CpuLevelDb(std::uint32_t levelCode) {
+    constexpr std::uint32_t kFloor = 2400;
+    constexpr double kReference = 4492800.0;
+    return 20.0 * std::log10(static_cast<double>(std::max(levelCode, kFloor)) / kReference);
+}
+
+std::string LevelText(double level, char decimalPoint) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, level, std::chars_format::fixed, 2);
+    std::string text(buffer, result.ptr);
+    std::replace(text.begin(), text.end(), '.', decimalPoint);
+    return text;
+}
+
 std::uint16_t TCustomPacketHandler::ReduceAlarmRecords(const TReceiveBuffer& buffer, std::size_t p) {
-    const TReader r(buffer, 0);
+    const TReplyReader r(buffer, 0);
     std::uint16_t best = 0;
     std::size_t q = p + 2;
     int remaining = r.Byte(p + 1);
@@ -122,41 +136,52 @@ std::uint16_t TCustomPacketHandler::ReduceAlarmRecords(const TReceiveBuffer& buf
 namespace {
 
 // Configuration replies of a read or compare: into the scratch model.
-void StoreConfigurationReply(TMux& scratch, std::uint8_t code, const TReader& r) {
+void StoreConfigurationReply(TMux& scratch, std::uint8_t code, const TReplyReader& r) {
     switch (code) {
-        case reply::kSlotType:
-            if (const int slot = r.Byte(1); slot < kSlotCount) {
-                scratch.StoreSlotType(slot, TSlotType{r.Byte(2), r.Big16(3), r.Big16(5)});
+        case reply::kSlotType: {
+            const int slot = r.Byte(1);
+            const TSlotType type{r.Byte(2), r.Big16(3), r.Big16(5)};
+            if (r.Complete() && slot < kSlotCount) {
+                scratch.StoreSlotType(slot, type);
             }
             break;
-        case reply::kEndpoint:
-            if (const std::uint16_t endpoint = r.Big16(1); IsEndpoint(endpoint)) {
-                scratch.StoreLink(endpoint, r.Big16(3));
-                scratch.StoreSignalling(endpoint, r.Byte(5));
+        }
+        case reply::kEndpoint: {
+            const std::uint16_t endpoint = r.Big16(1);
+            const std::uint16_t link = r.Big16(3);
+            const std::uint8_t signalling = r.Byte(5);
+            if (r.Complete() && IsEndpoint(endpoint)) {
+                scratch.StoreLink(endpoint, link);
+                scratch.StoreSignalling(endpoint, signalling);
             }
             break;
-        case reply::kBlock:
-            if (const int slot = r.Byte(1); slot < kSlotCount) {
-                TBoardConfig block{};
-                for (std::size_t k = 0; k < block.size(); ++k) {
-                    block[k] = r.Big16(2 + 2 * k);
-                }
+        }
+        case reply::kBlock: {
+            const int slot = r.Byte(1);
+            TBoardConfig block{};
+            for (std::size_t k = 0; k < block.size(); ++k) {
+                block[k] = r.Big16(2 + 2 * k);
+            }
+            if (r.Complete() && slot < kSlotCount) {
                 scratch.StoreBoardConfig(slot, block);
             }
             break;
+        }
         default: {  // reply::kSettings
             TMuxSettings record{};
             for (std::size_t k = 0; k < record.size(); ++k) {
                 record[k] = r.Byte(1 + k);
             }
-            scratch.StoreMuxSettings(record);
+            if (r.Complete()) {
+                scratch.StoreMuxSettings(record);
+            }
             break;
         }
     }
 }
 
 // Replies 105 and 115: the slot states, and the lamps (105) or the reported types (115).
-void StoreSlotReport(TMux& owner, std::uint8_t code, const TReader& r) {
+void StoreSlotReport(TMux& owner, std::uint8_t code, const TReplyReader& r) {
     TSlotStatusWords words = owner.GetSlotStatus();
     for (std::size_t s = 0; s < words.size(); ++s) {
         const std::uint32_t state = (r.Byte(1 + s / 4) >> (2 * (s % 4))) & 3;
@@ -169,13 +194,18 @@ void StoreSlotReport(TMux& owner, std::uint8_t code, const TReader& r) {
         }
         words[s] = word;
     }
-    owner.SetSlotStatus(words);
+    if (r.Complete()) {
+        owner.SetSlotStatus(words);
+    }
 }
 
-void StoreCas(TMux& owner, std::uint8_t code, int slot, int port, std::uint8_t type, const TReader& r) {
+void StoreCas(TMux& owner, std::uint8_t code, int slot, int port, std::uint8_t type, const TReplyReader& r) {
     TCasSnapshot snapshot{};
     for (std::size_t k = 0; k < 15; ++k) {
         snapshot[k] = r.Byte(4 + k);
+    }
+    if (!r.Complete()) {
+        return;
     }
     const bool received = code == reply::kCasReceived;
     if (HasCasRecords(type)) {
@@ -187,7 +217,7 @@ void StoreCas(TMux& owner, std::uint8_t code, int slot, int port, std::uint8_t t
 }
 
 // Reply 145: the stream state, the 4C1И state or the remote power state, by board type.
-void StoreState(TMux& owner, int slot, int port, std::uint8_t type, const TReader& r) {
+void StoreState(TMux& owner, int slot, int port, std::uint8_t type, const TReplyReader& r) {
     const std::uint8_t flags = r.Byte(3);
     if (HasStreamState(type)) {
         TStreamState state;
@@ -202,7 +232,9 @@ void StoreState(TMux& owner, int slot, int port, std::uint8_t type, const TReade
         state.SlipsTotal = state.SlipsE + state.SlipsF;
         state.SlipRate = Rate(state.SlipsTotal, state.Period);
         state.ErrorRate = Rate(state.FrameErrors, state.Period);
-        owner.SetStreamState(slot, port, state);
+        if (r.Complete()) {
+            owner.SetStreamState(slot, port, state);
+        }
     } else if (type == bt4C1I) {
         TC1IState state;
         state.SignalLoss = Bit(flags, 3) ? 1 : 0;
@@ -212,7 +244,9 @@ void StoreState(TMux& owner, int slot, int port, std::uint8_t type, const TReade
         state.Period = r.Little24(4);
         state.Errors = r.Little24(13);
         state.ErrorRate = Rate(state.Errors, state.Period);
-        owner.SetC1IState(slot, port, state);
+        if (r.Complete()) {
+            owner.SetC1IState(slot, port, state);
+        }
     } else if (type == btDP) {
         TDpState state;
         state.Mode = flags & 3;
@@ -222,12 +256,14 @@ void StoreState(TMux& owner, int slot, int port, std::uint8_t type, const TReade
         state.Current = r.Little16(7) / 10.0;
         state.Leakage = r.Little16(10) / 10.0;
         state.BreakVoltage = r.Little16(13);
-        owner.SetDpState(slot, port, state);
+        if (r.Complete()) {
+            owner.SetDpState(slot, port, state);
+        }
     }
 }
 
 // Reply 200: the DSL line record.
-void StoreDslLine(TMux& owner, int slot, int port, std::uint8_t type, const TReader& r) {
+void StoreDslLine(TMux& owner, int slot, int port, std::uint8_t type, const TReplyReader& r) {
     TDslLine rec{};
     if (type == bt1DSL) {
         for (std::size_t k = 0; k <= 10; ++k) {
@@ -255,16 +291,15 @@ void StoreDslLine(TMux& owner, int slot, int port, std::uint8_t type, const TRea
         return;
     }
     rec[20] = type;
-    owner.SetDslLine(slot, port, rec);
+    if (r.Complete()) {
+        owner.SetDslLine(slot, port, rec);
+    }
 }
 
 }  // namespace
 
 void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p) {
-    if (p + ReplyExtent(buffer, p) >= buffer.size()) {
-        return;  // its fields would lie beyond the receive buffer; it was still a sign of life
-    }
-    const TReader r(buffer, p);
+    const TReplyReader r(buffer, p);
     INotificationSink* window = owner_.Owner();
     const std::uint8_t code = buffer[p];
     switch (code) {
@@ -286,26 +321,34 @@ void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p)
             break;
         case reply::kCpu: {
             const TInfoSelection& selection = owner_.InfoSelection();
-            if (selection.Enabled && selection.Type == btCPU) {
+            ReadCpuState(r);
+            if (r.Complete() && selection.Enabled && selection.Type == btCPU) {
                 owner_.SetCpuStatus(buffer);
             }
             break;
         }
-        case reply::kTraceStarted:
-            if (((r.Byte(1) << 7) | r.Byte(2)) < kEndpointCount) {
+        case reply::kTraceStarted: {
+            const int unit = (r.Byte(1) << 7) | r.Byte(2);
+            r.Byte(3);  // the board type, which the trace window reads
+            if (r.Complete() && unit < kEndpointCount) {
                 traceSinks_.ForEach([&](ITraceSink& sink) { sink.TraceStarted(buffer, p); });
             }
             break;
+        }
         case reply::kTraceMessage:
-            traceSinks_.ForEach([&](ITraceSink& sink) { sink.TraceMessage(buffer, p); });
+            r.Byte(7);  // the last of slot, port, type, mode, state and time, which the trace window reads
+            if (r.Complete()) {
+                traceSinks_.ForEach([&](ITraceSink& sink) { sink.TraceMessage(buffer, p); });
+            }
             break;
         case reply::kAlarmWord:
-            if (window != nullptr) {
-                window->PostNotification(kNotifyAlarm, r.Big16(1), 0);
+            if (const std::uint16_t word = r.Big16(1); r.Complete() && window != nullptr) {
+                window->PostNotification(kNotifyAlarm, word, 0);
             }
             break;
         case reply::kAlarmRecords:
-            if (window != nullptr) {
+            r.Byte(1 + static_cast<std::size_t>(r.Byte(1)));  // the length byte counts the records' bytes
+            if (r.Complete() && window != nullptr) {
                 window->PostNotification(kNotifyAlarm, ReduceAlarmRecords(buffer, p), 0);
             }
             break;
@@ -316,7 +359,7 @@ void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p)
 
 // The information replies of one unit (slot + 16 × port), by board type.
 void TCustomPacketHandler::StoreUnitReply(const TReceiveBuffer& buffer, std::size_t p, std::uint8_t code) {
-    const TReader r(buffer, p);
+    const TReplyReader r(buffer, p);
     const int slot = r.Byte(1) & 0x0F;
     const int port = r.Byte(1) >> 4;
     const std::uint8_t type = r.Byte(2);

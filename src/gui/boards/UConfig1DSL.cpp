@@ -18,10 +18,6 @@ TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
     const TBlockField& speed = Field("CBSpeed");
     auto* grid = new QGridLayout;
     speed_ = AddListRow(grid, 0, speed, 0, stream.Box);
-    for (int index = 0; index < kRateItems; ++index) {
-        speed_->addItem(
-            QString::fromStdString(FieldValueText(speed, static_cast<unsigned>(index + speed.Offset))));
-    }
     grid->setColumnStretch(2, 1);
     stream.Column->addLayout(grid);
     for (const TBlockField& field : layout_.Fields) {
@@ -45,13 +41,7 @@ TConfig1DSLForm::TConfig1DSLForm(IDialogs& dialogs, QWidget* parent)
 
 void TConfig1DSLForm::LoadControls() {
     for (const TBlockField& field : layout_.Fields) {
-        if (field.Kind == TFieldKind::Rate) {
-            // Codes below the first item show the first item; five bits choose the item.
-            const int code = block_[0] & 0x1F;
-            speed_->setCurrentIndex(code < field.Offset ? 0 : code - field.Offset);
-        } else {
-            LoadField(block_, field, 0);
-        }
+        LoadField(block_, field, 0);
     }
 }
 

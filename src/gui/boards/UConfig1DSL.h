@@ -11,8 +11,6 @@ namespace tervis::boards {
 class TConfig1DSLForm : public TBoardDialog {
     Q_OBJECT
 public:
-    static constexpr int kRateItems = 29;  // "4х64 кбит/с" .. "32х64 кбит/с"
-
     explicit TConfig1DSLForm(IDialogs& dialogs, QWidget* parent = nullptr);
     void CBAutoSpeedClick();
     void CBLapdModeClick();

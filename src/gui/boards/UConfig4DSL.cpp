@@ -11,6 +11,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 #include "core/boards/DslRates.h"
 #include "gui/widgets/Named.h"
 
@@ -27,80 +29,96 @@ TConfigDslLinesForm::TConfigDslLinesForm(std::uint8_t type, const char* objectNa
     auto* tabs = MakePageControl(this);
     tabs->setUsesScrollButtons(false);  // every set's tab in sight
     for (int set = 0; set < kSets; ++set) {
-        TLine& line = lines_[static_cast<std::size_t>(set)];
-        QWidget* page = MakeTabSheet(tabs, set + 1);
-        auto* grid = new QGridLayout(page);
-        int row = 0;
-        const auto box = [&](std::string_view control) {
-            QCheckBox* made = MakeBox(Field(control), set, page);
-            grid->addWidget(made, row++, 0, 1, 2);
-            return made;
-        };
-        const auto list = [&](std::string_view control) {
-            return AddListRow(grid, row++, Field(control), set, page);
-        };
-
-        line.Sync = list("CBSync%d");
-        line.Sync->setEnabled(false);
-        line.OffLine = box("CBOffLine%d");
-        line.RemoteLoop = box("CBRemoteLoop%d");
-        line.LocalLoop = box("CBLocalLoop%d");
-        line.Slave = box("CBSlave%d");
-        line.Mode = list("CBMode%d");
-        if (IsV2()) {
-            line.LineCode = list("CBTcpam%d");
-        }
-        line.CtrlMode = box("CBCtrlMode%d");
-        line.Ghs = box("CBGhs%d");
-        line.SelfControl = box("SelfControl%d");
-        line.SpeedDsl = list("CBSpeedDSL%d");
-        if (!IsV2()) {
-            const TBlockField* code = nullptr;
-            for (const TBlockField& field : layout_.Fields) {
-                if (field.Kind == TFieldKind::Radio) {
-                    code = &field;
-                }
-            }
-            auto* frame = new QWidget(page);
-            auto* buttons = new QHBoxLayout(frame);
-            buttons->setContentsMargins(0, 0, 0, 0);
-            const std::vector<QRadioButton*> made = MakeRadios(*code, set, frame);
-            for (QRadioButton* button : made) {
-                buttons->addWidget(button);
-            }
-            buttons->addStretch();
-            grid->addWidget(frame, row++, 1);
-            line.TcPam16 = made.at(0);
-            line.TcPam32 = made.at(1);
-            QStringList rates;
-            for (int channels = dsl::kLowestLineRate; channels <= dsl::kHighest4DslLineRate; ++channels) {
-                rates.append(QString::fromStdString(dsl::RateItemCyrillic(channels)));
-            }
-            line.SpeedDsl->addItems(rates);
-            line.SpeedDsl->setCurrentIndex(-1);
-        }
-        line.SpeedTdm = list("CBSpeedTDM%d");
-        auto* lanLabel = new QLabel("скорость LAN", page);
-        line.SpeedLan = Named(new QLineEdit(page), QString("EDSpeedLAN%1").arg(set));
-        line.SpeedLan->setReadOnly(true);
-        lanLabel->setBuddy(line.SpeedLan);
-        grid->addWidget(lanLabel, row, 0);
-        grid->addWidget(line.SpeedLan, row++, 1);
-        grid->setRowStretch(row, 1);
-        grid->setColumnStretch(1, 1);
-        tabs->addTab(page, QString("Комплект №%1").arg(set));
-
-        // Boxes run their handlers when their state changes, during load too; lists only on the
-        // operator's choice.
-        connect(line.OffLine, &QCheckBox::toggled, this, [this, set] { CBOffLineClick(set); });
-        connect(line.Slave, &QCheckBox::toggled, this, [this, set] { CBSlaveClick(set); });
-        connect(line.Mode, &QComboBox::activated, this, [this, set] { CBModeClick(set); });
-        connect(line.CtrlMode, &QCheckBox::toggled, this, [this, set] { CBModeClick(set); });
-        connect(line.SelfControl, &QCheckBox::toggled, this, [this, set] { CBModeClick(set); });
-        connect(line.SpeedDsl, &QComboBox::activated, this, [this, set] { CBSpeedDSLClick(set); });
-        connect(line.SpeedTdm, &QComboBox::activated, this, [this, set] { CBSpeedTDMClick(set); });
+        tabs->addTab(MakeLinePage(tabs, set), QString("Комплект №%1").arg(set));
+        ConnectLine(set);
     }
     Body()->addWidget(tabs);
+}
+
+QWidget* TConfigDslLinesForm::MakeLinePage(QTabWidget* tabs, int set) {
+    TLine& line = lines_[static_cast<std::size_t>(set)];
+    QWidget* page = MakeTabSheet(tabs, set + 1);
+    auto* grid = new QGridLayout(page);
+    int row = 0;
+    const auto box = [&](std::string_view control) {
+        QCheckBox* made = MakeBox(Field(control), set, page);
+        grid->addWidget(made, row++, 0, 1, 2);
+        return made;
+    };
+    const auto list = [&](std::string_view control) {
+        return AddListRow(grid, row++, Field(control), set, page);
+    };
+
+    line.Sync = list("CBSync%d");
+    line.Sync->setEnabled(false);
+    line.OffLine = box("CBOffLine%d");
+    line.RemoteLoop = box("CBRemoteLoop%d");
+    line.LocalLoop = box("CBLocalLoop%d");
+    line.Slave = box("CBSlave%d");
+    line.Mode = list("CBMode%d");
+    if (IsV2()) {
+        line.LineCode = list("CBTcpam%d");
+    }
+    line.CtrlMode = box("CBCtrlMode%d");
+    line.Ghs = box("CBGhs%d");
+    line.SelfControl = box("SelfControl%d");
+    line.SpeedDsl = list("CBSpeedDSL%d");
+    if (!IsV2()) {
+        AddTcPamButtons(set, page, grid, row++);
+    }
+    line.SpeedTdm = list("CBSpeedTDM%d");
+    auto* lanLabel = new QLabel("скорость LAN", page);
+    line.SpeedLan = Named(new QLineEdit(page), QString("EDSpeedLAN%1").arg(set));
+    line.SpeedLan->setReadOnly(true);
+    lanLabel->setBuddy(line.SpeedLan);
+    grid->addWidget(lanLabel, row, 0);
+    grid->addWidget(line.SpeedLan, row++, 1);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+const TBlockField& TConfigDslLinesForm::TcPamField() const {
+    for (const TBlockField& field : layout_.Fields) {
+        if (field.Kind == TFieldKind::Radio) {
+            return field;
+        }
+    }
+    throw std::logic_error("the 4DSL table has no TC-PAM buttons");
+}
+
+// The 4DSL's TC-PAM16/TC-PAM32 buttons and its fixed line-rate list.
+void TConfigDslLinesForm::AddTcPamButtons(int set, QWidget* page, QGridLayout* grid, int row) {
+    TLine& line = lines_[static_cast<std::size_t>(set)];
+    auto* frame = new QWidget(page);
+    auto* buttons = new QHBoxLayout(frame);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    const std::vector<QRadioButton*> made = MakeRadios(TcPamField(), set, frame);
+    for (QRadioButton* button : made) {
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    grid->addWidget(frame, row, 1);
+    line.TcPam16 = made.at(0);
+    line.TcPam32 = made.at(1);
+    QStringList rates;
+    for (int channels = dsl::kLowestLineRate; channels <= dsl::kHighest4DslLineRate; ++channels) {
+        rates.append(QString::fromStdString(dsl::RateItemCyrillic(channels)));
+    }
+    line.SpeedDsl->addItems(rates);
+    line.SpeedDsl->setCurrentIndex(-1);
+}
+
+// Boxes run their handlers when their state changes, during load too; lists only on the operator's choice.
+void TConfigDslLinesForm::ConnectLine(int set) {
+    const TLine& line = lines_[static_cast<std::size_t>(set)];
+    connect(line.OffLine, &QCheckBox::toggled, this, [this, set] { CBOffLineClick(set); });
+    connect(line.Slave, &QCheckBox::toggled, this, [this, set] { CBSlaveClick(set); });
+    connect(line.Mode, &QComboBox::activated, this, [this, set] { CBModeClick(set); });
+    connect(line.CtrlMode, &QCheckBox::toggled, this, [this, set] { CBModeClick(set); });
+    connect(line.SelfControl, &QCheckBox::toggled, this, [this, set] { CBModeClick(set); });
+    connect(line.SpeedDsl, &QComboBox::activated, this, [this, set] { CBSpeedDSLClick(set); });
+    connect(line.SpeedTdm, &QComboBox::activated, this, [this, set] { CBSpeedTDMClick(set); });
 }
 
 void TConfigDslLinesForm::LoadControls() {
@@ -123,11 +141,7 @@ void TConfigDslLinesForm::LoadControls() {
         LoadField(block_, Field("CBSpeedDSL%d"), set);
         RebuildTdmList(set);
         if (!IsV2()) {
-            for (const TBlockField& field : layout_.Fields) {
-                if (field.Kind == TFieldKind::Radio) {
-                    LoadField(block_, field, set);
-                }
-            }
+            LoadField(block_, TcPamField(), set);
         }
     }
     for (int set = 0; set < kSets; ++set) {

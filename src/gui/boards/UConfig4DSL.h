@@ -6,8 +6,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QRadioButton;
+class QTabWidget;
 
 namespace tervis::boards {
 
@@ -58,6 +60,10 @@ protected:
     std::array<TLine, kSets> lines_{};
 
 private:
+    QWidget* MakeLinePage(QTabWidget* tabs, int set);
+    void AddTcPamButtons(int set, QWidget* page, QGridLayout* grid, int row);
+    void ConnectLine(int set);
+    const TBlockField& TcPamField() const;
     // n, R and S of the rate rule for a line; n is 0 when the line-rate list has no selection.
     int LineRate(int set) const;
     bool Remote(int set) const;

@@ -11,6 +11,7 @@
 
 #include <exception>
 
+#include "core/link/StatusDecoding.h"
 #include "core/model/Mux.h"
 #include "gui/widgets/Named.h"
 
@@ -109,10 +110,10 @@ TFieldButton* TJackFieldForm::MakeButton(QWidget* parent, const QString& name, c
         Act([this, t] {
             switch (t.Kind) {
                 case THoverTarget::TKind::Trunk:
-                    editor_->ClickTrunk(t.A, t.B);
+                    editor_->ClickTrunk(t.RowOrSlot, t.TagOrColumn);
                     break;
                 case THoverTarget::TKind::Port:
-                    editor_->ClickPort(t.A, t.B);
+                    editor_->ClickPort(t.RowOrSlot, t.TagOrColumn);
                     break;
                 case THoverTarget::TKind::Generator:
                     editor_->ClickGenerator();
@@ -399,7 +400,7 @@ void TJackFieldForm::ShowLevel() {
         levelText_->setText("???");
         return;
     }
-    QString text = QString::fromStdString(TJackField::LevelText(*level, '.'));
+    QString text = QString::fromStdString(LevelText(*level));
     text.replace('.', QLocale().decimalPoint());
     levelText_->setText(text);
 }

@@ -23,15 +23,6 @@ namespace tervis {
 namespace {
 constexpr int kCasRowHeight = 17;
 
-// The usual captions of the stream alarm flags, in the order of the record's flags.
-const char* const kFlagCaptions[kStreamAlarmFlags] = {"Потеря сигнала",
-                                                      "Потеря цикловой синхронизации:",
-                                                      "Потеря сверхцикловой синхронизации:",
-                                                      "Потеря цикловой синхронизации (удал.):",
-                                                      "Потеря сверхцикловой синхронизации (удал.):",
-                                                      "Ошибок > 10е-3 (40 за 10 с):",
-                                                      "Ошибок > 10е-6 (7 за 30 м):"};
-
 // Each counter's object name, usual caption and value, in the order of TStreamCounter: a count or a rate.
 struct TCounterEntry {
     const char* Name;
@@ -189,7 +180,8 @@ void TInfoForm::AddStreamColumns(QVBoxLayout* layout, QVBoxLayout* left, bool tw
 }
 
 QString TInfoForm::StreamFlagCaption(int index) {
-    return kFlagCaptions[index];
+    const std::string_view caption = kStreamFlagCaptions[static_cast<std::size_t>(index)];
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
 }
 
 void TInfoForm::AddStreamFlag(QGroupBox* group, int index, const QString& caption) {

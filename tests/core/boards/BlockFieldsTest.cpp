@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <utility>
 
 #include "core/boards/BlockFields.h"
 
@@ -50,10 +52,18 @@ TEST(BlockFields, PlacesOfPerSetFields) {
         int Bit;
     };
     const TCase cases[] = {
-        {10, "ComboBox%d", 3, "ComboBox4", 0, 12},      {10, "CBUseAMI%d", 2, "CBUseAMI2", 1, 11},
-        {13, "CBBefore84_%d", 1, "CBBefore84_1", 3, 7}, {24, "CBSpeedDSL%d", 3, "CBSpeedDSL3", 6, 8},
-        {24, "CBSpeedTDM%d", 1, "CBSpeedTDM1", 7, 8},   {29, "CBTcpam%d", 2, "CBTcpam2", 3, 8},
+        {10, "ComboBox%d", 3, "ComboBox4", 0, 12},
+        {10, "CBUseAMI%d", 2, "CBUseAMI2", 1, 11},
+        {13, "CBBefore84_%d", 1, "CBBefore84_1", 3, 7},
+        {24, "CBSpeedDSL%d", 3, "CBSpeedDSL3", 6, 8},
+        {24, "CBSpeedTDM%d", 1, "CBSpeedTDM1", 7, 8},
+        {29, "CBTcpam%d", 2, "CBTcpam2", 3, 8},
         {32, "ComboBox%d", 4, "ComboBox5", 4, 0},  // the slot list of input 4
+        {12, "ComboBox%d", 1, "ComboBox4", 1, 0},  // the 2VS n lists are the even ones
+        {15, "CBOutputPriority_%d", 1, "CBOutPutPriority_1", 0, 4},
+        {20, "TrackBar%d", 1, "TrackBar3", 2, 8},  // the 4ТЧУ skips W1
+        {20, "TrackBar%d", 3, "TrackBar7", 4, 8},
+        {19, "CheckBox%d", 2, "CheckBox9", 1, 8},
     };
     for (const TCase& c : cases) {
         const TBlockLayout& layout = c.Type == 32 ? MuxSettingsLayout() : *FindBlockLayout(c.Type);
@@ -148,9 +158,57 @@ TEST(BlockFields, ListItemsForValuesAndValuesForMissingSelections) {
         {&cpuType, -1, 3},    {&cpuType, 0, 0},
     };
     ExpectStored(stores);
+    // A protocol, a 4V24 rate or the 2VS set 1 priority without a selection does not fit its word.
+    EXPECT_THROW(ValueForItem(*FindField(*FindBlockLayout(1), "ComboBox%d"), -1), ERangeCheck);
+    EXPECT_THROW(ValueForItem(*FindField(*FindBlockLayout(20), "ComboBox%d"), -1), ERangeCheck);
+    EXPECT_THROW(ValueForItem(*FindField(*FindBlockLayout(8), "ComboBox%d"), -1), ERangeCheck);
+    EXPECT_THROW(ValueForItem(*FindField(*FindBlockLayout(12), "CBSync1"), -1), ERangeCheck);
+    EXPECT_EQ(ValueForItem(*FindField(*FindBlockLayout(12), "CBSync0"), -1), 3u);
     // An input of the CPU's table without a slot or a priority cannot be stored.
     EXPECT_THROW(ValueForItem(MuxSettingsLayout().Fields[0], -1), EInvalidParameters);
     EXPECT_THROW(ValueForItem(MuxSettingsLayout().Fields[1], -1), EInvalidParameters);
+}
+
+// The words OK rebuilds whole on each board (their unlisted bits become 0); the others keep what was loaded.
+TEST(BlockFields, WordsEachBoardRebuilds) {
+    const std::pair<int, std::vector<int>> boards[] = {
+        {7, {0, 1, 4}},
+        {10, {0, 1, 2, 3, 4}},
+        {22, {0, 1, 2, 3, 4}},
+        {13, {0, 1, 2, 3}},
+        {23, {0, 1, 2, 4}},
+        {24, {0, 1, 2, 4, 5, 6, 7, 8}},
+        {29, {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {1, {0, 1}},
+        {20, {0, 1, 2, 3, 4}},
+        {3, {1}},
+        {2, {1, 2}},
+        {9, {1}},
+        {11, {1}},
+        {14, {0}},
+        {18, {0, 1}},
+        {27, {1, 2}},
+        {8, {0, 1, 2}},
+        {12, {0, 1, 2}},
+        {15, {0, 1, 2}},
+        {16, {0}},
+        {19, {0, 1, 2, 3}},
+        {26, {0, 1, 2, 3, 4, 5, 6}},
+        {32, {0, 1, 2, 3, 4, 5, 6, 9}},
+    };
+    for (const auto& [type, rebuilt] : boards) {
+        const TBlockLayout& layout =
+            type == 32 ? MuxSettingsLayout() : *FindBlockLayout(static_cast<std::uint8_t>(type));
+        TWords words;
+        words.fill(0xABCD);
+        ClearRebuiltWords(words, layout);
+        TWords expected;
+        expected.fill(0xABCD);
+        for (int word : rebuilt) {
+            expected[static_cast<std::size_t>(word)] = 0;
+        }
+        EXPECT_EQ(words, expected) << "type " << type;
+    }
 }
 
 TEST(BlockFields, RebuiltWordsAreClearedOthersKept) {
@@ -163,10 +221,28 @@ TEST(BlockFields, RebuiltWordsAreClearedOthersKept) {
     EXPECT_EQ(words, (TWords{0, 0, 0, 0, 0, 0, 0, 0xABCD, 0xABCD, 0}));
 }
 
+// Mixed letters kept as the operator knows them: Latin T in "TЧ", Latin A in "AЛ" and "AK", Cyrillic Е in
+// "1Е1", Latin I in "4I15", Cyrillic С in "4С64" and "4С1И".
 TEST(BlockFields, DialogTitles) {
-    EXPECT_EQ(DialogTitle(7, 5), "Конфигурация 1Е1, слот 5");
+    const std::pair<int, std::string_view> titles[] = {
+        {1, "Конфигурация TЧ, слот 5"},     {2, "Конфигурация AЛ, слот 5"},
+        {3, "Конфигурация AK, слот 5"},     {7, "Конфигурация 1Е1, слот 5"},
+        {8, "Конфигурация 4V24, слот 5"},   {9, "Конфигурация МБ, слот 5"},
+        {10, "Конфигурация 4E1, слот 5"},   {11, "Конфигурация СЛУ, слот 5"},
+        {12, "Конфигурация 2VS, слот 5"},   {13, "Конфигурация 4I15, слот 5"},
+        {14, "Конфигурация АДИКМ, слот 5"}, {15, "Конфигурация 4С64, слот 5"},
+        {16, "Конфигурация LAN, слот 5"},   {18, "Конфигурация 8AK, слот 5"},
+        {19, "Конфигурация 4С1И, слот 5"},  {20, "Конфигурация 4ТЧУ, слот 5"},
+        {22, "Конфигурация 4ToP, слот 5"},  {23, "Конфигурация 1DSL, слот 5"},
+        {24, "Конфигурация 4DSL, слот 5"},  {26, "Конфигурация ДП, слот 5"},
+        {27, "Конфигурация 4TLG, слот 5"},  {29, "Конфигурация 4DSLv2, слот 5"},
+        {32, "Настройки мультиплексора"},
+    };
+    for (const auto& [type, title] : titles) {
+        EXPECT_EQ(DialogTitle(static_cast<std::uint8_t>(type), 5), title) << type;
+    }
     EXPECT_EQ(DialogTitle(13, 15), "Конфигурация 4I15, слот 15");
-    EXPECT_EQ(DialogTitle(32, 16), "Настройки мультиплексора");
+    EXPECT_EQ(AllBlockLayouts().size(), std::size(titles));
     for (int type : {0, 25, 33, 34, 255}) {
         EXPECT_FALSE(DialogTitleFormat(static_cast<std::uint8_t>(type)).has_value()) << type;
     }
@@ -195,7 +271,7 @@ TEST(BlockFields, BlocksDescribedInTheOperatorsWords) {
     const std::array<std::uint16_t, 9> dsl{0, 0, 0, 0, 0, 0x0020, 0, 0x001E, 0};
     const std::vector<TSettingText> one = DescribeBlock(23, dsl);
     EXPECT_EQ(one.front().Caption, "Скорость:");
-    EXPECT_EQ(one.front().Value, "?(0)");
+    EXPECT_EQ(one.front().Value, "4х64 кбит/с");
     const std::vector<TSettingText> four = DescribeBlock(24, dsl);
     const auto rate = std::find_if(four.begin(), four.end(), [](const TSettingText& s) {
         return s.Set == 0 && s.Caption == "скорость DSL";
@@ -203,6 +279,51 @@ TEST(BlockFields, BlocksDescribedInTheOperatorsWords) {
     ASSERT_NE(rate, four.end());
     EXPECT_EQ(rate->Value, "32х64 кбит/с");
     EXPECT_TRUE(DescribeBlock(25, dsl).empty());
+}
+
+// The lists of the DSL dialogs, item by item.
+TEST(BlockFields, DslListsItemByItem) {
+    const std::vector<std::string> modes = {"без сигнализации CAS", "с одним каналом CAS",
+                                            "с двумя каналами CAS", "вынос станции ЛВ-420",
+                                            "концентратор ЛВ-420"};
+    EXPECT_EQ(ListItems(*FindField(*FindBlockLayout(24), "CBMode%d")), modes);
+    EXPECT_EQ(ListItems(*FindField(*FindBlockLayout(29), "CBMode%d")), modes);
+    EXPECT_EQ(ListItems(*FindField(*FindBlockLayout(29), "CBTcpam%d")),
+              (std::vector<std::string>{"TC-PAM 4", "TC-PAM 8", "TC-PAM 16", "TC-PAM 32", "TC-PAM 64",
+                                        "TC-PAM 128"}));
+    const std::vector<std::string> priorities = {"0", "1", "2", "3", "нет"};
+    EXPECT_EQ(ListItems(*FindField(*FindBlockLayout(24), "CBSync%d")), priorities);
+    // The line rates: Cyrillic х on the 4DSL, Latin x on the 4DSLv2 and in the TDM lists.
+    EXPECT_EQ(FieldValueText(*FindField(*FindBlockLayout(24), "CBSpeedDSL%d"), 3), "3х64 кбит/с");
+    EXPECT_EQ(FieldValueText(*FindField(*FindBlockLayout(29), "CBSpeedDSL%d"), 3), "3x64 кбит/с");
+    EXPECT_EQ(FieldValueText(*FindField(*FindBlockLayout(24), "CBSpeedTDM%d"), 5), "5x64 кбит/с");
+}
+
+// The 1DSL rate: five bits of W0 carry the code, a code below 3 shows the first item; the dump, the dialog
+// and the field table agree.
+TEST(BlockFields, OneDslRateMaskAndClamp) {
+    const TBlockField& rate = *FindField(*FindBlockLayout(23), "CBSpeed");
+    const struct {
+        std::uint16_t W0;
+        int Index;
+        std::string_view Text;
+    } cases[] = {
+        {0x0025, 2, "6х64 кбит/с"},   {0x0000, 0, "4х64 кбит/с"}, {0x0020, 0, "4х64 кбит/с"},
+        {0x001F, 28, "32х64 кбит/с"}, {0x0002, 0, "4х64 кбит/с"}, {0x0003, 0, "4х64 кбит/с"},
+        {0x0004, 1, "5х64 кбит/с"},   {0xFFE5, 2, "6х64 кбит/с"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ItemIndexFor(rate, c.W0, 29), c.Index) << c.W0;
+        const std::array<std::uint16_t, 9> block{c.W0, 0, 0, 0, 0, 0, 0, 0, 0};
+        EXPECT_EQ(DescribeBlock(23, block).front().Value, c.Text) << c.W0;
+    }
+    const std::vector<std::string> items = ListItems(rate);
+    ASSERT_EQ(items.size(), 29u);
+    EXPECT_EQ(items.front(), "4х64 кбит/с");
+    EXPECT_EQ(items[1], "5х64 кбит/с");
+    EXPECT_EQ(items.back(), "32х64 кбит/с");
+    EXPECT_EQ(ValueForItem(rate, 0), 3u);
+    EXPECT_EQ(ValueForItem(rate, 28), 31u);
 }
 
 // The lists whose items are not plain indexes: number lists counted from their first code (hundreds of
@@ -216,6 +337,7 @@ TEST(BlockFields, NumberListsStepsAndClampedGroups) {
     const TBlockField* adpcm = FindField(*FindBlockLayout(14), "ComboBox1");
     const TBlockField* slu = FindField(*FindBlockLayout(11), "RadioGroup%d");
     const TBlockField* v24Mode = FindField(*FindBlockLayout(8), "RadioGroup1");
+    const TBlockField* c1iMode = FindField(*FindBlockLayout(19), "RadioGroup1");
 
     const TShow shows[] = {
         {stabilisation, 0, 0},
@@ -238,6 +360,7 @@ TEST(BlockFields, NumberListsStepsAndClampedGroups) {
         {slu, 7, 6},
         {slu, 15, 6},
         {v24Mode, 3, 2},
+        {c1iMode, 3, 2},  // the 4C1И mode 3 shows the last item
     };
     ExpectShown(shows);
     // Without a selection a ДП list stores the code one below its first item.

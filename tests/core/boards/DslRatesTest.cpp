@@ -22,6 +22,8 @@ TEST(DslRates, TdmMaximumAndLanFigure) {
         {65, false, true, 64, 64, 0},
         {64, false, true, 63, 64, 0},  // at 64 the self-monitoring channel does not reduce the list
         {64, true, false, 64, 63, std::nullopt},
+        {64, true, true, 62, 62, 0},  // 63 after the management channel is below the cap: S takes one more
+        {63, false, true, 62, 62, 0},
         {3, true, true, 0, 1, 1},
     };
     for (const TCase& c : cases) {
@@ -63,6 +65,11 @@ TEST(DslRates, LineRateListsOfThe4DslV2) {
     // TC-PAM 4 with 100x64 chosen: the last item, 38x64.
     EXPECT_EQ(LineRateIndexAfterRebuild(97, 0), 35);
     EXPECT_EQ(LineRateIndexAfterRebuild(10, 0), 10);
+    // TC-PAM 4 offers 36 items: the remembered index 35 stays, 36 (the item count) becomes the last.
+    EXPECT_EQ(LineRateIndexAfterRebuild(35, 0), 35);
+    EXPECT_EQ(LineRateIndexAfterRebuild(36, 0), 35);
+    EXPECT_EQ(LineRateIndexAfterRebuild(75, 1), 75);
+    EXPECT_EQ(LineRateIndexAfterRebuild(76, 1), 75);
     EXPECT_EQ(LineRateIndexAfterRebuild(-1, 5), -1);
     // TC-PAM 32 always starts at 12 channels.
     EXPECT_EQ(LineRateIndexAfterRebuild(100, 3), 9);

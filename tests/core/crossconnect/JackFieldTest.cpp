@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/crossconnect/JackField.h"
+#include "core/link/StatusDecoding.h"
 #include "core/model/Recorders.h"
 #include "core/model/Requests.h"
 #include "support/Endpoints.h"
@@ -205,8 +206,11 @@ TEST_F(JackFieldTest, WhichFreeChannelsMayBeChosen) {
         {btADPCM, {20}, 64 + 8, true},
         {btADPCM, {20}, 64 + 11, true},
         {btADPCM, {20}, 33, true},
+        {btADPCM, {22}, 64 + 11, true},  // timeslot 11 is W0 div 2 itself: no longer paired
+        {btADPCM, {22}, 64 + 9, false},
         {bt8AK, {3}, 5, false},
         {bt8AK, {1}, 5, true},
+        {bt8AK, {2}, 5, true},
         {bt1DSL, {0, 8, 4}, 3, false},
         {bt1DSL, {0, 8, 0}, 3, true},
         {bt4DSL, {0, 0, 0x21}, 16, false},
@@ -599,9 +603,9 @@ TEST(JackFieldLevel, LevelFromTheCpuStatusBlock) {
     for (const auto& c : cases) {
         const auto level = TJackField::MeasuredLevel(block(0, c.Value));
         ASSERT_TRUE(level.has_value());
-        EXPECT_EQ(TJackField::LevelText(*level, '.'), c.Text) << c.Value;
+        EXPECT_EQ(LevelText(*level), c.Text) << c.Value;
     }
-    EXPECT_EQ(TJackField::LevelText(*TJackField::MeasuredLevel(block(6, 2400)), ','), "-65,45");
+    EXPECT_EQ(LevelText(*TJackField::MeasuredLevel(block(6, 2400)), ','), "-65,45");
     EXPECT_TRUE(TJackField::MeasuredLevel(block(235, 4492800)).has_value());
     // An address field so long that the value would lie past the stored reply.
     TCpuStatus tooLong{};

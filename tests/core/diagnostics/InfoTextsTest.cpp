@@ -1,6 +1,8 @@
 // The texts of the board information windows.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/diagnostics/InfoTexts.h"
 
 namespace tervis {
@@ -39,7 +41,8 @@ TEST(InfoTexts, CpuBlock) {
     EXPECT_EQ(info.Load, "2/12") << "2.5 and 12.5 round to the even neighbour";
     EXPECT_EQ(info.Uptime, "(1) 01:01:01");
     EXPECT_EQ(info.Restarts, "7");
-    EXPECT_EQ(info.Level, "0.000000");
+    EXPECT_EQ(CpuInfo(CpuBlock(0, 0, 0, 0x01000000, 0)).Uptime, "(194) 04:20:16") << "all four bytes count";
+    EXPECT_EQ(info.Level, "0.00");
     EXPECT_EQ(info.SyncSlot, "ЦП");
     EXPECT_EQ(info.SyncPort, "-");
 
@@ -47,8 +50,17 @@ TEST(InfoTexts, CpuBlock) {
     EXPECT_EQ(CpuInfo(CpuBlock(0x01, 350, 40, 0, 0)).Load, "4/250");
     EXPECT_EQ(CpuInfo(CpuBlock(0x00, 0, 0, 0, 0)).Kind, "???");
     EXPECT_EQ(CpuInfo(CpuBlock(0x00, 0, 0, 0, 0)).Uptime, "(0) 00:00:00");
-    EXPECT_NEAR(CpuLevelDb(CpuBlock(0, 0, 0, 0, 0)), -65.45, 0.01) << "below 2400 counts as 2400";
-    EXPECT_EQ(CpuLevelDb(CpuBlock(0, 0, 0, 0, 0)), CpuLevelDb(CpuBlock(0, 0, 0, 0, 2400)));
+    // Two decimals, as the cross-connect field shows it; below 2400 counts as 2400.
+    EXPECT_EQ(CpuInfo(CpuBlock(0, 0, 0, 0, 0)).Level, "-65.45");
+    EXPECT_EQ(CpuInfo(CpuBlock(0, 0, 0, 0, 2399)).Level, "-65.45");
+    EXPECT_EQ(CpuInfo(CpuBlock(0, 0, 0, 0, 2401)).Level, "-65.44");
+    EXPECT_EQ(CpuInfo(CpuBlock(0, 0, 0, 0, 449280)).Level, "-20.00");
+    // An address so long that the record lies past the stored packet: nothing is known, not -65.45.
+    TCpuStatus tooLong{};
+    tooLong[2] = 236;
+    EXPECT_EQ(CpuInfo(tooLong).Level, "???");
+    EXPECT_EQ(CpuInfo(tooLong).Uptime, "???");
+    EXPECT_EQ(CpuInfo(CpuBlock(0, 0, 0, 0, 4492800, 32, 0, 235)).Level, "0.00");
 
     struct TSync {
         std::uint8_t Type;
@@ -61,6 +73,77 @@ TEST(InfoTexts, CpuBlock) {
         const TCpuInfo sync = CpuInfo(CpuBlock(0, 0, 0, 0, 0, s.Type, s.Place));
         EXPECT_EQ(sync.SyncSlot, s.Slot);
         EXPECT_EQ(sync.SyncPort, s.Port);
+    }
+}
+
+// The DSL tables, every named value, written out as the device documents them.
+TEST(InfoTexts, DslNamesEveryValue) {
+    const std::pair<const char*, unsigned> reasons[] = {
+        {"-", 0},
+        {"ERR_ANNEX_MIS", 1},
+        {"ERR_MODE_MIS", 2},
+        {"ERR_SPAR2_MIS", 3},
+        {"ERR_TPS_TC_CLOCK_MIS", 4},
+        {"ERR_TPS_TC_CHANNEL_MIS", 5},
+        {"ERR_DATA_RATES_MIS", 6},
+        {"ERR_SUB_RATES_MIS", 7},
+        {"ERR_DUAL_TPSTC_MIS", 8},
+        {"ERR_LP_PARA_DN_MIS", 16},
+        {"ERR_LP_PARA_UP_MIS", 32},
+        {"ERR_LP_TIME_MIS", 48},
+        {"ERR_LP_ECHO_DN_MIS", 64},
+        {"ERR_LP_PARA_DN_LACK", 80},
+        {"ERR_LP_PARA_UP_LACK", 96},
+        {"ERR_LP_PARA_DNUP_LACK", 112},
+        {"PROBE_NOT_DETECTED", 144},
+        {"PROBE_END_NOT_DETECTED", 145},
+        {"CR_NOT_DETECTED", 163},
+        {"NOT_CONVERGED_ON_SR", 166},
+        {"TR_NOT_DETECTED", 169},
+        {"DSL_FRAMING_NOT_SYNCHRONIZED", 172},
+        {"NOT_CONVERGED_ON_SC", 179},
+        {"TC_NOT_DETECTED", 182},
+        {"FC_NOT_DETECTED", 185},
+        {"DATA_EXCEPTION", 192},
+        {"ERR_MS_NO_MODE", 255},
+        {"??? (9)", 9},
+        {"??? (254)", 254},
+    };
+    for (const auto& [text, value] : reasons) {
+        EXPECT_EQ(DslReasonText(value), text) << value;
+    }
+    const char* const conditions[] = {"??? (0)",
+                                      "GHS_TRANSFER",
+                                      "LP_START",
+                                      "GHS_NO_COMMON",
+                                      "EXCEPTION",
+                                      "SINGLE_PAIR_DET",
+                                      "GHS_STARTUP",
+                                      "GHS_SILENCE",
+                                      "GHS_RSP_FAILURE",
+                                      "GHS_IDLE",
+                                      "GHS_WAIT_STU_R",
+                                      "GHS_WAIT_STU_C",
+                                      "GHS_LINK_INITIATION",
+                                      "GHS_CAP_AVAILABLE",
+                                      "GHS_30SEC_TIMEOUT",
+                                      "FOUR_WIRE_DET",
+                                      "LP_EXCEPTION",
+                                      "M_PAIR_DET",
+                                      "M_PAIR_COUNT_MIS",
+                                      "??? (19)"};
+    for (unsigned value = 0; value < std::size(conditions); ++value) {
+        EXPECT_EQ(DslConditionText(value), conditions[value]);
+    }
+    const char* const states[] = {"MAIN_INIT", "MAIN_PRE_ACT",   "MAIN_CORE_ACT", "MAIN_DATA_MODE",
+                                  "??? (4)",   "MAIN_EXCEPTION", "MAIN_TEST",     "??? (7)"};
+    for (unsigned value = 0; value < std::size(states); ++value) {
+        EXPECT_EQ(DslStateText(value), states[value]);
+    }
+    const char* const codings[] = {"TC-PAM4",  "TC-PAM8",   "TC-PAM16", "TC-PAM32",
+                                   "TC-PAM64", "TC-PAM128", "??? (6)"};
+    for (unsigned value = 0; value < std::size(codings); ++value) {
+        EXPECT_EQ(DslCodingText(value), codings[value]);
     }
 }
 

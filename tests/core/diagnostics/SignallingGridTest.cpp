@@ -1,6 +1,9 @@
 // The signalling-bit editor's layouts and cell arithmetic.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/diagnostics/SignallingGrid.h"
 
 namespace tervis {
@@ -13,26 +16,29 @@ TEST(SignallingGrid, TitlesAndTabsPerBoardType) {
         std::uint8_t Type;
         int Slot;
         const char* Title;
-        std::size_t Tabs;
-        const char* FirstTab;
+        std::vector<std::string> Tabs;
     };
+    const std::vector<std::string> four = {"компл.0", "компл.1", "компл.2", "компл.3"};
+    const std::vector<std::string> dsl = {"компл.0 CAS#1", "компл.0 CAS#2", "компл.1 CAS#1", "компл.1 CAS#2"};
+    const std::vector<std::string> dslAlt = {"компл.2 CAS#1", "компл.2 CAS#2", "компл.3 CAS#1",
+                                             "компл.3 CAS#2"};
     const TCase cases[] = {
-        {7, 2, "Настройка CAS 1E1, слот 2", 1, "комплект 0"},
-        {10, 3, "Настройка CAS 4E1, слот 3", 4, "компл.0"},
-        {22, 3, "Настройка CAS 4ToP, слот 3", 4, "компл.0"},
-        {13, 1, "Настройка CAS 4I15, слот 1", 2, "комплекты 0, 1"},
-        {23, 9, "Настройка CAS 1DSL, слот 9", 1, "комплект 0"},
-        {24, 9, "Настройка CAS 4DSL, слот 9", 4, "компл.0 CAS#1"},
-        {29, 9, "Настройка CAS 4DSL, слот 9", 4, "компл.0 CAS#1"},
-        {33, 5, "Настройка CAS 4DSL, слот 4", 4, "компл.2 CAS#1"},
-        {33, 0, "Настройка CAS 4DSL, слот 15", 4, "компл.2 CAS#1"},
+        {7, 2, "Настройка CAS 1E1, слот 2", {"комплект 0"}},
+        {10, 3, "Настройка CAS 4E1, слот 3", four},
+        {22, 3, "Настройка CAS 4ToP, слот 3", four},
+        // One blank after the first comma, none after the second.
+        {13, 1, "Настройка CAS 4I15, слот 1", {"комплекты 0, 1", "комплекты 2,3"}},
+        {23, 9, "Настройка CAS 1DSL, слот 9", {"комплект 0"}},
+        {24, 9, "Настройка CAS 4DSL, слот 9", dsl},
+        {29, 9, "Настройка CAS 4DSL, слот 9", dsl},
+        {33, 5, "Настройка CAS 4DSL, слот 4", dslAlt},
+        {33, 0, "Настройка CAS 4DSL, слот 15", dslAlt},
     };
     for (const TCase& c : cases) {
         const auto layout = LayoutFor(c.Type, c.Slot);
         ASSERT_TRUE(layout) << int(c.Type);
         EXPECT_EQ(layout->Title, c.Title);
-        EXPECT_EQ(layout->Tabs.size(), c.Tabs);
-        EXPECT_EQ(layout->Tabs.front(), c.FirstTab);
+        EXPECT_EQ(layout->Tabs, c.Tabs) << c.Title;
     }
     EXPECT_EQ(LayoutFor(22, 0)->Code, 10) << "4ToP takes the 4E1 layout";
     EXPECT_FALSE(LayoutFor(1, 0));

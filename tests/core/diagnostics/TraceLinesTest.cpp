@@ -1,6 +1,9 @@
 // The lines of the port trace, built from the device's messages.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+
 #include "core/diagnostics/TraceLines.h"
 
 namespace tervis {
@@ -66,6 +69,46 @@ TEST(TraceLines, EveryBoardTypeAndMode) {
         SCOPED_TRACE(testing::Message()
                      << "type " << int(c.Type) << " mode " << int(c.Mode) << " state " << int(c.State));
         EXPECT_EQ(TraceLine({3, 5, c.Type, c.Mode, c.State, c.Time}), c.Expected);
+    }
+}
+
+// Every state list, item by item: the 4ТЧ lists by modes 2..5 (and 8..11), the 4СЛУ lists by modes 2..7.
+// "D" is the dialling state; "?" no name.
+TEST(TraceLines, StateListsItemByItem) {
+    struct TList {
+        std::uint8_t Type;
+        std::uint8_t Mode;
+        std::array<const char*, 9> Names;
+    };
+    const TList lists[] = {
+        {1, 2, {"исходное", "занятие", "D", "ответ", "отбой Б", "разъединение", "освобождение", "?", "?"}},
+        {1,
+         3,
+         {"исходное", "занятие", "трансляция снятия ответа", "D", "трансляция ответа", "ответ", "отбой Б",
+          "разъединение", "?"}},
+        {1,
+         4,
+         {"исходное", "занятие", "D", "Б занят", "Б свободен", "ответ", "отбой Б", "разъединение",
+          "освобождение"}},
+        {20,
+         5,
+         {"исходное", "занятие", "D", "трансляция Б занят", "Б занят", "Б свободен", "ответ", "отбой Б",
+          "разъединение"}},
+        {11, 2, {"исходное", "занятие", "D", "ответ", "отбой/занятость Б", "блокировка", "?", "?", "?"}},
+        {11, 3, {"исходное", "D", "ответ", "отбой/занятость Б", "блокировка", "?", "?", "?", "?"}},
+        {11, 4, {"исходное", "занятие", "D", "Б свободен", "ответ", "Б занят", "отбой Б", "блокировка", "?"}},
+        {11, 5, {"исходное", "D", "Б свободен", "ответ", "Б занят", "отбой Б", "блокировка", "?", "?"}},
+        {11, 6, {"исходное", "занятие", "D", "ответ", "отбой/занятость Б", "?", "?", "?", "?"}},
+        {11, 7, {"исходное", "D", "ответ", "отбой/занятость Б", "?", "?", "?", "?", "?"}},
+    };
+    for (const TList& list : lists) {
+        for (std::uint8_t value = 0; value < 16; ++value) {
+            const std::string name = value < 9 ? list.Names[value] : "?";
+            const std::string shown = name == "D" ? "набор номера" : name == "?" ? "???" : name;
+            const std::string prefix = list.Type == 11 ? "4СЛУ(3, 5): " : "4ТЧ(3, 5): ";
+            EXPECT_EQ(TraceLine({3, 5, list.Type, list.Mode, value, 7}), prefix + shown + " (7 мс)")
+                << "type " << int(list.Type) << " mode " << int(list.Mode) << " value " << int(value);
+        }
     }
 }
 

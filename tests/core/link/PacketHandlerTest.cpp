@@ -296,6 +296,9 @@ TEST_F(PacketHandlerTest, AlarmRecordsReduceToTheMostSevereWord) {
         {{8, 0x31, 0x30, 0, 0x02, 0x31, 0x70, 0, 0x02}, 0x3020},
         // several bits of one record stay together; bit 5 is ignored
         {{4, 0x31, 0x90, 0, 0xE9}, 0x9000 | 0x040 | 0x008 | 0x002 | 0x001},
+        // bit 6 alone is the 10E-3 error alarm, bit 7 alone the 10E-6 one
+        {{4, 0x31, 0x90, 0, 0x40}, 0x9002},
+        {{4, 0x31, 0x90, 0, 0x80}, 0x9001},
         // hardware error: the code in the top nibble
         {{4, 0x33, 0, 0, 0x0E}, 0xE100},
         // hardware error outranks a missing board, in either order
@@ -486,45 +489,103 @@ TEST_F(PacketHandlerTest, ReconnectClosesAndReopensTheTransport) {
 namespace tervis {
 namespace {
 
-// Replies that would read past the 256-byte receive buffer change nothing, yet still count as a sign of
-// life; the same replies placed so that they fit are taken.
-TEST_F(PacketHandlerTest, RepliesReachingPastTheBufferAreIgnored) {
-    const auto at = [&](std::size_t p, std::vector<std::uint8_t> reply) {
-        TReceiveBuffer buffer{};
-        buffer[0] = 0x41;
-        buffer[2] = static_cast<std::uint8_t>(p - 3);
-        for (std::size_t i = 0; i < reply.size() && p + i < buffer.size(); ++i) {
-            buffer[p + i] = reply[i];
-        }
-        handler->PacketReceived(buffer);
+// Every reply placed with its last byte at the end of the 256-byte receive buffer is taken; one byte
+// further it changes nothing, yet still counts as a sign of life. Last is the offset of the last byte
+// the reply's layout reads, counted from the reply code.
+TEST_F(PacketHandlerTest, EveryReplyFitsAtItsLastPositionAndIsIgnoredOneByteBeyond) {
+    struct TTrace : ITraceSink {
+        void TraceStarted(const TReceiveBuffer&, std::size_t) override { ++calls; }
+        void TraceMessage(const TReceiveBuffer&, std::size_t) override { ++calls; }
+        int calls = 0;
     };
-    // 105 at P = 220 would read slot 15's lamps from bytes 256 and 257.
-    mux->SetSlotStatus(TSlotStatusWords{});
-    mux->SetLinkUp(false);
-    at(220, {105, 0xFF, 0xFF, 0xFF, 0xFF});
-    EXPECT_TRUE(mux->LinkUp());
-    EXPECT_EQ(mux->SlotStatus(15), 0u);
-    EXPECT_EQ(mux->SlotStatus(0), 0u);
-    at(219, {105, 0xFF, 0xFF, 0xFF, 0xFF});  // the last lamp byte is byte 255: taken
-    EXPECT_EQ(mux->SlotStatus(0), 0x0300u);
+    // What a reply changes where it is taken.
+    struct TProbe {
+        const TMux& Model;
+        TRecordingHandler& Device;
+        const TTrace& Trace;
+        test::TNotificationRecorder& Posted;
+    };
+    struct TCase {
+        const char* Name;
+        std::size_t Last;
+        std::vector<std::uint8_t> Head;  // the code and the first parameters; the rest are 0x11
+        std::function<bool(const TProbe&)> Stored;
+    };
+    const auto unitRecord = [](auto read) {
+        return [read](const TProbe& probe) { return read(probe.Model.UnitInfo(2, 0)); };
+    };
+    const auto alarm = [](const TProbe& probe) { return !probe.Posted.Of(kNotifyAlarm).empty(); };
+    const auto traced = [](const TProbe& probe) { return probe.Trace.calls != 0; };
+    const auto slot15 = [](const TProbe& probe) { return probe.Model.SlotStatus(15) != 0; };
+    const auto dsl = unitRecord([](const TUnitInfo& unit) { return unit.Dsl[20] != 0; });
+    const std::vector<TCase> cases = {
+        {"slot type",
+         6,
+         {10, 3},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetSlotType(3).Type != 0; }},
+        {"endpoint",
+         5,
+         {20, 0x02, 0x05},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetLink(0x0205) == 0x1111; }},
+        {"block",
+         19,
+         {30, 4},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetBoardConfig(4)[8] != 0; }},
+        {"settings",
+         10,
+         {40},
+         [](const TProbe& probe) { return probe.Device.Scratch().GetMuxSettings()[9] != 0; }},
+        {"lamps", 36, {105}, slot15},
+        {"reported types", 20, {115}, slot15},
+        {"CAS received", 18, {125, 0x02, 10}, unitRecord([](const TUnitInfo& unit) {
+             return unit.CasReceived[14] != 0;
+         })},
+        {"CAS transmitted", 18, {135, 0x02, 10}, unitRecord([](const TUnitInfo& unit) {
+             return unit.CasTransmitted[14] != 0;
+         })},
+        {"stream state", 15, {145, 0x02, 10}, unitRecord([](const TUnitInfo& unit) {
+             return unit.Stream.Period != 0;
+         })},
+        {"4C1И state", 15, {145, 0x02, 19}, unitRecord([](const TUnitInfo& unit) {
+             return unit.C1I.Period != 0;
+         })},
+        {"remote power state", 14, {145, 0x02, 26}, unitRecord([](const TUnitInfo& unit) {
+             return unit.Dp.Voltage != 0;
+         })},
+        {"1DSL line", 14, {200, 0x02, 23}, dsl},
+        {"4DSL line", 14, {200, 0x02, 24}, dsl},
+        {"4DSLv2 line", 15, {200, 0x02, 29}, dsl},
+        {"CPU status", 17, {160}, [](const TProbe& probe) { return probe.Model.CpuStatus()[0] != 0; }},
+        {"trace started", 3, {165, 3, 1}, traced},
+        {"trace message", 7, {170}, traced},
+        {"alarm word", 2, {180}, alarm},
+        {"alarm records", 5, {190, 4, 0x31, 0x40, 0, 0x01}, alarm},
+    };
+    for (const TCase& c : cases) {
+        for (const bool fits : {true, false}) {
+            SCOPED_TRACE(std::string(c.Name) + (fits ? " at its last position" : " one byte beyond"));
+            test::TNotificationRecorder recorder;
+            TMux model(&recorder, nullptr, settings);
+            auto link = std::make_unique<TRecordingHandler>(model);
+            TRecordingHandler& device = *link;
+            model.SetDeviceLink(std::move(link));
+            model.SelectInfo(kCpuSlot, 0, true);
+            TTrace trace;
+            const TSubscription subscription = device.SubscribeTrace(trace);
+            recorder.Posted.clear();
 
-    // 180 at P = 254: its low byte would be byte 256.
-    owner.Posted.clear();
-    at(254, {180, 0x51});
-    EXPECT_TRUE(owner.Of(kNotifyAlarm).empty());
-    at(253, {180, 0x51, 0x02});
-    EXPECT_EQ(owner.Of(kNotifyAlarm), (std::vector<test::TNotification>{{kNotifyAlarm, 0x5102}}));
-
-    // 10 at P = 250: word B would lie beyond the buffer.
-    at(250, {10, 3, 10, 0, 1, 0});
-    EXPECT_EQ(handler->Scratch().GetSlotType(3).Type, 0);
-    at(249, {10, 3, 10, 0, 1, 0, 2});
-    EXPECT_EQ(handler->Scratch().GetSlotType(3), (TSlotType{10, 1, 2}));
-
-    // 190 whose records run past the buffer.
-    owner.Posted.clear();
-    at(250, {190, 8, 0x31, 0x40, 0, 0x01});
-    EXPECT_TRUE(owner.Of(kNotifyAlarm).empty());
+            TReceiveBuffer buffer{};
+            const std::size_t p = 255 - c.Last + (fits ? 0 : 1);
+            buffer[0] = 0x41;
+            buffer[2] = static_cast<std::uint8_t>(p - 3);
+            for (std::size_t k = 0; p + k < buffer.size(); ++k) {
+                buffer[p + k] = k < c.Head.size() ? c.Head[k] : 0x11;
+            }
+            device.PacketReceived(buffer);
+            EXPECT_TRUE(model.LinkUp());
+            EXPECT_EQ(c.Stored({model, device, trace, recorder}), fits);
+        }
+    }
 }
 
 // The progress of an exchange is what the device answers to us: packets with a foreign control byte or

@@ -318,7 +318,7 @@ TEST_F(FileCommands, BlocksAreShownAndComparedByTheirNamedSettings) {
               "Плата 4: несовпадение конфигурации \n"
               "слот 0 (4E1), комплект 2: Приоритет выдачи синхросигнала: 2 → ?(15)\n"
               "слот 0 (4E1), комплект 2: кодировка AMI: нет → да\n"
-              "слот 4 (1DSL), Скорость: ?(0) → 11х64 кбит/с\n");
+              "слот 4 (1DSL), Скорость: 4х64 кбит/с → 11х64 кбит/с\n");
 }
 
 TEST_F(FileCommands, DumpJsonCarriesTheSameContent) {
