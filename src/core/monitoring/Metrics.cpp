@@ -289,8 +289,9 @@ std::string RenderMetrics(std::span<const TMuxSample> samples) {
             }
         }
         AddBoardAlarms(page, mux);
-        if (mux.Cpu) {
-            page.Add("tervis_cpu_level_dbm", mux, {}, CpuLevelDb(*mux.Cpu));
+        // A CPU record that lies past the stored reply gives no level rather than a made-up one.
+        if (const std::optional<TCpuState> cpu = mux.Cpu ? DecodeCpuStatus(*mux.Cpu) : std::nullopt) {
+            page.Add("tervis_cpu_level_dbm", mux, {}, CpuLevelDb(cpu->LevelCode));
         }
         for (const TUnitSample& unit : mux.Units) {
             AddUnit(page, mux, unit);
