@@ -9,7 +9,7 @@ set(core_rank_model 2)
 set(core_rank_link 3)
 set(core_rank_alarms 4)
 set(core_rank_crossconnect 4)
-set(core_rank_boards 4)
+set(core_rank_boards 5)  # the JSON form names links by the connection list's lines
 set(core_rank_diagnostics 4)
 set(gui_rank_widgets 0)
 set(gui_rank_model 1)
