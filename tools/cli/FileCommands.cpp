@@ -2,6 +2,9 @@
 #include "FileCommands.h"
 
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <istream>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -39,6 +42,20 @@ constexpr const char* kDiffUsage =
     "  -h, --help  показать эту справку\n"
     "Коды завершения: 0 - отличий нет, 1 - есть отличия, 2 - ошибка (неверные параметры, файл\n"
     "не найден или не читается).\n";
+
+constexpr const char* kBuildUsage =
+    "Использование: tervis-cli build ДОКУМЕНТ.json -o ФАЙЛ.mux [--base ОСНОВА.mux]\n"
+    "Строит конфигурацию \".mux\" из документа JSON в том виде, в каком его выводит dump --json\n"
+    "(\"-\" - читать документ со стандартного ввода). Чего документ не называет, то берётся из новой\n"
+    "конфигурации или, с --base, из файла ОСНОВА. Слот или слово настроек, не названные в документе,\n"
+    "остаются как в основе; разделы links и signalling, если они есть, описывают свои таблицы целиком.\n"
+    "Параметры плат задаются по названию и тексту пункта, как их показывает диалог платы (или словами\n"
+    "block); именованные параметры ложатся поверх слов.\n"
+    "  -o ФАЙЛ       куда записать конфигурацию (целиком или никак)\n"
+    "  --base ФАЙЛ   конфигурация, на которую ложится документ\n"
+    "  -h, --help    показать эту справку\n"
+    "Коды завершения: 0 - записано, 2 - ошибка: по строке на каждую ошибку документа с путём JSON\n"
+    "и тем, что допустимо; файл тогда не пишется.\n";
 
 // Keeps the model's messages to the operator so that the command can print them.
 class TMessageCollector : public IOperatorMessages {
@@ -82,22 +99,34 @@ bool Load(TLoadedMux& loaded, const std::string& name, std::ostream& err) {
 struct TArguments {
     bool Help = false;
     bool Json = false;
+    std::string Output;  // -o
+    std::string Base;    // --base
     std::vector<std::string> Files;
     std::string Error;  // the first thing wrong, empty if none
 };
 
-TArguments ParseArguments(const std::vector<std::string>& args, bool acceptJson) {
+// What a command accepts besides --help.
+enum class TOptions { None, Json, Build };
+
+TArguments ParseArguments(const std::vector<std::string>& args, TOptions accepted) {
     TArguments parsed;
     bool optionsEnd = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
             parsed.Files.push_back(arg);
         } else if (arg == "--") {
             optionsEnd = true;
         } else if (arg == "-h" || arg == "--help") {
             parsed.Help = true;
-        } else if (acceptJson && arg == "--json") {
+        } else if (accepted == TOptions::Json && arg == "--json") {
             parsed.Json = true;
+        } else if (accepted == TOptions::Build && (arg == "-o" || arg == "--base")) {
+            if (i + 1 == args.size()) {
+                parsed.Error = parsed.Error.empty() ? "после " + arg + " нужно имя файла" : parsed.Error;
+                break;
+            }
+            (arg == "-o" ? parsed.Output : parsed.Base) = args[++i];
         } else if (parsed.Error.empty()) {
             parsed.Error = "неизвестный параметр " + arg;
         }
@@ -115,7 +144,7 @@ int Trouble(std::ostream& err, const std::string& command, const std::string& te
 struct TCommandForm {
     const char* Name;
     const char* Usage;
-    bool AcceptsJson;
+    TOptions Accepts;
     std::size_t Files;
     const char* FilesError;  // what is said when the number of files is wrong
 };
@@ -124,7 +153,7 @@ struct TCommandForm {
 // trouble with them.
 std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const std::vector<std::string>& args,
                                                std::ostream& out, std::ostream& err) {
-    TArguments parsed = ParseArguments(args, form.AcceptsJson);
+    TArguments parsed = ParseArguments(args, form.Accepts);
     if (parsed.Help) {
         out << form.Usage;
         return kExitSame;
@@ -225,7 +254,7 @@ std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& r
 
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto arguments = CommandArguments(
-        {"dump", kDumpUsage, true, 1, "нужно указать один файл конфигурации"}, args, out, err);
+        {"dump", kDumpUsage, TOptions::Json, 1, "нужно указать один файл конфигурации"}, args, out, err);
     if (const int* exitCode = std::get_if<int>(&arguments)) {
         return *exitCode;
     }
@@ -246,7 +275,7 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto arguments = CommandArguments(
-        {"diff", kDiffUsage, false, 2, "нужно указать два файла конфигурации"}, args, out, err);
+        {"diff", kDiffUsage, TOptions::None, 2, "нужно указать два файла конфигурации"}, args, out, err);
     if (const int* exitCode = std::get_if<int>(&arguments)) {
         return *exitCode;
     }
@@ -267,6 +296,72 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << line << '\n';
     }
     return kExitDifferent;
+}
+
+namespace {
+
+// The document named on the command line ("-" standard input), cut off past the largest one the build
+// reads so that a runaway pipe cannot fill the memory.
+bool ReadDocument(const std::string& name, std::istream& in, std::string& text, std::ostream& err) {
+    std::ifstream file;
+    std::istream* source = &in;
+    if (name != "-") {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(name, ec)) {
+            err << "Файл " << name << " не найден\n";
+            return false;
+        }
+        file.open(name, std::ios::binary);
+        if (!file) {
+            err << "Не удалось открыть файл " << name << '\n';
+            return false;
+        }
+        source = &file;
+    }
+    text.assign(boards::kMaxJsonBytes + 1, '\0');
+    source->read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(source->gcount()));
+    if (source->bad()) {
+        err << "Ошибка чтения " << (name == "-" ? std::string("стандартного ввода") : name) << '\n';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunBuild(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    const auto arguments = CommandArguments(
+        {"build", kBuildUsage, TOptions::Build, 1, "нужно указать один документ JSON"}, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
+    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
+    if (parsed.Output.empty()) {
+        return Trouble(err, "build", "нужно указать -o ФАЙЛ.mux");
+    }
+    auto target = std::make_unique<TLoadedMux>();
+    if (!parsed.Base.empty() && !Load(*target, parsed.Base, err)) {
+        return kExitTrouble;
+    }
+    std::string text;
+    if (!ReadDocument(parsed.Files.front(), in, text, err)) {
+        return kExitTrouble;
+    }
+    const std::vector<std::string> faults = boards::BuildFromJson(text, target->Mux);
+    if (!faults.empty()) {
+        for (const std::string& fault : faults) {
+            err << fault << '\n';
+        }
+        return kExitTrouble;
+    }
+    try {
+        target->Mux.SaveToFile(parsed.Output);
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return kExitTrouble;
+    }
+    return kExitSame;
 }
 
 }  // namespace tervis::cli

@@ -21,6 +21,10 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 // args are the words after the command name. Messages go to err.
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// "build DOCUMENT -o FILE [--base OTHER]": the inverse of dump --json; DOCUMENT "-" is read from in.
+// Writes FILE whole or not at all; faults of the document go to err, one line each, with exit code 2.
+int RunBuild(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+
 // The text form of a dump, one entry per line, so that two dumps compare line by line.
 std::vector<std::string> DumpLines(const TMux& mux);
 // The same content as a JSON document: the core's JSON form, which build reads back.

@@ -155,14 +155,16 @@ TJson DumpDocument(const TConfigDump& dump) {
     }
     TJson& settings = doc["settings"] = TJson::array();
     for (const TDumpSetting& entry : dump.Settings) {
-        settings.push_back({{"word", Format("W%d", entry.Word)}, {"value", entry.Value}, {"meaning", entry.Meaning}});
+        settings.push_back(
+            {{"word", Format("W%d", entry.Word)}, {"value", entry.Value}, {"meaning", entry.Meaning}});
     }
     TJson& links = doc["links"] = TJson::array();
     for (const TDumpLink& entry : dump.Links) {
         // The measurer is no channel: its entry has no endpoint.
-        links.push_back({{"endpoint", entry.Endpoint == kEndpointNone ? TJson(nullptr) : TJson(entry.Endpoint)},
-                         {"link", entry.Link},
-                         {"text", entry.Text}});
+        links.push_back(
+            {{"endpoint", entry.Endpoint == kEndpointNone ? TJson(nullptr) : TJson(entry.Endpoint)},
+             {"link", entry.Link},
+             {"text", entry.Text}});
     }
     TJson& signalling = doc["signalling"] = TJson::array();
     for (const TDumpSignalling& entry : dump.Signalling) {
@@ -248,15 +250,16 @@ std::string JoinQuoted(const std::vector<std::string>& items) {
 
 // The type codes a slot can hold: no board, or any board the type picker offers.
 bool FitsBoardSlot(long long type) {
-    return type == btNone ||
-           (type > 0 && type < kBoardTypeCodes && type != btCPU && BoardTypeHasName(static_cast<std::uint8_t>(type)));
+    return type == btNone || (type > 0 && type < kBoardTypeCodes && type != btCPU &&
+                              BoardTypeHasName(static_cast<std::uint8_t>(type)));
 }
 
 std::string BoardSlotTypes() {
     std::string text;
     for (int type = 0; type < kBoardTypeCodes; ++type) {
         if (FitsBoardSlot(type)) {
-            text += (text.empty() ? "" : ", ") + Format("%d (%s)", type, BoardTypeName(static_cast<std::uint8_t>(type)).c_str());
+            text += (text.empty() ? "" : ", ") +
+                    Format("%d (%s)", type, BoardTypeName(static_cast<std::uint8_t>(type)).c_str());
         }
     }
     return text;
@@ -265,7 +268,8 @@ std::string BoardSlotTypes() {
 // The value of a field whose shown text is text, trying what the field can show: its items, or every
 // code of a narrow field.
 std::optional<unsigned> FieldValueFor(const TBlockField& field, const std::string& text) {
-    if (field.Kind == TFieldKind::List || field.Kind == TFieldKind::Radio || field.Kind == TFieldKind::Number) {
+    if (field.Kind == TFieldKind::List || field.Kind == TFieldKind::Radio ||
+        field.Kind == TFieldKind::Number) {
         const std::vector<std::string> items = ListItems(field);
         for (std::size_t index = 0; index < items.size(); ++index) {
             if (items[index] == text) {
@@ -320,9 +324,7 @@ public:
             Fault("$", "ожидается объект");
             return;
         }
-        if (!CheckKeys(doc, "", {"$schema", "slots", "settings", "links", "signalling"})) {
-            return;
-        }
+        CheckKeys(doc, "", {"$schema", "slots", "settings", "links", "signalling"});
         // Settings first: the links' measurer entry, read later, owns W7 and W8.
         if (const TJson* settings = Member(doc, "settings")) {
             ApplySettings(*settings);
@@ -371,7 +373,8 @@ private:
     bool CheckKeys(const TJson& object, const std::string& path, std::initializer_list<const char*> allowed) {
         bool good = true;
         for (auto it = object.begin(); it != object.end(); ++it) {
-            if (std::none_of(allowed.begin(), allowed.end(), [&](const char* key) { return it.key() == key; })) {
+            if (std::none_of(allowed.begin(), allowed.end(),
+                             [&](const char* key) { return it.key() == key; })) {
                 std::string keys;
                 for (const char* key : allowed) {
                     keys += (keys.empty() ? "" : ", ") + std::string(key);
@@ -401,15 +404,16 @@ private:
         return CheckKeys(item, path, allowed);
     }
 
-    std::optional<long long> Integer(const TJson& value, const std::string& path, long long min, long long max) {
+    std::optional<long long> Integer(const TJson& value, const std::string& path, long long min,
+                                     long long max) {
         if (!value.is_number_integer()) {
             Fault(path, Format("ожидается целое число %lld..%lld", min, max));
             return std::nullopt;
         }
-        const long long number =
-            value.is_number_unsigned() && value.get<unsigned long long>() > static_cast<unsigned long long>(max)
-                ? max + 1
-                : value.get<long long>();
+        const long long number = value.is_number_unsigned() && value.get<unsigned long long>() >
+                                                                   static_cast<unsigned long long>(max)
+                                     ? max + 1
+                                     : value.get<long long>();
         if (number < min || number > max) {
             Fault(path, Format("%s вне диапазона %lld..%lld", value.dump().c_str(), min, max));
             return std::nullopt;
@@ -559,7 +563,8 @@ private:
                     return static_cast<std::uint8_t>(code);
                 }
             }
-            Fault(At(path, "name"), "неизвестный тип платы " + Quoted(*text) + "; допустимы: " + BoardSlotTypes());
+            Fault(At(path, "name"),
+                  "неизвестный тип платы " + Quoted(*text) + "; допустимы: " + BoardSlotTypes());
             return std::nullopt;
         }
         return type;
@@ -609,7 +614,8 @@ private:
 
     // Named settings go on top of the block words; one whose text the block already shows changes
     // nothing, so a dump's words and names never fight.
-    void ApplyBlockSettings(const TJson& settings, const std::string& path, std::uint8_t type, TBoardConfig& block) {
+    void ApplyBlockSettings(const TJson& settings, const std::string& path, std::uint8_t type,
+                            TBoardConfig& block) {
         if (!settings.is_array()) {
             Fault(path, "ожидается массив");
             return;
@@ -617,7 +623,8 @@ private:
         const TBlockLayout* layout = FindBlockLayout(type);
         if (layout == nullptr) {
             if (!settings.empty()) {
-                Fault(path, "у платы " + BoardTypeName(type) + " нет именованных параметров; укажите слова block");
+                Fault(path,
+                      "у платы " + BoardTypeName(type) + " нет именованных параметров; укажите слова block");
             }
             return;
         }
@@ -631,7 +638,8 @@ private:
         }
     }
 
-    const TBlockField* FieldNamed(const TBlockLayout& layout, const std::string& caption, const std::string& path) {
+    const TBlockField* FieldNamed(const TBlockLayout& layout, const std::string& caption,
+                                  const std::string& path) {
         std::vector<std::string> captions;
         for (const TBlockField& field : layout.Fields) {
             if (IsPerSet(field) && layout.SetCount <= 1) {
@@ -695,7 +703,8 @@ private:
         }
         const auto stored = FieldValueFor(*field, *text);
         if (!stored) {
-            Fault(At(path, "value"), Quoted(*text) + " нет в списке; допустимо: " + AllowedFieldTexts(*field));
+            Fault(At(path, "value"),
+                  Quoted(*text) + " нет в списке; допустимо: " + AllowedFieldTexts(*field));
             return;
         }
         WriteField(block, *field, *set, *stored);
@@ -714,8 +723,8 @@ private:
         }
         const std::string board = BoardTypeName(mux_.SlotBoardType(slot));
         if (channels == 0) {
-            return Format("%lld: слот %d, канал %d, но в слоте %d (%s) нет каналов", value, slot, channel, slot,
-                          board.c_str());
+            return Format("%lld: слот %d, канал %d, но в слоте %d (%s) нет каналов", value, slot, channel,
+                          slot, board.c_str());
         }
         return Format("%lld: слот %d, канал %d, но у платы %s в слоте %d каналы 0..%d", value, slot, channel,
                       board.c_str(), slot, channels - 1);
@@ -804,7 +813,8 @@ private:
                                            : "ожидаются четыре цифры 0 или 1, например \"0101\"");
                 return false;
             }
-            value = (value & ~(0xFL << shift)) | (static_cast<long long>(BinToInt(bits->get<std::string>())) << shift);
+            value = (value & ~(0xFL << shift)) |
+                    (static_cast<long long>(BinToInt(bits->get<std::string>())) << shift);
             return true;
         };
         if (!nibble("abcd", 4) || !nibble("active", 0)) {
@@ -852,8 +862,8 @@ private:
                 Fault(At(path, "channel"), *fault);
                 continue;
             }
-            const auto value = SignallingValue(item, path, IsGroupEntry(mux_, static_cast<int>(*slot),
-                                                                        static_cast<int>(*channel)));
+            const auto value = SignallingValue(
+                item, path, IsGroupEntry(mux_, static_cast<int>(*slot), static_cast<int>(*channel)));
             if (!value) {
                 continue;
             }
