@@ -2,6 +2,7 @@
 // of a set of configurations passes it, and a document the build would refuse for its shape does not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
@@ -46,13 +47,14 @@ private:
 
     void Walk(const json& schema, const json& value, const std::string& path) {
         if (schema.contains("$ref")) {
-            const std::string ref = schema["$ref"];
+            const std::string ref = schema["$ref"].get<std::string>();
             Walk(root_["$defs"][ref.substr(std::string("#/$defs/").size())], value, path);
             return;
         }
         if (schema.contains("type")) {
             const json types = schema["type"].is_array() ? schema["type"] : json::array({schema["type"]});
-            if (std::none_of(types.begin(), types.end(), [&](const json& t) { return HasType(value, t); })) {
+            if (std::none_of(types.begin(), types.end(),
+                             [&](const json& t) { return HasType(value, t.get<std::string>()); })) {
                 faults_.push_back(path + ": type");
                 return;
             }
