@@ -348,14 +348,14 @@ int RunBuild(const std::vector<std::string>& args, std::istream& in, std::ostrea
     if (!ReadDocument(parsed.Files.front(), in, text, err)) {
         return kExitTrouble;
     }
-    const std::vector<std::string> faults = boards::BuildFromJson(text, target->Mux);
-    if (!faults.empty()) {
-        for (const std::string& fault : faults) {
-            err << fault << '\n';
-        }
-        return kExitTrouble;
-    }
     try {
+        const std::vector<std::string> faults = boards::BuildFromJson(text, target->Mux);
+        if (!faults.empty()) {
+            for (const std::string& fault : faults) {
+                err << fault << '\n';
+            }
+            return kExitTrouble;
+        }
         target->Mux.SaveToFile(parsed.Output);
     } catch (const std::exception& e) {
         err << e.what() << '\n';
