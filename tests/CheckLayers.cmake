@@ -12,6 +12,7 @@ set(core_rank_crossconnect 5)  # reads the board field tables
 set(core_rank_boards 4)
 set(core_rank_diagnostics 4)
 set(core_rank_monitoring 5)
+set(core_rank_config 6)  # the JSON form: field tables and the connection list's lines
 set(gui_rank_widgets 0)
 set(gui_rank_model 1)
 set(gui_rank_link 1)

@@ -38,6 +38,7 @@ expected=(
     usr/share/man/man1/tervis.1
     usr/share/metainfo/org.tervis.Tervis.metainfo.xml
     usr/share/tervis/alarm.wav
+    usr/share/tervis/config.schema.json
 )
 
 # Checks an installed tree under root ($1), named $2 in the messages.

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "core/base/Errors.h"
 #include "core/diagnostics/InfoTexts.h"
 #include "core/link/Address.h"
+#include "core/model/Backup.h"
 #include "core/model/Mux.h"
 #include "core/monitoring/Metrics.h"
 #include "platform/SerialPacketHandler.h"
@@ -35,7 +37,19 @@ namespace {
 const std::map<std::string, const char*> kUsage = {
     {"read",
      "tervis-cli read -o ФАЙЛ [параметры линии]\n  Считать конфигурацию мультиплексора в файл .mux.\n"},
-    {"load", "tervis-cli load ФАЙЛ [параметры линии]\n  Загрузить конфигурацию из файла в мультиплексор.\n"},
+    {"load",
+     "tervis-cli load ФАЙЛ [--backup ПАПКА] [--verify] [--rollback] [--dry-run] [параметры линии]\n"
+     "  Загрузить конфигурацию из файла в мультиплексор.\n"
+     "  --dry-run        ничего не загружать: считать конфигурацию мультиплексора и вывести несовпадения\n"
+     "                   с ФАЙЛ (код 0 совпадают, 1 различаются)\n"
+     "  --backup ПАПКА   сначала сохранить работающую конфигурацию в ПАПКА/<адрес или "
+     "local>-<дата-время>.mux\n"
+     "                   (целиком или никак); без резервной копии загрузки нет\n"
+     "  --verify         после загрузки считать конфигурацию и сравнить с ФАЙЛ; при несовпадении вывести\n"
+     "                   строки и выйти с кодом 4\n"
+     "  --rollback       (с --backup) если проверка не прошла или загрузка прервалась, загрузить резервную\n"
+     "                   копию и проверить её\n"
+     "  Код выхода: 0 загружено (и совпадает), 4 несовпадение после загрузки.\n"},
     {"compare",
      "tervis-cli compare ФАЙЛ [параметры линии]\n  Сравнить файл (слева) с конфигурацией мультиплексора "
      "(справа).\n"
@@ -138,6 +152,7 @@ public:
     std::unique_ptr<IProgressWindow> CreateProgress(const std::string& caption) override {
         return std::make_unique<TWindow>(*this, caption);
     }
+    bool Terminal() const { return terminal_; }
     bool timedOut = false;
 
 private:
@@ -227,6 +242,14 @@ struct TSession {
 
 constexpr const char* kNoAnswer = "Нет связи с мультиплексором";
 
+// The safety net of a load.
+struct TSafeLoad {
+    std::string backupFolder;  // empty: no backup
+    bool verify = false;
+    bool rollback = false;
+    bool dryRun = false;
+};
+
 // What the command line asked for.
 struct TInvocation {
     TLine line;
@@ -234,6 +257,7 @@ struct TInvocation {
     std::string outputFile;
     std::optional<int> identifier;  // set-id
     bool prometheus = false;        // status: the exporter's metrics instead of the text
+    TSafeLoad safeLoad;
 };
 
 // Everything a command works with once the line is open.
@@ -254,65 +278,77 @@ struct TContext {
     }
 };
 
-// Reads the options into invocation; an exit status when the command ends here (help, bad arguments).
-std::optional<int> ParseOptions(const std::string& command, const std::vector<std::string>& args,
-                                TInvocation& invocation, std::ostream& out, std::ostream& err) {
+// The line options (--port, --address, --id, --timeout) and read's -o, which take a value. Returns
+// whether a is one of them; status is set when the command ends here.
+bool ParseValueOption(const std::string& command, const std::string& a, const std::string* value,
+                      TInvocation& invocation, std::optional<int>& status, std::ostream& err) {
     TLine& line = invocation.line;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) {
-                err << "Параметр " << a << " требует значения\n";
-                return std::nullopt;
-            }
-            return args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            out << kUsage.at(command) << kLineOptions;
-            return kExitOk;
-        }
-        if (a == "--prometheus" && command == "status") {
-            invocation.prometheus = true;
-            continue;
-        }
-        if (a == "--port" || a == "--address" || (a == "-o" && command == "read")) {
-            const auto v = value();
-            if (!v) {
-                return kExitTrouble;
-            }
-            (a == "--port" ? line.port : a == "--address" ? line.address : invocation.outputFile) = *v;
-        } else if (a == "--id") {
-            const auto v = value();
-            const auto n = v ? ParseInt(*v) : std::nullopt;
-            if (!n || *n < 0 || *n > 19) {
-                err << "Номер устройства должен быть от 0 до 19\n";
-                return kExitTrouble;
-            }
-            line.id = *n;
-        } else if (a == "--timeout") {
-            const auto v = value();
-            if (!v) {
-                return kExitTrouble;
-            }
-            try {
-                line.timeoutSeconds = std::stod(*v);
-            } catch (const std::exception&) {
-                line.timeoutSeconds = -1;  // reported below with the other bad values
-            }
-            if (!(line.timeoutSeconds > 0)) {
-                err << "Неверное время ожидания: " << *v << '\n';
-                return kExitTrouble;
-            }
-        } else if (a.size() > 1 && a[0] == '-') {
-            err << "Неизвестный параметр " << a << "\n" << kUsage.at(command);
-            return kExitTrouble;
-        } else {
-            invocation.positional.push_back(a);
-        }
+    const bool known = a == "--port" || a == "--address" || (a == "-o" && command == "read") || a == "--id" ||
+                       a == "--timeout" || (a == "--backup" && command == "load");
+    if (!known) {
+        return false;
     }
+    if (value == nullptr) {
+        err << "Параметр " << a << " требует значения\n";
+        status = kExitTrouble;
+        return true;
+    }
+    if (a == "--id") {
+        const auto n = ParseInt(*value);
+        if (!n || *n < 0 || *n > 19) {
+            err << "Номер устройства должен быть от 0 до 19\n";
+            status = kExitTrouble;
+        } else {
+            line.id = *n;
+        }
+    } else if (a == "--timeout") {
+        try {
+            line.timeoutSeconds = std::stod(*value);
+        } catch (const std::exception&) {
+            line.timeoutSeconds = -1;  // reported below with the other bad values
+        }
+        if (!(line.timeoutSeconds > 0)) {
+            err << "Неверное время ожидания: " << *value << '\n';
+            status = kExitTrouble;
+        }
+    } else {
+        (a == "--port"      ? line.port
+         : a == "--address" ? line.address
+         : a == "--backup"  ? invocation.safeLoad.backupFolder
+                            : invocation.outputFile) = *value;
+    }
+    return true;
+}
+
+// load's switches; returns whether a is one of them.
+bool ParseSafeLoadSwitch(const std::string& command, const std::string& a, TSafeLoad& safeLoad) {
+    if (command != "load") {
+        return false;
+    }
+    bool* const flag = a == "--verify"     ? &safeLoad.verify
+                       : a == "--rollback" ? &safeLoad.rollback
+                       : a == "--dry-run"  ? &safeLoad.dryRun
+                                           : nullptr;
+    if (flag != nullptr) {
+        *flag = true;
+    }
+    return flag != nullptr;
+}
+
+// The operands and the options that only make sense together.
+std::optional<int> CheckOperands(const std::string& command, TInvocation& invocation, std::ostream& err) {
     const std::size_t wanted = (command == "load" || command == "compare" || command == "set-id") ? 1 : 0;
     if (invocation.positional.size() != wanted || (command == "read" && invocation.outputFile.empty())) {
         err << kUsage.at(command) << kLineOptions;
+        return kExitTrouble;
+    }
+    const TSafeLoad& safeLoad = invocation.safeLoad;
+    if (safeLoad.rollback && safeLoad.backupFolder.empty()) {
+        err << "--rollback требует --backup: без резервной копии откатывать нечего\n";
+        return kExitTrouble;
+    }
+    if (safeLoad.dryRun && (safeLoad.verify || safeLoad.rollback || !safeLoad.backupFolder.empty())) {
+        err << "--dry-run ничего не загружает и не сочетается с --backup, --verify и --rollback\n";
         return kExitTrouble;
     }
     if (command == "set-id") {
@@ -325,19 +361,42 @@ std::optional<int> ParseOptions(const std::string& command, const std::vector<st
     return std::nullopt;
 }
 
+// Reads the options into invocation; an exit status when the command ends here (help, bad arguments).
+std::optional<int> ParseOptions(const std::string& command, const std::vector<std::string>& args,
+                                TInvocation& invocation, std::ostream& out, std::ostream& err) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out << kUsage.at(command) << kLineOptions;
+            return kExitOk;
+        }
+        std::optional<int> status;
+        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+        if (ParseValueOption(command, a, value, invocation, status, err)) {
+            if (status) {
+                return status;
+            }
+            ++i;
+        } else if (ParseSafeLoadSwitch(command, a, invocation.safeLoad)) {
+            continue;
+        } else if (a == "--prometheus" && command == "status") {
+            invocation.prometheus = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "Неизвестный параметр " << a << "\n" << kUsage.at(command);
+            return kExitTrouble;
+        } else {
+            invocation.positional.push_back(a);
+        }
+    }
+    return CheckOperands(command, invocation, err);
+}
+
 int Read(TContext& c) {
     if (!c.Mux().ReadConfiguration()) {
         return c.NoAnswer();
     }
     c.Mux().SaveToFile(c.invocation.outputFile);  // written beside and renamed: whole or not at all
     return kExitOk;
-}
-
-int Load(TContext& c) {
-    if (!c.Mux().LoadFromFile(c.invocation.positional[0])) {
-        return kExitTrouble;
-    }
-    return c.Mux().LoadConfiguration() ? kExitOk : c.NoAnswer();
 }
 
 int Compare(TContext& c) {
@@ -353,6 +412,112 @@ int Compare(TContext& c) {
         return c.NoAnswer();
     }
     return *differs ? kExitDifferent : kExitOk;
+}
+
+// --- the safe load: backup, load, verify, roll back
+
+// One line per step on a terminal; a script reads only the results.
+void Step(TContext& c, const std::string& text) {
+    if (c.session.progress->Terminal()) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    }
+}
+
+// Reads the running configuration into a new model and keeps it in the backup folder. The file is
+// written whole or not at all; without it nothing is loaded.
+std::optional<int> WriteBackup(TContext& c, std::filesystem::path& backup) {
+    Step(c, "Резервная копия: чтение конфигурации мультиплексора");
+    c.Mux().Clear();
+    if (!c.Mux().ReadConfiguration()) {
+        c.err << "Резервная копия не сделана, конфигурация не загружалась\n";
+        return c.NoAnswer();
+    }
+    const std::filesystem::path folder = c.invocation.safeLoad.backupFolder;
+    backup = folder / BackupFileName(c.invocation.line.address, TSystemClock().Now());
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    try {
+        c.Mux().SaveToFile(backup);
+    } catch (const EInOutError& e) {
+        c.err << e.what() << "\nРезервная копия не сделана, конфигурация не загружалась\n";
+        return kExitTrouble;
+    }
+    Step(c, "Резервная копия: " + backup.string());
+    return std::nullopt;
+}
+
+// Loads file into the device; with verify, reads it back and compares, the mismatch lines on out.
+// The result: the device holds the file (true), holds something else (false), or is unknown (nothing).
+std::optional<bool> LoadAndVerify(TContext& c, const std::string& file, bool verify) {
+    if (!c.Mux().LoadFromFile(file)) {
+        throw EInOutError("Файл " + file + " не найден");
+    }
+    Step(c, "Загрузка " + file);
+    if (!c.Mux().LoadConfiguration()) {
+        c.err << kNoAnswer << '\n';
+        return std::nullopt;
+    }
+    if (!verify) {
+        return true;
+    }
+    Step(c, "Проверка: чтение конфигурации мультиплексора");
+    // The report and "Отличий не найдено" are the command's output, as compare has them.
+    c.session.messages.messages = &c.out;
+    c.session.messages.report = &c.out;
+    const std::optional<bool> differs = c.Mux().CompareConfiguration();
+    c.session.messages.messages = &c.err;
+    if (!differs) {
+        c.err << kNoAnswer << '\n';
+        return std::nullopt;
+    }
+    return !*differs;
+}
+
+// After a failed load: the backup goes back and is checked; out says what the device holds now.
+void RollBack(TContext& c, const std::filesystem::path& backup) {
+    Step(c, "Откат: загрузка резервной копии " + backup.string());
+    const std::optional<bool> restored = LoadAndVerify(c, backup.string(), true);
+    if (!restored) {
+        c.out << "Откат прерван: конфигурация мультиплексора неизвестна (резервная копия " << backup.string()
+              << ")\n";
+    } else if (*restored) {
+        c.out << "Откат выполнен: на мультиплексоре прежняя конфигурация (" << backup.string() << ")\n";
+    } else {
+        c.out << "Откат не удался: конфигурация мультиплексора не совпадает ни с загружаемой, ни с резервной "
+                 "копией "
+              << backup.string() << '\n';
+    }
+}
+
+int Load(TContext& c) {
+    const TSafeLoad& safe = c.invocation.safeLoad;
+    const std::string& file = c.invocation.positional[0];
+    if (safe.dryRun) {
+        return Compare(c);  // reads the device and shows the mismatch lines; loads nothing
+    }
+    // A file that cannot be read stops the command before the device is touched.
+    if (!c.Mux().LoadFromFile(file)) {
+        return kExitTrouble;
+    }
+    std::filesystem::path backup;
+    if (!safe.backupFolder.empty()) {
+        if (const std::optional<int> status = WriteBackup(c, backup)) {
+            return *status;
+        }
+    }
+    const std::optional<bool> holdsFile = LoadAndVerify(c, file, safe.verify);
+    if (holdsFile == true) {
+        return kExitOk;
+    }
+    if (safe.rollback) {
+        RollBack(c, backup);
+    } else if (!holdsFile) {
+        c.out << "Загрузка прервана: конфигурация мультиплексора неизвестна\n";
+    } else {
+        c.out << "Конфигурация мультиплексора не совпадает с " << file << '\n';
+    }
+    return holdsFile ? kExitMismatch : kExitNoAnswer;
 }
 
 int Clear(TContext& c) {

@@ -11,6 +11,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitDifferent = 1;
 constexpr int kExitTrouble = 2;   // bad arguments, files, the port cannot be opened
 constexpr int kExitNoAnswer = 3;  // the multiplexer did not answer within --timeout
+constexpr int kExitMismatch = 4;  // load --verify: the device does not hold the file after the load
 
 // read, load, compare, clear, restart, status, set-id. Needs a running Qt core application.
 int RunDeviceCommand(const std::string& command, const std::vector<std::string>& args, std::ostream& out,

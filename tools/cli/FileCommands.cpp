@@ -2,6 +2,9 @@
 #include "FileCommands.h"
 
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <istream>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -9,7 +12,7 @@
 
 #include "core/base/Errors.h"
 #include "core/boards/BlockFields.h"
-#include "core/crossconnect/ConnectionList.h"
+#include "core/config/ConfigJson.h"
 
 namespace tervis::cli {
 
@@ -39,6 +42,20 @@ constexpr const char* kDiffUsage =
     "  -h, --help  показать эту справку\n"
     "Коды завершения: 0 - отличий нет, 1 - есть отличия, 2 - ошибка (неверные параметры, файл\n"
     "не найден или не читается).\n";
+
+constexpr const char* kBuildUsage =
+    "Использование: tervis-cli build ДОКУМЕНТ.json -o ФАЙЛ.mux [--base ОСНОВА.mux]\n"
+    "Строит конфигурацию \".mux\" из документа JSON в том виде, в каком его выводит dump --json\n"
+    "(\"-\" - читать документ со стандартного ввода). Чего документ не называет, то берётся из новой\n"
+    "конфигурации или, с --base, из файла ОСНОВА. Слот или слово настроек, не названные в документе,\n"
+    "остаются как в основе; разделы links и signalling, если они есть, описывают свои таблицы целиком.\n"
+    "Параметры плат задаются по названию и тексту пункта, как их показывает диалог платы (или словами\n"
+    "block); именованные параметры ложатся поверх слов.\n"
+    "  -o ФАЙЛ       куда записать конфигурацию (целиком или никак)\n"
+    "  --base ФАЙЛ   конфигурация, на которую ложится документ\n"
+    "  -h, --help    показать эту справку\n"
+    "Коды завершения: 0 - записано, 2 - ошибка: по строке на каждую ошибку документа с путём JSON\n"
+    "и тем, что допустимо; файл тогда не пишется.\n";
 
 // Keeps the model's messages to the operator so that the command can print them.
 class TMessageCollector : public IOperatorMessages {
@@ -82,22 +99,34 @@ bool Load(TLoadedMux& loaded, const std::string& name, std::ostream& err) {
 struct TArguments {
     bool Help = false;
     bool Json = false;
+    std::string Output;  // -o
+    std::string Base;    // --base
     std::vector<std::string> Files;
     std::string Error;  // the first thing wrong, empty if none
 };
 
-TArguments ParseArguments(const std::vector<std::string>& args, bool acceptJson) {
+// What a command accepts besides --help.
+enum class TOptions { None, Json, Build };
+
+TArguments ParseArguments(const std::vector<std::string>& args, TOptions accepted) {
     TArguments parsed;
     bool optionsEnd = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
             parsed.Files.push_back(arg);
         } else if (arg == "--") {
             optionsEnd = true;
         } else if (arg == "-h" || arg == "--help") {
             parsed.Help = true;
-        } else if (acceptJson && arg == "--json") {
+        } else if (accepted == TOptions::Json && arg == "--json") {
             parsed.Json = true;
+        } else if (accepted == TOptions::Build && (arg == "-o" || arg == "--base")) {
+            if (i + 1 == args.size()) {
+                parsed.Error = parsed.Error.empty() ? "после " + arg + " нужно имя файла" : parsed.Error;
+                break;
+            }
+            (arg == "-o" ? parsed.Output : parsed.Base) = args[++i];
         } else if (parsed.Error.empty()) {
             parsed.Error = "неизвестный параметр " + arg;
         }
@@ -115,7 +144,7 @@ int Trouble(std::ostream& err, const std::string& command, const std::string& te
 struct TCommandForm {
     const char* Name;
     const char* Usage;
-    bool AcceptsJson;
+    TOptions Accepts;
     std::size_t Files;
     const char* FilesError;  // what is said when the number of files is wrong
 };
@@ -124,7 +153,7 @@ struct TCommandForm {
 // trouble with them.
 std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const std::vector<std::string>& args,
                                                std::ostream& out, std::ostream& err) {
-    TArguments parsed = ParseArguments(args, form.AcceptsJson);
+    TArguments parsed = ParseArguments(args, form.Accepts);
     if (parsed.Help) {
         out << form.Usage;
         return kExitSame;
@@ -138,131 +167,9 @@ std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const s
     return parsed;
 }
 
-// --- what a dump shows; the text and the JSON form are both made from this
-
-struct TSlotEntry {
-    int Slot = 0;
-    TSlotType Record;
-    TBoardConfig Block{};
-};
-
-struct TSettingEntry {
-    int Word = 0;
-    std::uint16_t Value = 0;
-    std::string Meaning;
-};
-
-struct TLinkEntry {
-    std::uint16_t Endpoint = 0;  // kEndpointNone for the measurer
-    std::uint16_t Link = 0;
-    std::string Text;  // the connection list's line
-};
-
-struct TSignallingEntry {
-    int Slot = 0;
-    int Channel = 0;
-    std::uint16_t Value = 0;
-    bool Group = false;  // a LAN timeslot: Value is the owning group (or above 31 for a free timeslot)
-    std::string Text;
-};
-
-struct TDump {
-    std::vector<TSlotEntry> Slots;
-    std::vector<TSettingEntry> Settings;
-    std::vector<TLinkEntry> Links;
-    std::vector<TSignallingEntry> Signalling;
-};
-
-std::string SyncInputMeaning(int input, std::uint16_t value) {
-    const unsigned priority = (value >> 4) & 7;
-    const std::string priorityText = priority == 6   ? std::string("никогда")
-                                     : priority == 7 ? std::string("приор. ?(7)")
-                                                     : Format("приор. %u", priority);
-    return Format("таблица синхронизации, вход %d: слот %u, ", input, value & 15U) + priorityText;
-}
-
-std::string SyncTypeMeaning(std::uint16_t value) {
-    static const char* const kNames[] = {"Внешняя (вход 5)", "По таблице (для ЦП85, 1E1 v1.0)",
-                                         "По таблице приоритетов входов", "Только от ЦП"};
-    const std::string name = value < 4 ? kNames[value] : Format("?(%u)", unsigned{value});
-    return "тип синхронизации: " + name;
-}
-
-std::string SettingMeaning(const TMux& mux, int word, std::uint16_t value) {
-    if (word <= 5) {
-        return SyncInputMeaning(word, value);
-    }
-    switch (word) {
-        case 6:
-            return SyncTypeMeaning(value);
-        case 7:
-            return "измеритель, старший байт";
-        case 8: {
-            const std::uint16_t measurer = MeasurerEndpoint(mux);
-            return "измеритель, младший байт: " +
-                   (measurer == kEndpointNone ? std::string("не подключён") : LinkDescription(mux, measurer));
-        }
-        default:
-            return "сигнализация аварий: " + IntToBin(value, 8);
-    }
-}
-
-std::string SignallingText(std::uint16_t value, bool group) {
-    if (group) {
-        return value <= 31 ? Format("группа %u", unsigned{value}) : Format("свободен (%u)", unsigned{value});
-    }
-    std::string text = "abcd " + IntToBin(value >> 4, 4) + ", акт. " + IntToBin(value, 4);
-    if (value > 0xFF) {
-        text += Format(" (0x%04X)", unsigned{value});  // bits the device never sees; shown, not hidden
-    }
-    return text;
-}
-
-TDump CollectDump(const TMux& mux) {
-    TDump dump;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        TSlotEntry entry{slot, mux.GetSlotType(slot), mux.GetBoardConfig(slot)};
-        // An empty slot is left out unless a foreign file left words in it.
-        const bool empty = entry.Record == TSlotType{} && entry.Block == TBoardConfig{};
-        if (!empty) {
-            dump.Slots.push_back(entry);
-        }
-    }
-
-    const TMuxSettings settings = mux.GetMuxSettings();
-    for (int word = 0; word < kMuxSettingsWords; ++word) {
-        const std::uint16_t value = settings[static_cast<std::size_t>(word)];
-        dump.Settings.push_back({word, value, SettingMeaning(mux, word, value)});
-    }
-
-    // The connection list's lines pair up with the linked endpoints in order, after the measurer's.
-    const std::vector<std::string> lines = ConnectionListLines(mux);
-    std::size_t line = 0;
-    const std::uint16_t measurer = MeasurerEndpoint(mux);
-    if (measurer != kEndpointNone) {
-        dump.Links.push_back({kEndpointNone, measurer, lines.at(line++)});
-    }
-    for (std::uint16_t endpoint = 0; endpoint < kEndpointCount; ++endpoint) {
-        const std::uint16_t link = mux.GetLink(endpoint);
-        if (link != kEndpointNone) {
-            dump.Links.push_back({endpoint, link, lines.at(line++)});
-        }
-    }
-
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        const bool lan = mux.SlotBoardType(slot) == btLAN;
-        const int channels = mux.SlotChannels(slot);
-        for (int channel = 0; channel < channels; ++channel) {
-            const std::uint16_t value = mux.GetSignalling(
-                MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel)));
-            if (value != kSignallingDefault) {
-                const bool group = lan && channel < 32;
-                dump.Signalling.push_back({slot, channel, value, group, SignallingText(value, group)});
-            }
-        }
-    }
-    return dump;
-}
+using boards::TConfigDump;
+using TSlotEntry = boards::TDumpSlot;
+using TSignallingEntry = boards::TDumpSignalling;
 
 std::string SlotLine(const TSlotEntry& entry) {
     std::string line = Format("слот %d (%s): ", entry.Slot, BoardTypeName(entry.Record.Type).c_str());
@@ -281,149 +188,10 @@ std::string SignallingLine(const TMux& mux, const TSignallingEntry& entry) {
     return Format("слот %d (%s), канал %d: ", entry.Slot, name.c_str(), entry.Channel) + entry.Text;
 }
 
-// --- a small JSON writer: objects and arrays either spread over indented lines or kept on one line
-
-class TJsonWriter {
-public:
-    explicit TJsonWriter(std::ostream& out) : out_(out) {}
-
-    void BeginObject(bool oneLine = false) { Open('{', oneLine); }
-    void EndObject() { Close('}'); }
-    void BeginArray(bool oneLine = false) { Open('[', oneLine); }
-    void EndArray() { Close(']'); }
-    void Key(std::string_view name) {
-        Separate();
-        out_ << JsonQuote(name) << ": ";
-        afterKey_ = true;
-    }
-    void String(std::string_view text) {
-        Separate();
-        out_ << JsonQuote(text);
-    }
-    void Number(long long value) {
-        Separate();
-        out_ << value;
-    }
-    void Bool(bool value) {
-        Separate();
-        out_ << (value ? "true" : "false");
-    }
-    void Null() {
-        Separate();
-        out_ << "null";
-    }
-
-private:
-    struct TFrame {
-        bool OneLine = false;
-        int Count = 0;
-    };
-
-    // Writes what goes before the next member or element.
-    void Separate() {
-        if (afterKey_) {
-            afterKey_ = false;
-            return;
-        }
-        if (frames_.empty()) {
-            return;
-        }
-        TFrame& frame = frames_.back();
-        if (frame.Count > 0) {
-            out_ << ',';
-        }
-        if (frame.OneLine) {
-            if (frame.Count > 0) {
-                out_ << ' ';
-            }
-        } else {
-            NewLine(frames_.size());
-        }
-        ++frame.Count;
-    }
-    void Open(char bracket, bool oneLine) {
-        Separate();
-        out_ << bracket;
-        // Inside a one-line value everything stays on that line.
-        frames_.push_back({oneLine || (!frames_.empty() && frames_.back().OneLine), 0});
-    }
-    void Close(char bracket) {
-        const TFrame frame = frames_.back();
-        frames_.pop_back();
-        if (!frame.OneLine && frame.Count > 0) {
-            NewLine(frames_.size());
-        }
-        out_ << bracket;
-        if (frames_.empty()) {
-            out_ << '\n';
-        }
-    }
-    void NewLine(std::size_t depth) {
-        out_ << '\n';
-        for (std::size_t i = 0; i < depth; ++i) {
-            out_ << "  ";
-        }
-    }
-
-    std::ostream& out_;
-    std::vector<TFrame> frames_;
-    bool afterKey_ = false;
-};
-
-// A key whose value is an array of objects, one an item, each object's fields written by writeFields.
-template <typename TItems, typename F>
-void ObjectArray(TJsonWriter& json, const char* key, const TItems& items, bool oneLine, F writeFields) {
-    json.Key(key);
-    json.BeginArray();
-    for (const auto& item : items) {
-        json.BeginObject(oneLine);
-        writeFields(item);
-        json.EndObject();
-    }
-    json.EndArray();
-}
-
 }  // namespace
 
-std::string JsonQuote(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                quoted += "\\\"";
-                break;
-            case '\\':
-                quoted += "\\\\";
-                break;
-            case '\b':
-                quoted += "\\b";
-                break;
-            case '\f':
-                quoted += "\\f";
-                break;
-            case '\n':
-                quoted += "\\n";
-                break;
-            case '\r':
-                quoted += "\\r";
-                break;
-            case '\t':
-                quoted += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    quoted += Format("\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-                } else {
-                    quoted += c;  // bytes of UTF-8 sequences pass through as they are
-                }
-        }
-    }
-    quoted += '"';
-    return quoted;
-}
-
 std::vector<std::string> DumpLines(const TMux& mux) {
-    const TDump dump = CollectDump(mux);
+    const TConfigDump dump = boards::CollectDump(mux);
     std::vector<std::string> lines;
     const auto add = [&lines](const std::string& line) { lines.push_back("  " + line); };
 
@@ -440,12 +208,12 @@ std::vector<std::string> DumpLines(const TMux& mux) {
     }
 
     lines.emplace_back("Настройки мультиплексора:");
-    for (const TSettingEntry& entry : dump.Settings) {
+    for (const boards::TDumpSetting& entry : dump.Settings) {
         add(Format("W%d = %u: ", entry.Word, unsigned{entry.Value}) + entry.Meaning);
     }
 
     lines.emplace_back("Соединения:");
-    for (const TLinkEntry& entry : dump.Links) {
+    for (const boards::TDumpLink& entry : dump.Links) {
         add(entry.Text);
     }
     if (dump.Links.empty()) {
@@ -460,96 +228,6 @@ std::vector<std::string> DumpLines(const TMux& mux) {
         add("нет");
     }
     return lines;
-}
-
-std::string DumpJson(const TMux& mux) {
-    const TDump dump = CollectDump(mux);
-    std::ostringstream text;
-    TJsonWriter json(text);
-    json.BeginObject();
-
-    ObjectArray(json, "slots", dump.Slots, true, [&](const TSlotEntry& entry) {
-        json.Key("slot");
-        json.Number(entry.Slot);
-        json.Key("type");
-        json.Number(entry.Record.Type);
-        json.Key("name");
-        json.String(BoardTypeName(entry.Record.Type));
-        json.Key("params");
-        json.BeginArray();
-        json.Number(entry.Record.Param1);
-        json.Number(entry.Record.Param2);
-        json.EndArray();
-        json.Key("block");
-        json.BeginArray();
-        for (std::uint16_t word : entry.Block) {
-            json.Number(word);
-        }
-        json.EndArray();
-        if (const auto settings = boards::DescribeBlock(entry.Record.Type, entry.Block); !settings.empty()) {
-            ObjectArray(json, "settings", settings, false, [&](const boards::TSettingText& setting) {
-                json.Key("set");
-                if (setting.Set < 0) {
-                    json.Null();
-                } else {
-                    json.Number(setting.Set);
-                }
-                json.Key("name");
-                json.String(setting.Caption);
-                json.Key("value");
-                json.String(setting.Value);
-            });
-        }
-    });
-
-    ObjectArray(json, "settings", dump.Settings, true, [&](const TSettingEntry& entry) {
-        json.Key("word");
-        json.String(Format("W%d", entry.Word));
-        json.Key("value");
-        json.Number(entry.Value);
-        json.Key("meaning");
-        json.String(entry.Meaning);
-    });
-
-    ObjectArray(json, "links", dump.Links, true, [&](const TLinkEntry& entry) {
-        json.Key("endpoint");
-        if (entry.Endpoint == kEndpointNone) {
-            json.Null();  // the measurer: it is no channel
-        } else {
-            json.Number(entry.Endpoint);
-        }
-        json.Key("link");
-        json.Number(entry.Link);
-        json.Key("text");
-        json.String(entry.Text);
-    });
-
-    ObjectArray(json, "signalling", dump.Signalling, true, [&](const TSignallingEntry& entry) {
-        json.Key("slot");
-        json.Number(entry.Slot);
-        json.Key("channel");
-        json.Number(entry.Channel);
-        json.Key("value");
-        json.Number(entry.Value);
-        if (entry.Group) {
-            json.Key("group");
-            if (entry.Value <= 31) {
-                json.Number(entry.Value);
-            } else {
-                json.Null();
-            }
-        } else {
-            json.Key("abcd");
-            json.String(IntToBin(entry.Value >> 4, 4));
-            json.Key("active");
-            json.String(IntToBin(entry.Value, 4));
-        }
-        json.Key("text");
-        json.String(entry.Text);
-    });
-
-    json.EndObject();
-    return text.str();
 }
 
 // Where a slot holds the same board on both sides, the settings its block differs in:
@@ -576,7 +254,7 @@ std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& r
 
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto arguments = CommandArguments(
-        {"dump", kDumpUsage, true, 1, "нужно указать один файл конфигурации"}, args, out, err);
+        {"dump", kDumpUsage, TOptions::Json, 1, "нужно указать один файл конфигурации"}, args, out, err);
     if (const int* exitCode = std::get_if<int>(&arguments)) {
         return *exitCode;
     }
@@ -586,7 +264,7 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return kExitTrouble;
     }
     if (parsed.Json) {
-        out << DumpJson(loaded->Mux);
+        out << boards::DumpJson(loaded->Mux);
     } else {
         for (const std::string& line : DumpLines(loaded->Mux)) {
             out << line << '\n';
@@ -597,7 +275,7 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto arguments = CommandArguments(
-        {"diff", kDiffUsage, false, 2, "нужно указать два файла конфигурации"}, args, out, err);
+        {"diff", kDiffUsage, TOptions::None, 2, "нужно указать два файла конфигурации"}, args, out, err);
     if (const int* exitCode = std::get_if<int>(&arguments)) {
         return *exitCode;
     }
@@ -618,6 +296,72 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << line << '\n';
     }
     return kExitDifferent;
+}
+
+namespace {
+
+// The document named on the command line ("-" standard input), cut off past the largest one the build
+// reads so that a runaway pipe cannot fill the memory.
+bool ReadDocument(const std::string& name, std::istream& in, std::string& text, std::ostream& err) {
+    std::ifstream file;
+    std::istream* source = &in;
+    if (name != "-") {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(name, ec)) {
+            err << "Файл " << name << " не найден\n";
+            return false;
+        }
+        file.open(name, std::ios::binary);
+        if (!file) {
+            err << "Не удалось открыть файл " << name << '\n';
+            return false;
+        }
+        source = &file;
+    }
+    text.assign(boards::kMaxJsonBytes + 1, '\0');
+    source->read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(source->gcount()));
+    if (source->bad()) {
+        err << "Ошибка чтения " << (name == "-" ? std::string("стандартного ввода") : name) << '\n';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunBuild(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    const auto arguments = CommandArguments(
+        {"build", kBuildUsage, TOptions::Build, 1, "нужно указать один документ JSON"}, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
+    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
+    if (parsed.Output.empty()) {
+        return Trouble(err, "build", "нужно указать -o ФАЙЛ.mux");
+    }
+    auto target = std::make_unique<TLoadedMux>();
+    if (!parsed.Base.empty() && !Load(*target, parsed.Base, err)) {
+        return kExitTrouble;
+    }
+    std::string text;
+    if (!ReadDocument(parsed.Files.front(), in, text, err)) {
+        return kExitTrouble;
+    }
+    try {
+        const std::vector<std::string> faults = boards::BuildFromJson(text, target->Mux);
+        if (!faults.empty()) {
+            for (const std::string& fault : faults) {
+                err << fault << '\n';
+            }
+            return kExitTrouble;
+        }
+        target->Mux.SaveToFile(parsed.Output);
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return kExitTrouble;
+    }
+    return kExitSame;
 }
 
 }  // namespace tervis::cli

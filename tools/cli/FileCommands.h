@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/config/ConfigJson.h"
 #include "core/model/Mux.h"
 
 namespace tervis::cli {
@@ -20,11 +21,14 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 // args are the words after the command name. Messages go to err.
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// "build DOCUMENT -o FILE [--base OTHER]": the inverse of dump --json; DOCUMENT "-" is read from in.
+// Writes FILE whole or not at all; faults of the document go to err, one line each, with exit code 2.
+int RunBuild(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+
 // The text form of a dump, one entry per line, so that two dumps compare line by line.
 std::vector<std::string> DumpLines(const TMux& mux);
-// The same content as a JSON document (keys in a fixed order, ending with a line break).
-std::string DumpJson(const TMux& mux);
-// text as a JSON string literal, quotes included; UTF-8 passes through unchanged.
-std::string JsonQuote(std::string_view text);
+// The same content as a JSON document: the core's JSON form, which build reads back.
+using boards::DumpJson;
+using boards::JsonQuote;
 
 }  // namespace tervis::cli

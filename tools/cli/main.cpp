@@ -16,6 +16,7 @@ constexpr const char* kUsage =
     "Использование: tervis-cli КОМАНДА [параметры]\n"
     "Команды с файлами:\n"
     "  dump [--json] ФАЙЛ       конфигурация в виде текста\n"
+    "  build ДОК.json -o ФАЙЛ   конфигурация из документа JSON (обратно dump --json)\n"
     "  diff ЛЕВЫЙ ПРАВЫЙ        несовпадения двух конфигураций (0 совпадают, 1 различаются, 2 ошибка)\n"
     "Команды с мультиплексором (--port, --address, --id, --timeout):\n"
     "  read -o ФАЙЛ             считать конфигурацию\n"
@@ -49,6 +50,9 @@ int main(int argc, char* argv[]) {
     args.erase(args.begin());
     if (command == "dump") {
         return tervis::cli::RunDump(args, std::cout, std::cerr);
+    }
+    if (command == "build") {
+        return tervis::cli::RunBuild(args, std::cin, std::cout, std::cerr);
     }
     if (command == "diff") {
         return tervis::cli::RunDiff(args, std::cout, std::cerr);

@@ -69,6 +69,10 @@ bool TCustomPacketHandler::ReadConfiguration() {
     return completed;
 }
 
+bool TCustomPacketHandler::ReadDevice() {
+    return ReadInto("Чтение конфигурации плат...", "Чтение соединений...");
+}
+
 std::optional<bool> TCustomPacketHandler::CompareConfiguration() {
     if (!ReadInto("Сравнение - чтение типов плат...", "Сравнение - чтение соединений...")) {
         return std::nullopt;

@@ -77,6 +77,8 @@ public:
     bool ReadConfiguration() override;
     bool LoadConfiguration() override;
     std::optional<bool> CompareConfiguration() override;
+    // Reads the device's configuration into Scratch() and leaves the model alone.
+    bool ReadDevice();
     bool ClearConfiguration() override;
     void RestartMultiplexer() override;
 

@@ -39,6 +39,7 @@ std::string ReadSettings(TSettings& settings, const TSettingsLocation& location)
         ReadFlag(profile, section, "uselog", settings.uselog);
     }
     ReadFlag(profile, section, "cashedtrx", settings.cashedtrx);
+    ReadFlag(profile, section, "backupbeforeload", settings.backupbeforeload);
     settings.lastfile = profile.GetString(section, "lastfile", settings.lastfile);
     return {};
 }
@@ -65,6 +66,12 @@ void WriteSettings(const TSettings& settings, const TSettingsLocation& location)
         set("uselog", FlagText(settings.uselog));
     }
     set("cashedtrx", FlagText(settings.cashedtrx));
+    // Our own key: a file that never had it gets it only once the option is turned on.
+    constexpr const char* kAbsent = "\x01";
+    if (settings.backupbeforeload ||
+        profile.GetString(location.section, "backupbeforeload", kAbsent) != kAbsent) {
+        set("backupbeforeload", FlagText(settings.backupbeforeload));
+    }
     set("lastfile", settings.lastfile);
     if (changed) {
         profile.Save(location.file);

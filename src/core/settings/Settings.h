@@ -9,15 +9,16 @@ namespace tervis {
 // and writes them back at exit; the model and the link it is handed to read them directly. Field names
 // are the keys of the settings file.
 struct TSettings {
-    std::string device = "COM1";  // serial device the transport opens
-    int rs485id = 0;              // device number put into every request (0 = direct RS-232 line)
-    std::string address;          // address path to a remote multiplexer, text form; empty = direct
-    bool usespeaker = false;      // beep while an alarm blinks
-    bool usewave = false;         // play the alarm sound file
-    bool alarmconnect = false;    // raise the no-link alarm when the link goes down
-    bool uselog = false;          // keep the stream alarm log and poll stream alarms for it
-    bool cashedtrx = false;       // pass every change of the model to the device at once
-    std::string lastfile;         // configuration file opened at start-up
+    std::string device = "COM1";    // serial device the transport opens
+    int rs485id = 0;                // device number put into every request (0 = direct RS-232 line)
+    std::string address;            // address path to a remote multiplexer, text form; empty = direct
+    bool usespeaker = false;        // beep while an alarm blinks
+    bool usewave = false;           // play the alarm sound file
+    bool alarmconnect = false;      // raise the no-link alarm when the link goes down
+    bool uselog = false;            // keep the stream alarm log and poll stream alarms for it
+    bool cashedtrx = false;         // pass every change of the model to the device at once
+    bool backupbeforeload = false;  // Load first keeps the device's configuration in backup/ and checks after
+    std::string lastfile;           // configuration file opened at start-up
 
     // Run mode, set only by the command line.
     long long hostWindow = -1;  // host window handle; hosted mode when not -1

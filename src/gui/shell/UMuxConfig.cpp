@@ -18,10 +18,12 @@
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
+#include <filesystem>
 
 #include "core/base/Errors.h"
 #include "core/diagnostics/SignallingGrid.h"
 #include "core/link/Address.h"
+#include "core/model/Backup.h"
 #include "core/settings/CommandLine.h"
 #include "gui/boards/BoardDialog.h"
 #include "gui/crossconnect/UJackField.h"
@@ -166,6 +168,7 @@ void TConfigForm::OpenAlarmSound() {
 
 void TConfigForm::ShowSettings() {
     Action("CashedTrxItem")->setChecked(settings_.cashedtrx);
+    Action("BackupBeforeLoadItem")->setChecked(settings_.backupbeforeload);
     Action("UseSpeakerItem")->setChecked(settings_.usespeaker);
     Action("UseWaveItem")->setChecked(settings_.usewave);
     Action("AlarmConnectItem")->setChecked(settings_.alarmconnect);
@@ -265,6 +268,14 @@ QAction* TConfigForm::Action(const QString& objectName) const {
 }
 
 void TConfigForm::BuildMenus() {
+    BuildFileMenu();
+    BuildOptionsMenu();
+    BuildConfigMenu();
+    QMenu* help = menuBar()->addMenu("?");
+    AddAction(help, "ItemAbout", "О программе...", &TConfigForm::ItemAboutClick);
+}
+
+void TConfigForm::BuildFileMenu() {
     QMenu* file = menuBar()->addMenu("&Файл");
     AddAction(file, "NewItem", "Новая конфигурация", &TConfigForm::NewItemClick, QKeySequence("Ctrl+N"));
     AddAction(file, "SaveItem", "Сохранить", &TConfigForm::SaveItemClick, QKeySequence(Qt::Key_F2));
@@ -274,8 +285,34 @@ void TConfigForm::BuildMenus() {
     file->addSeparator();
     QAction* exit = AddAction(file, "N7", "Выход", nullptr);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+}
 
+QAction* TConfigForm::AddToggle(QMenu* menu, const QString& objectName, const QString& text,
+                                bool TSettings::*field) {
+    QAction* item = AddAction(menu, objectName, text, nullptr);
+    item->setCheckable(true);
+    connect(item, &QAction::toggled, this, [this, field](bool on) { settings_.*field = on; });
+    return item;
+}
+
+void TConfigForm::BuildOptionsMenu() {
     QMenu* options = menuBar()->addMenu("&Настройки");
+    AddPortItems(options);
+    AddAction(options, "AddrItem", "Адрес мультиплексора", &TConfigForm::AddrItemClick);
+    options->addSeparator();
+    alarmMenu_ = options->addMenu("Сигнализация");
+    alarmMenu_->menuAction()->setObjectName("AlarmMenu");
+    AddToggle(alarmMenu_, "UseSpeakerItem", "Звуковая сигнализация на динамик", &TSettings::usespeaker);
+    AddToggle(alarmMenu_, "UseWaveItem", "Звуковая сигнализация на колонки", &TSettings::usewave);
+    AddToggle(alarmMenu_, "AlarmConnectItem", "Сигнализация при потере связи", &TSettings::alarmconnect);
+    AddToggle(alarmMenu_, "ItemUseLog", "Лог аварий потока", &TSettings::uselog);
+    options->addSeparator();
+    AddToggle(options, "CashedTrxItem", "Передавать изменения", &TSettings::cashedtrx);
+    AddToggle(options, "BackupBeforeLoadItem", "Сохранять конфигурацию устройства перед загрузкой",
+              &TSettings::backupbeforeload);
+}
+
+void TConfigForm::AddPortItems(QMenu* options) {
     portMenu_ = options;
     portGroup_ = new QActionGroup(this);
     portGroup_->setExclusive(true);
@@ -295,24 +332,9 @@ void TConfigForm::BuildMenus() {
     // than building the whole window, and an adapter plugged in later shows up too.
     portsEnd_ = options->addSeparator();
     connect(options, &QMenu::aboutToShow, this, &TConfigForm::RefreshPortItems);
-    AddAction(options, "AddrItem", "Адрес мультиплексора", &TConfigForm::AddrItemClick);
-    options->addSeparator();
-    alarmMenu_ = options->addMenu("Сигнализация");
-    alarmMenu_->menuAction()->setObjectName("AlarmMenu");
-    const auto toggle = [this](QMenu* menu, const QString& objectName, const QString& text,
-                               bool TSettings::*field) {
-        QAction* item = AddAction(menu, objectName, text, nullptr);
-        item->setCheckable(true);
-        connect(item, &QAction::toggled, this, [this, field](bool on) { settings_.*field = on; });
-        return item;
-    };
-    toggle(alarmMenu_, "UseSpeakerItem", "Звуковая сигнализация на динамик", &TSettings::usespeaker);
-    toggle(alarmMenu_, "UseWaveItem", "Звуковая сигнализация на колонки", &TSettings::usewave);
-    toggle(alarmMenu_, "AlarmConnectItem", "Сигнализация при потере связи", &TSettings::alarmconnect);
-    toggle(alarmMenu_, "ItemUseLog", "Лог аварий потока", &TSettings::uselog);
-    options->addSeparator();
-    toggle(options, "CashedTrxItem", "Передавать изменения", &TSettings::cashedtrx);
+}
 
+void TConfigForm::BuildConfigMenu() {
     QMenu* config = menuBar()->addMenu("&Конфигурация");
     AddAction(config, "CompareItem", "Сравнить", &TConfigForm::CompareItemClick, QKeySequence(Qt::Key_F5));
     AddAction(config, "ReadItem", "Считать", &TConfigForm::ReadItemClick, QKeySequence(Qt::Key_F6));
@@ -327,9 +349,6 @@ void TConfigForm::BuildMenus() {
     QAction* hidden = config->addSeparator();
     hidden->setVisible(false);
     AddAction(config, "ItemRS422Id", "Записать идентификатор RS422...", &TConfigForm::ItemRS422IdClick);
-
-    QMenu* help = menuBar()->addMenu("?");
-    AddAction(help, "ItemAbout", "О программе...", &TConfigForm::ItemAboutClick);
 }
 
 void TConfigForm::RefreshPortItems() {
@@ -791,7 +810,31 @@ void TConfigForm::ReadItemClick() {
 
 void TConfigForm::WriteItemClick() {
     if (dialogs_.Ask(this, "Загрузить конфигурацию ?", false) == IDialogs::TAnswer::Yes) {
-        Guard([&] { model_->LoadConfiguration(); });
+        Guard([&] {
+            settings_.backupbeforeload ? LoadWithBackup() : static_cast<void>(model_->LoadConfiguration());
+        });
+    }
+}
+
+void TConfigForm::LoadWithBackup() {
+    TCustomPacketHandler* link = Link();
+    if (link == nullptr || !link->ReadDevice()) {
+        return;  // no backup, no load
+    }
+    // Written whole or not at all; a failure is raised to the operator and nothing is loaded.
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(fileName_.toStdString()).parent_path() / "backup";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    link->Scratch().SaveToFile(folder / BackupFileName(settings_.address, TSystemClock().Now()));
+    if (!model_->LoadConfiguration() || !link->ReadDevice()) {
+        return;
+    }
+    // Only a difference is worth a word after a load.
+    if (const std::vector<std::string> lines = model_->MismatchLines(link->Scratch()); !lines.empty()) {
+        if (IOperatorMessages* messages = model_->OperatorMessages()) {
+            messages->ShowReport(lines);
+        }
     }
 }
 

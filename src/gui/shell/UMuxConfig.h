@@ -120,6 +120,13 @@ protected:
 
 private:
     void BuildMenus();
+    void BuildFileMenu();
+    void BuildOptionsMenu();
+    void AddPortItems(QMenu* options);
+    void BuildConfigMenu();
+    QAction* AddToggle(QMenu* menu, const QString& objectName, const QString& text, bool TSettings::*field);
+    // Load with the device's configuration kept in backup/ beside the file first and compared after.
+    void LoadWithBackup();
     void BuildToolBar();
     void RefreshPortItems();
     QAction* PortItem(const QString& name) const;

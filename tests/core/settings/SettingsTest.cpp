@@ -104,6 +104,33 @@ TEST(Settings, WriteCreatesTheFileWithEveryKeyInOrder) {
     EXPECT_EQ(again.lastfile, "Станция.mux");
 }
 
+// The load backup option has a key of its own: a file without it reads as off and gains the key only once
+// the option is turned on; from then on it is kept up to date.
+TEST(Settings, BackupBeforeLoadKeyAppearsOnlyOnceTurnedOn) {
+    TTempDir dir;
+    const TSettingsLocation location = DefaultSettingsLocation(dir.Path());
+    const std::string older =
+        "[SETTINGS]\r\ndevice=COM1\r\nrs485id=0\r\naddress=\r\nusespeaker=0\r\nusewave=0\r\n"
+        "alarmconnect=0\r\nuselog=0\r\ncashedtrx=0\r\nlastfile=\r\n";
+    WriteBytes(location.file, older);
+    TSettings settings;
+    ReadSettings(settings, location);
+    EXPECT_FALSE(settings.backupbeforeload);
+    WriteSettings(settings, location);
+    EXPECT_EQ(ReadBytes(location.file), older);
+
+    settings.backupbeforeload = true;
+    WriteSettings(settings, location);
+    EXPECT_EQ(ReadBytes(location.file), older + "backupbeforeload=1\r\n");
+    TSettings again;
+    ReadSettings(again, location);
+    EXPECT_TRUE(again.backupbeforeload);
+
+    again.backupbeforeload = false;
+    WriteSettings(again, location);
+    EXPECT_EQ(ReadBytes(location.file), older + "backupbeforeload=0\r\n");
+}
+
 TEST(Settings, WriteKeepsTheRestOfTheFile) {
     TTempDir dir;
     const TSettingsLocation location = DefaultSettingsLocation(dir.Path());

@@ -673,3 +673,66 @@ TEST_F(MainWindowTest, ErrorsFromTheReceivePathAreShownAfterItReturns) {
 
 }  // namespace
 }  // namespace tervis
+
+namespace tervis {
+namespace {
+
+// With "Сохранять конфигурацию устройства перед загрузкой" on, Load keeps the device's configuration in
+// backup/ beside the file first and reports what differs afterwards; off (the default) it only loads.
+TEST_F(MainWindowTest, LoadWithBackupKeepsTheRunningConfigurationAndReportsADifference) {
+    {
+        TSettings scratchSettings;
+        TMux running(nullptr, nullptr, scratchSettings);
+        running.SetSlotType(0, {bt4E1, 0, 0});
+        running.SaveToFile(dir / "running.mux");
+        // Someone else keeps the synchronisation type at its running value whatever we load.
+        std::ofstream(dir / "scenario.txt") << "every 50ms setting 6 3\n";
+    }
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--config", (dir / "running.mux").string(), "--scenario",
+                                 (dir / "scenario.txt").string()});
+    ASSERT_FALSE(sim.Path().empty());
+    Open({}, sim.Path());
+    ASSERT_TRUE(PumpUntil([&] { return window->LinkPanel()->text() == "Связь есть"; }));
+    QAction* option = window->findChild<QAction*>("BackupBeforeLoadItem");
+    ASSERT_NE(option, nullptr);
+    EXPECT_FALSE(option->isChecked());
+
+    window->Model().SetSlotType(2, {bt1E1, 0, 0});
+    window->Model().SetMuxSettings({0, 16, 96, 96, 96, 96, 2, 255, 255, 0});
+    dialogs.files = {QString::fromStdString((dir / "wanted.mux").string())};
+    window->SaveItemClick();
+    dialogs.answers = {TAnswer::Yes};
+    window->WriteItemClick();
+    EXPECT_FALSE(fs::exists(dir / "backup"));
+    const std::size_t windowsBefore = dialogs.executed.size();
+
+    option->trigger();
+    EXPECT_TRUE(settings.backupbeforeload);
+    dialogs.answers = {TAnswer::Yes};
+    window->WriteItemClick();
+    std::vector<fs::path> backups;
+    for (const auto& entry : fs::directory_iterator(dir / "backup")) {
+        backups.push_back(entry.path());
+    }
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].filename().string().substr(0, 6), "local-");
+    // The first load went through and the meddler put the running synchronisation type back.
+    TSettings expectedSettings;
+    TMux expected(nullptr, nullptr, expectedSettings);
+    expected.LoadFromFile(dir / "wanted.mux");
+    TMuxSettings record = expected.GetMuxSettings();
+    record[6] = 3;
+    expected.SetMuxSettings(record);
+    expected.SaveToFile(dir / "expected.mux");
+    EXPECT_TRUE(test::ReadBytes(backups[0]) == test::ReadBytes(dir / "expected.mux"));
+    ASSERT_GT(dialogs.executed.size(), windowsBefore);
+    EXPECT_EQ(dialogs.executed.back(), "Несовпадение конфигурации");
+
+    Close();
+    std::ifstream ini(dir / "tervis.ini", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("backupbeforeload=1"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace tervis

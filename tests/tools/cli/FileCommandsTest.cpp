@@ -455,3 +455,50 @@ TEST_F(FileCommands, TroubleExitsWithTwoAndSaysWhy) {
 
 }  // namespace
 }  // namespace tervis::cli
+
+namespace tervis::cli {
+namespace {
+
+// build reads a document from a file or standard input, writes the .mux whole only when the document is
+// good, and lays it on --base.
+TEST_F(FileCommands, BuildWritesOnlyWhatAGoodDocumentDescribes) {
+    TMux mux{nullptr, nullptr, settings};
+    FillSample(mux);
+    // An entry beyond a board's channels is not in the dump, so it cannot come back.
+    mux.StoreSignalling(Ep(5, 7), kSignallingDefault);
+    const std::string sample = Save(mux, "sample.mux");
+    const std::string json = RunCommand(RunDump, {"--json", sample}).Out;
+    const std::string built = (dir / "built.mux").string();
+    const auto build = [](const Lines& args, const std::string& input) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = RunBuild(args, in, out, err);
+        return TRun{code, out.str(), err.str()};
+    };
+
+    const TRun fromStdin = build({"-", "-o", built}, json);
+    ASSERT_EQ(fromStdin.Code, 0) << fromStdin.Err;
+    EXPECT_TRUE(test::ReadBytes(built) == test::ReadBytes(sample));
+
+    const TRun merged =
+        build({"-", "-o", built, "--base", sample}, R"({"slots": [{"slot": 7, "name": "4ТЧ"}]})");
+    ASSERT_EQ(merged.Code, 0) << merged.Err;
+    TMux back{nullptr, nullptr, settings};
+    ASSERT_TRUE(back.LoadFromFile(built));
+    EXPECT_EQ(back.SlotBoardType(7), bt4TCh);
+    EXPECT_EQ(back.GetLink(Ep(5, 1)), kEndpointGenerator) << "the base's link is kept";
+
+    const TRun bad = build({"-", "-o", (dir / "bad.mux").string()}, R"({"slots": [{"slot": 99}], "x": 1})");
+    EXPECT_EQ(bad.Code, 2);
+    EXPECT_EQ(bad.Err,
+              "x: неизвестный ключ; допустимы: $schema, slots, settings, links, signalling\n"
+              "slots[0].slot: 99 вне диапазона 0..15\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad.mux"));
+    EXPECT_EQ(build({"-"}, "{}").Code, 2);
+    EXPECT_EQ(build({(dir / "missing.json").string(), "-o", built}, "").Err,
+              "Файл " + (dir / "missing.json").string() + " не найден\n");
+}
+
+}  // namespace
+}  // namespace tervis::cli
