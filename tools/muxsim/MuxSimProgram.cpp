@@ -238,6 +238,8 @@ TMuxSimOptions ParseMuxSimOptions(const std::vector<std::string>& args) {
             options.Corrupt = ProbabilityValue(name, value());
         } else if (name == "--seed") {
             options.Seed = static_cast<std::uint32_t>(IntegerValue(name, value(), 0, 0xFFFFFFFFLL));
+        } else if (name == "--bare-reply") {
+            options.BareReplies.push_back(static_cast<std::uint8_t>(IntegerValue(name, value(), 0, 255)));
         } else if (name == "--scenario") {
             options.ScenarioFiles.push_back(value());
         } else if (name == "--demo") {
@@ -273,6 +275,8 @@ Line:
   --lose P               probability 0..1 that an answer is lost
   --corrupt P            probability 0..1 that one bit of an answer is flipped
   --seed N               seed of the fault generator, 0..4294967295 (default 1)
+  --bare-reply CODE      answer command CODE (0..255) with a bare reply, the header alone, as a device
+                         that does not know it; repeatable
 
 Multiplexer:
   --id N                 device number 0..19 the multiplexer answers: 0 (default) the one on the RS-232
@@ -361,6 +365,9 @@ TSimulation BuildSimulation(const TMuxSimOptions& options) {
         simulation.Served = &line.AddRs485Device(options.Id);
     }
     auto& served = *simulation.Served;
+    for (const std::uint8_t code : options.BareReplies) {
+        served.SetBareReply(code);
+    }
 
     const auto addScript = [&](std::vector<TScenarioAction> actions) {
         auto player = std::make_unique<TScenarioPlayer>(std::move(actions), line, served, options.Id);
