@@ -119,24 +119,26 @@ struct TLine {
     double timeoutSeconds = 10;
 };
 
-// Runs the event loop until done() or until no request has been answered for the timeout: a device that
-// keeps talking without answering us does not hold the command up.
-bool PumpUntil(const TCustomPacketHandler& handler, double timeoutSeconds, const std::function<bool()>& done,
-               const std::function<void()>& refresh = {}) {
-    QElapsedTimer silence;
-    silence.start();
-    std::uint64_t lastCount = handler.AnswersReceived();
+// Runs the event loop until done() or until the timeout has passed without progress. Progress is what
+// progressMade() counts (by default nothing, so the timeout bounds the whole wait): answers to requests we
+// do not need, or polls that keep coming, never hold a command up.
+bool PumpUntil(double timeoutSeconds, const std::function<bool()>& done,
+               const std::function<void()>& refresh = {},
+               const std::function<std::uint64_t()>& progressMade = {}) {
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    std::uint64_t lastProgress = progressMade ? progressMade() : 0;
     while (!done()) {
         // Blocks until something happens; the link's 50 ms timer wakes it at the latest.
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (handler.AnswersReceived() != lastCount) {
-            lastCount = handler.AnswersReceived();
-            silence.restart();
+        if (progressMade && progressMade() != lastProgress) {
+            lastProgress = progressMade();
+            sinceProgress.restart();
         }
         if (refresh) {
             refresh();
         }
-        if (static_cast<double>(silence.elapsed()) > timeoutSeconds * 1000.0) {
+        if (static_cast<double>(sinceProgress.elapsed()) > timeoutSeconds * 1000.0) {
             return false;
         }
     }
@@ -146,8 +148,8 @@ bool PumpUntil(const TCustomPacketHandler& handler, double timeoutSeconds, const
 // The progress window of a device operation: a bar on a terminal, nothing otherwise.
 class TCliProgress : public IProgressFactory {
 public:
-    TCliProgress(const TCustomPacketHandler& handler, double timeoutSeconds)
-        : handler_(handler), timeoutSeconds_(timeoutSeconds), terminal_(isatty(STDERR_FILENO) == 1) {}
+    explicit TCliProgress(double timeoutSeconds)
+        : timeoutSeconds_(timeoutSeconds), terminal_(isatty(STDERR_FILENO) == 1) {}
 
     std::unique_ptr<IProgressWindow> CreateProgress(const std::string& caption) override {
         return std::make_unique<TWindow>(*this, caption);
@@ -164,12 +166,17 @@ private:
             Update(total);
         }
         void Update(int remaining) override {
+            // Each request answered shortens the queue; a new phase may lengthen it again.
+            if (remaining < remaining_) {
+                ++answered_;
+            }
             remaining_ = remaining;
             done_ = remaining == 0;
         }
         bool Execute() override {
             const bool completed = PumpUntil(
-                owner_.handler_, owner_.timeoutSeconds_, [this] { return done_; }, [this] { Draw(false); });
+                owner_.timeoutSeconds_, [this] { return done_; }, [this] { Draw(false); },
+                [this] { return answered_; });
             Draw(true);
             if (!completed) {
                 owner_.timedOut = true;
@@ -198,10 +205,10 @@ private:
         std::string caption_;
         int total_ = 0;
         int remaining_ = 0;
+        std::uint64_t answered_ = 0;
         bool done_ = false;
     };
 
-    const TCustomPacketHandler& handler_;
     double timeoutSeconds_;
     bool terminal_;
 };
@@ -235,7 +242,7 @@ struct TSession {
         auto link = std::make_unique<TSerialPacketHandler>(*mux);
         handler = link.get();
         mux->SetDeviceLink(std::move(link));
-        progress = std::make_unique<TCliProgress>(*handler, line.timeoutSeconds);
+        progress = std::make_unique<TCliProgress>(line.timeoutSeconds);
         handler->SetProgressFactory(progress.get());
     }
 };
@@ -269,9 +276,9 @@ struct TContext {
 
     TMux& Mux() { return *session.mux; }
     TSerialPacketHandler& Handler() { return *session.handler; }
-    bool Pump(const std::function<bool()>& done) {
-        return PumpUntil(Handler(), invocation.line.timeoutSeconds, done);
-    }
+    bool Pump(const std::function<bool()>& done) { return PumpUntil(invocation.line.timeoutSeconds, done); }
+    // Each line goes out whole as soon as it is known, also into a pipe that a script reads as it comes.
+    void PrintLine(const std::string& line) { out << line << '\n' << std::flush; }
     int NoAnswer() {
         err << kNoAnswer << '\n';
         return kExitNoAnswer;
@@ -543,47 +550,64 @@ int SetId(TContext& c) {
                                                                                       : c.NoAnswer();
 }
 
-// One full round of the slot, lamp and alarm polls.
+// The information records a board's window shows for one port, by code.
+unsigned WantedInformation(std::uint8_t type) {
+    const unsigned state = 1u << kInfoState;
+    const unsigned line = 1u << kInfoLine;
+    const unsigned cas = (1u << kInfoCasReceived) | (1u << kInfoCasTransmitted);
+    switch (type) {
+        case btCPU:
+            return 1u << kInfoCpu;
+        case bt4DSL:
+        case bt4DSLv2:
+            return line | cas;
+        case btDP:
+            return line;
+        case bt4C64:
+        case bt4C1I:
+            return state;
+        case bt1DSL:
+            return state | cas | line;
+        default:
+            return state | cas;
+    }
+}
+
 // The information records of port 0 of every board that has them, and of the CPU, as the information
-// windows would show them.
-void PrintInformation(TContext& c) {
+// windows would show them. False when a board never gave what its window needs.
+bool PrintInformation(TContext& c) {
     TCliSink& sink = c.session.sink;
+    bool complete = true;
     for (int slot = 0; slot <= kCpuSlot; ++slot) {
         const auto type = slot == kCpuSlot ? static_cast<std::uint8_t>(btCPU)
                                            : static_cast<std::uint8_t>(c.Mux().SlotStatus(slot) & 0xFF);
         if (!HasInformationDialog(type)) {
             continue;
         }
-        unsigned wanted = 0;
-        if (type == btCPU) {
-            wanted = 1u << kInfoCpu;
-        } else if (type == bt4DSL || type == bt4DSLv2) {
-            wanted = (1u << kInfoLine) | (1u << kInfoCasReceived) | (1u << kInfoCasTransmitted);
-        } else if (type == btDP) {
-            wanted = 1u << kInfoLine;
-        } else if (type == bt4C64 || type == bt4C1I) {
-            wanted = 1u << kInfoState;
-        } else {
-            wanted = (1u << kInfoState) | (1u << kInfoCasReceived) | (1u << kInfoCasTransmitted) |
-                     (type == bt1DSL ? 1u << kInfoLine : 0u);
+        const unsigned wanted = WantedInformation(type);
+        if (slot != kCpuSlot) {
+            // The selection polls by the slot's configured type; this model holds no configuration, so
+            // it takes the type the device reports. Nothing is sent: it is only stored.
+            c.Mux().StoreSlotType(slot, TSlotType{type, 0, 0});
         }
         sink.infoSeen = 0;
         c.Mux().SelectInfo(slot, 0, true);
         const bool answered = c.Pump([&] { return (sink.infoSeen & wanted) == wanted; });
         c.Mux().SelectInfo(slot, 0, false);
-        c.out << (slot == kCpuSlot ? std::string("ЦП:")
-                                   : Format("Слот %d (%s), порт 0:", slot, BoardTypeName(type).c_str()))
-              << '\n';
+        c.PrintLine(slot == kCpuSlot ? std::string("ЦП:")
+                                     : Format("Слот %d (%s), порт 0:", slot, BoardTypeName(type).c_str()));
         if (!answered) {
-            c.out << "  ???\n";
+            c.PrintLine("  ???");
+            complete = false;
             continue;
         }
         const auto lines =
             slot == kCpuSlot ? CpuInfoLines(c.Mux().CpuStatus()) : UnitInfoLines(c.Mux(), slot, 0, type);
         for (const std::string& line : lines) {
-            c.out << "  " << line << '\n';
+            c.PrintLine("  " + line);
         }
     }
+    return complete;
 }
 
 // The exporter's metrics of this one multiplexer, labelled with the port (and the address path). Without
@@ -640,22 +664,21 @@ int Status(TContext& c) {
         return PrometheusStatus(c);
     }
     TCliSink& sink = c.session.sink;
+    // One full round of the slot, lamp and alarm polls.
     if (!c.Pump([&] { return sink.linkUp && sink.slotReports >= 2 && sink.alarmReports >= 1; })) {
-        c.out << "Нет связи\n";
+        c.PrintLine("Нет связи");
         return c.NoAnswer();
     }
-    c.out << "Связь есть\n";
+    c.PrintLine("Связь есть");
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const std::uint32_t word = c.Mux().SlotStatus(slot);
-        c.out << Format("Слот %2d: %-6s %-5s индикаторы %02X %02X", slot,
-                        BoardTypeName(static_cast<std::uint8_t>(word & 0xFF)).c_str(),
-                        SlotStateName(static_cast<std::uint8_t>((word >> 8) & 0xFF)).c_str(),
-                        (word >> 16) & 0xFF, (word >> 24) & 0xFF)
-              << '\n';
+        c.PrintLine(Format("Слот %2d: %-6s %-5s индикаторы %02X %02X", slot,
+                           BoardTypeName(static_cast<std::uint8_t>(word & 0xFF)).c_str(),
+                           SlotStateName(static_cast<std::uint8_t>((word >> 8) & 0xFF)).c_str(),
+                           (word >> 16) & 0xFF, (word >> 24) & 0xFF));
     }
-    c.out << (sink.alarm == 0 ? std::string("Аварий нет") : AlarmText(ReduceAlarmWord(sink.alarm))) << '\n';
-    PrintInformation(c);
-    return kExitOk;
+    c.PrintLine(sink.alarm == 0 ? std::string("Аварий нет") : AlarmText(ReduceAlarmWord(sink.alarm)));
+    return PrintInformation(c) ? kExitOk : c.NoAnswer();
 }
 
 const std::map<std::string, int (*)(TContext&)> kCommands = {

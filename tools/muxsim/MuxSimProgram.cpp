@@ -235,6 +235,8 @@ bool LineOption(TOptionArg& arg, TMuxSimOptions& options) {
         options.Corrupt = ProbabilityValue(name, arg.Value());
     } else if (name == "--seed") {
         options.Seed = static_cast<std::uint32_t>(IntegerValue(name, arg.Value(), 0, 0xFFFFFFFFLL));
+    } else if (name == "--bare-reply") {
+        options.BareReplies.push_back(static_cast<std::uint8_t>(IntegerValue(name, arg.Value(), 0, 255)));
     } else {
         return false;
     }
@@ -319,6 +321,8 @@ std::string MuxSimHelpText() {
   --lose P               вероятность 0..1 потери ответа
   --corrupt P            вероятность 0..1 искажения одного бита ответа
   --seed N               начальное число генератора сбоев, 0..4294967295 (по умолчанию 1)
+  --bare-reply КОД       отвечать на команду КОД (0..255) пустым ответом, одним заголовком, как
+                         устройство, которое её не знает; можно повторять
 
 Мультиплексор:
   --id N                 номер устройства 0..19, на который отвечает мультиплексор: 0 (по умолчанию) —
@@ -407,6 +411,9 @@ TSimulation BuildSimulation(const TMuxSimOptions& options) {
         simulation.Served = &line.AddRs485Device(options.Id);
     }
     auto& served = *simulation.Served;
+    for (const std::uint8_t code : options.BareReplies) {
+        served.SetBareReply(code);
+    }
 
     const auto addScript = [&](std::vector<TScenarioAction> actions) {
         auto player = std::make_unique<TScenarioPlayer>(std::move(actions), line, served, options.Id);

@@ -50,6 +50,7 @@ struct TMuxSimOptions {
     double Lose = 0;
     double Corrupt = 0;
     std::uint32_t Seed = 1;
+    std::vector<std::uint8_t> BareReplies;  // commands the served multiplexer answers with a bare reply
     std::vector<std::string> ScenarioFiles;
     bool Demo = false;
     bool PrintDemo = false;

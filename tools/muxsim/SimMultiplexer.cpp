@@ -167,6 +167,10 @@ std::optional<std::vector<std::uint8_t>> TSimMultiplexer::Execute(std::span<cons
         return std::nullopt;
     }
     const std::uint8_t code = command[0];
+    if (bareReply_[code]) {
+        ++commandCounts_[code];
+        return std::vector<std::uint8_t>{};
+    }
     const TCommandShape* shape = FindCommand(code);
     if (shape == nullptr || command.size() < shape->Parameters + 1) {
         return std::nullopt;

@@ -183,6 +183,9 @@ public:
     // Switched off or cut off: takes no requests, sends nothing.
     void SetSilent(bool silent) { silent_ = silent; }
     bool Silent() const { return silent_; }
+    // Older firmware: a command it does not know is answered with a bare reply (the header alone, no
+    // code and no data) instead of what it asks for.
+    void SetBareReply(std::uint8_t code) { bareReply_[code] = true; }
     // How long a restart keeps the device deaf (0: it answers again at once).
     void SetRestartDowntime(std::uint32_t milliseconds) { restartDowntimeMs_ = milliseconds; }
     std::uint32_t UptimeSeconds() const { return uptimeSeconds_; }
@@ -267,6 +270,7 @@ private:
     TAlarmReply alarmReply_ = TAlarmReply::kRecords;
     bool honourAlarmMask_ = true;
     bool silent_ = false;
+    std::array<bool, 256> bareReply_{};
 
     std::uint64_t nowMs_ = 0;
     std::uint32_t msIntoSecond_ = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <utility>
 
 #include "core/base/Errors.h"
 #include "core/base/Format.h"
@@ -93,11 +94,45 @@ void ReplaceFileContents(const fs::path& name, std::string_view bytes) {
     }
 }
 
+std::string SystemErrorText(int error) {
+    // The reasons a file operation commonly fails, in the interface's language whatever the system's
+    // locale; any other is named by its number rather than in a second language.
+    static constexpr std::pair<int, const char*> kTexts[] = {
+        {ENOENT, "Нет такого файла или каталога"},
+        {EACCES, "Отказано в доступе"},
+        {EPERM, "Операция не позволена"},
+        {EISDIR, "Это каталог"},
+        {ENOTDIR, "Не является каталогом"},
+        {EEXIST, "Файл существует"},
+        {ENOSPC, "На устройстве не осталось свободного места"},
+        {EDQUOT, "Превышена дисковая квота"},
+        {EROFS, "Файловая система доступна только для чтения"},
+        {EFBIG, "Файл слишком велик"},
+        {ENAMETOOLONG, "Слишком длинное имя файла"},
+        {ELOOP, "Слишком много уровней символических ссылок"},
+        {EMFILE, "Слишком много открытых файлов"},
+        {ENFILE, "Слишком много открытых файлов в системе"},
+        {EIO, "Ошибка ввода/вывода"},
+        {EBUSY, "Устройство или ресурс занято"},
+        {ETXTBSY, "Текстовый файл занят"},
+        {EXDEV, "Неверная ссылка между устройствами"},
+        {EINVAL, "Недопустимый аргумент"},
+        {ENXIO, "Нет такого устройства или адреса"},
+        {ENODEV, "Нет такого устройства"},
+    };
+    for (const auto& [code, text] : kTexts) {
+        if (code == error) {
+            return text;
+        }
+    }
+    return Format("системная ошибка %d", error);
+}
+
 std::string IoMessage(const char* what, const fs::path& name, int error) {
     std::string text = std::string(what) + " " + name.string();
     if (error != 0) {
         text += ": ";
-        text += std::strerror(error);
+        text += SystemErrorText(error);
     }
     return text;
 }

@@ -494,13 +494,8 @@ void TJackField::ClickChannel(std::uint16_t endpoint) {
     const int slot = EndpointSlotOf(endpoint);
     const int channel = EndpointChannelOf(endpoint);
     const std::uint16_t link = mux_.GetLink(endpoint);
-    // Pointing the measurer at a channel is what the operator asked for, linked or not; breaking the
-    // channel's link on the way would silence the very traffic to be measured.
-    if (mode_ == TEditMode::MeasurerPending) {
-        mux_.ConnectMeasurer(slot, channel);
-        ToIdle();
-        return;
-    }
+    // A linked channel is measured with Ctrl held; a plain click on it breaks its link, as in every mode,
+    // and the measurer stays pending.
     if (link == kEndpointNone || ctrl_) {
         const int firstSlot = EndpointSlotOf(firstEnd_);
         const int firstChannel = EndpointChannelOf(firstEnd_);
@@ -531,6 +526,8 @@ void TJackField::ClickChannel(std::uint16_t endpoint) {
                 ToIdle();
                 break;
             case TEditMode::MeasurerPending:
+                mux_.ConnectMeasurer(slot, channel);
+                ToIdle();
                 break;
         }
         return;

@@ -6,6 +6,7 @@
 
 #include "core/base/Cp1251.h"
 #include "core/base/Errors.h"
+#include "core/base/SafeFile.h"
 #include "core/model/Mux.h"
 
 namespace tervis {
@@ -63,7 +64,7 @@ void TMux::LogAlarm(const std::string& text) {
     errno = 0;
     std::ofstream out(name, std::ios::binary | std::ios::app);
     if (!out) {
-        throw EInOutError("Не удалось открыть файл " + name.string() + ": " + std::strerror(errno));
+        throw EInOutError(IoMessage("Не удалось открыть файл", name, errno));
     }
     const std::string encoded = Utf8ToCp1251(line);
     out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));

@@ -7,6 +7,7 @@
 #include "core/alarms/AlarmIndication.h"
 #include "core/base/Format.h"
 #include "core/diagnostics/InfoTexts.h"
+#include "core/link/StatusDecoding.h"
 #include "core/model/BoardTypes.h"
 
 namespace tervis {

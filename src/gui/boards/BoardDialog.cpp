@@ -1,6 +1,7 @@
 #include "gui/boards/BoardDialog.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -134,10 +135,14 @@ QComboBox* TConfigDialog::MakeList(const TBlockField& field, int set, QWidget* p
 }
 
 std::vector<QRadioButton*> TConfigDialog::MakeRadios(const TBlockField& field, int set, QWidget* parent) {
+    // One group per field: the buttons stay exclusive wherever the layout puts them, also each in a frame
+    // of its own.
+    auto* group = new QButtonGroup(parent);
     std::vector<QRadioButton*> buttons;
     for (std::size_t item = 0; item < field.Items.size(); ++item) {
         auto* button = Named(new QRadioButton(Text(field.Items[item]), parent),
                              Name(ButtonName(field, static_cast<int>(item), set)));
+        group->addButton(button);
         buttons.push_back(button);
     }
     return buttons;
@@ -225,9 +230,16 @@ void TConfigDialog::CheckRadio(const std::vector<QRadioButton*>& buttons, int in
     }
     // Exclusive buttons cannot all be cleared while they are exclusive.
     for (QRadioButton* button : buttons) {
+        QButtonGroup* group = button->group();
+        if (group != nullptr) {
+            group->setExclusive(false);
+        }
         button->setAutoExclusive(false);
         button->setChecked(false);
         button->setAutoExclusive(true);
+        if (group != nullptr) {
+            group->setExclusive(true);
+        }
     }
 }
 

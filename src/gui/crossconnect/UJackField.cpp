@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include <cstdlib>
 #include <exception>
 
 #include "core/link/StatusDecoding.h"
@@ -74,7 +75,9 @@ QToolButton* MakeScrollButton(QWidget* parent, const QString& name, Qt::ArrowTyp
 
 TFieldButton::TFieldButton(QWidget* parent) : QToolButton(parent) {
     setCheckable(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab (one stop per area, arrows inside it) and clicked with Space; a mouse click does not
+    // take the keyboard.
+    setFocusPolicy(Qt::TabFocus);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     // The ADPCM hints list several channels; they stay until the pointer moves on.
     setToolTipDuration(kHintMilliseconds);
@@ -442,8 +445,119 @@ void TJackFieldForm::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
+// The area a widget's keyboard moves within: the trunk rows, the port rows, or the CPU box; -1 for any
+// other widget.
+int TJackFieldForm::AreaOf(const QObject* widget) const {
+    for (const TSlotButton& slot : buttons_) {
+        if (slot.Button == widget) {
+            return AreaOfTarget(slot.Target);
+        }
+    }
+    return -1;
+}
+
+int TJackFieldForm::AreaOfTarget(const THoverTarget& target) {
+    switch (target.Kind) {
+        case THoverTarget::TKind::Trunk:
+            return 0;
+        case THoverTarget::TKind::Port:
+            return 1;
+        default:
+            return 2;
+    }
+}
+
+bool TJackFieldForm::CanTakeFocus(const QWidget* widget) const {
+    return (widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isVisible() && widget->isEnabled() &&
+           widget->window() == this;
+}
+
+// Tab leaves the button's area for the next widget of another area (Shift+Tab for the previous one).
+bool TJackFieldForm::TabOutOfArea(QWidget* from, bool forward) {
+    const int area = AreaOf(from);
+    for (QWidget* next = forward ? from->nextInFocusChain() : from->previousInFocusChain(); next != from;
+         next = forward ? next->nextInFocusChain() : next->previousInFocusChain()) {
+        if (CanTakeFocus(next) && (AreaOf(next) != area || area < 0)) {
+            next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The arrows move to the nearest button of the same area in their direction.
+bool TJackFieldForm::MoveInArea(QWidget* from, int key) {
+    const int area = AreaOf(from);
+    const QPoint origin = from->mapTo(this, from->rect().center());
+    QWidget* best = nullptr;
+    int bestScore = 0;
+    for (const TSlotButton& slot : buttons_) {
+        QWidget* candidate = slot.Button;
+        if (candidate == from || AreaOfTarget(slot.Target) != area || !CanTakeFocus(candidate)) {
+            continue;
+        }
+        const QPoint d = candidate->mapTo(this, candidate->rect().center()) - origin;
+        int along = 0;
+        int across = 0;
+        switch (key) {
+            case Qt::Key_Left:
+                along = -d.x();
+                across = d.y();
+                break;
+            case Qt::Key_Right:
+                along = d.x();
+                across = d.y();
+                break;
+            case Qt::Key_Up:
+                along = -d.y();
+                across = d.x();
+                break;
+            default:
+                along = d.y();
+                across = d.x();
+                break;
+        }
+        if (along <= 0) {
+            continue;
+        }
+        // Straight on first: a step sideways counts more than a step forward.
+        const int score = along + 4 * std::abs(across);
+        if (best == nullptr || score < bestScore) {
+            best = candidate;
+            bestScore = score;
+        }
+    }
+    if (best != nullptr) {
+        best->setFocus(Qt::OtherFocusReason);
+    }
+    return true;
+}
+
+bool TJackFieldForm::FieldKey(QObject* watched, QKeyEvent* event) {
+    if (AreaOf(watched) < 0) {
+        return false;
+    }
+    auto* widget = static_cast<QWidget*>(watched);
+    switch (event->key()) {
+        case Qt::Key_Tab:
+            return TabOutOfArea(widget, true);
+        case Qt::Key_Backtab:
+            return TabOutOfArea(widget, false);
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            return MoveInArea(widget, event->key());
+        default:
+            return false;
+    }
+}
+
 bool TJackFieldForm::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && FieldKey(watched, static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
     if ((type == QEvent::Enter || type == QEvent::Leave) && editor_) {
         for (const TSlotButton& slot : buttons_) {
             if (slot.Button != watched) {

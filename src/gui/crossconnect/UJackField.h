@@ -64,6 +64,12 @@ private:
         TButtonView Shown;  // what the button shows now
     };
 
+    int AreaOf(const QObject* widget) const;
+    static int AreaOfTarget(const THoverTarget& target);
+    bool CanTakeFocus(const QWidget* widget) const;
+    bool TabOutOfArea(QWidget* from, bool forward);
+    bool MoveInArea(QWidget* from, int key);
+    bool FieldKey(QObject* watched, QKeyEvent* event);
     void BuildTrunkArea();
     void BuildPortArea();
     void BuildCpuBox();

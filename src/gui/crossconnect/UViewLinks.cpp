@@ -25,20 +25,13 @@ namespace {
 constexpr int kDesignWidth = 335;
 constexpr int kDesignHeight = 356;
 
-// The window cannot be resized, so it is made wide enough for the longest line any configuration can
-// give: the widest channel description on both sides of the arrow, or after the measurer's.
-int LongestLineWidth(const QPlainTextEdit& box) {
-    const QFontMetrics metrics(box.font());
-    QStringList channels{QStringLiteral("слот 15 (4E1), порт 31 (3)")};
-    for (const QString& name : AllBoardTypeNames()) {
-        channels.append(QStringLiteral("слот 15 (%1), порт 127").arg(name));
-    }
-    const int channel = WidestText(metrics, channels);
-    const int line = std::max(channel + metrics.horizontalAdvance(QStringLiteral(" <- ")) + channel,
-                              metrics.horizontalAdvance(QStringLiteral("измеритель <- ")) + channel);
-    int width = line + TextBoxChrome(box);
+// The window cannot be resized: it keeps its design width unless a line it lists needs more, and then it
+// is made just as wide as that line (and no wider than the screen).
+int WidthForLines(const QPlainTextEdit& box, const QStringList& lines) {
+    const int needed = WidestText(QFontMetrics(box.font()), lines) + TextBoxChrome(box);
+    int width = std::max(kDesignWidth, needed);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        width = std::min(width, screen->availableGeometry().width());
+        width = std::min(width, std::max(kDesignWidth, screen->availableGeometry().width()));
     }
     return width;
 }
@@ -63,7 +56,7 @@ TViewLinksForm::TViewLinksForm(QWidget* parent) : QDialog(parent) {
     layout->setSpacing(4);
     layout->addWidget(Memo1);
     layout->addLayout(buttons.Row);
-    setFixedSize(std::max(kDesignWidth, LongestLineWidth(*Memo1)), kDesignHeight);
+    setFixedSize(kDesignWidth, kDesignHeight);
 }
 
 int TViewLinksForm::Show(const TMux& mux, IDialogs& dialogs) {
@@ -78,25 +71,26 @@ void TViewLinksForm::SetModel(const TMux* mux) {
 
 void TViewLinksForm::Rebuild() {
     Memo1->clear();
-    if (mux_ == nullptr) {
-        return;
-    }
     QStringList text;
-    for (const std::string& line : ConnectionListLines(*mux_)) {
-        text.append(QString::fromStdString(line));
+    if (mux_ != nullptr) {
+        for (const std::string& line : ConnectionListLines(*mux_)) {
+            text.append(QString::fromStdString(line));
+        }
     }
     Memo1->setPlainText(text.join('\n'));
+    setFixedSize(WidthForLines(*Memo1, text), kDesignHeight);
 }
 
 void TViewLinksForm::setVisible(bool visible) {
     if (visible && !isVisible()) {
+        // Listed first: the lines decide the width, and the width where the window stands.
+        Rebuild();
         CentreOnScreen(*this);
     }
     QDialog::setVisible(visible);
 }
 
 void TViewLinksForm::showEvent(QShowEvent* event) {
-    Rebuild();
     QDialog::showEvent(event);
 }
 

@@ -1,5 +1,6 @@
 #include "gui/diagnostics/InfoWindows.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +21,10 @@ TInfCPUForm::TInfCPUForm(TMux& mux, QWidget* parent) : TInfoForm(mux, parent, "I
     cpu_.Bind(AddValue(grid, 1, "Версия программы ЦП", "Version"), &TCpuInfo::Version);
     cpu_.Bind(AddValue(grid, 2, "Каркас", "Chassis"), &TCpuInfo::Chassis);
     cpu_.Bind(AddValue(grid, 3, "Загрузка (125мкс/2мс, %)", "Load"), &TCpuInfo::Load);
-    cpu_.Bind(AddValue(grid, 4, "В работе", "Uptime"), &TCpuInfo::Uptime);
+    // The longest uptime the device can count, 2^32 seconds, in full.
+    QLabel* uptime = AddValue(grid, 4, "В работе", "Uptime");
+    uptime->setMinimumWidth(QFontMetrics(uptime->font()).horizontalAdvance("(49710) 06:28:15"));
+    cpu_.Bind(uptime, &TCpuInfo::Uptime);
     cpu_.Bind(AddValue(grid, 5, "Перезапусков", "Restarts"), &TCpuInfo::Restarts);
     grid->addWidget(MakeButton("Сброс", "ResetButton", [this] { ResetButtonClick(); }), 5, 2);
     cpu_.Bind(AddValue(grid, 6, "Уровень (-65..+6), дБ", "Level"), &TCpuInfo::Level);

@@ -1,7 +1,9 @@
 #include "gui/diagnostics/UProtocol.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,9 +76,6 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
     StringGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                                  QAbstractItemView::EditKeyPressed);
     StringGrid1->setItemDelegate(new TBitsDelegate(*this));
-    for (int column = 0; column < kColumns; ++column) {
-        StringGrid1->setColumnWidth(column, (kGridWidth - 5) / kColumns);
-    }
     for (int row = 0; row < kRows; ++row) {
         StringGrid1->setRowHeight(row, kRowHeight);
         for (int column = 0; column < kColumns; ++column) {
@@ -95,7 +94,7 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
             StringGrid1->setItem(row, column, item);
         }
     }
-    StringGrid1->setFixedSize(kGridWidth + 2, kRows * kRowHeight + 2);
+    FitGridToTabs();
     connect(TabSet1, &QTabBar::currentChanged, this, [this] { TabSet1Change(); });
     connect(StringGrid1, &QTableWidget::currentCellChanged, this, &TProtocolForm::CurrentCellChanged);
 
@@ -139,6 +138,8 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
     layout->addLayout(body);
     layout->addLayout(ok.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Ahead of every widget's own handling, as the cell editors install their delegate's filter.
+    qApp->installEventFilter(this);
 }
 
 void TProtocolForm::Load(std::uint8_t layout, const std::vector<std::string>& tabs,
@@ -153,14 +154,44 @@ void TProtocolForm::Load(std::uint8_t layout, const std::vector<std::string>& ta
         TabSet1->addTab(QString::fromStdString(tab));
     }
     TabSet1->setCurrentIndex(0);
+    FitGridToTabs();
     for (int row = 1; row < kRows; ++row) {
         StringGrid1->item(row, 0)->setText(QString::fromStdString(RowLabel(layout, row, false)));
         StringGrid1->item(row, 3)->setText(QString::fromStdString(RowLabel(layout, row, true)));
     }
     Fill();
-    // The first abcd cell, chosen without the selection check.
+    // The first abcd cell, chosen without the selection check; it has the keyboard, so that what the
+    // operator types first goes into the cell shown selected.
     StringGrid1->setCurrentCell(1, 1);
+    StringGrid1->setFocus();
     adjusting_ = false;
+}
+
+bool TProtocolForm::eventFilter(QObject* watched, QEvent* event) {
+    // The form sees keys before its controls: Esc cancels the dialog at once, also while a cell's editor
+    // would otherwise take it to end the edit only.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && isVisible()) {
+        if (type == QEvent::KeyPress) {
+            reject();
+        }
+        event->accept();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Every tab caption in sight, without scroll arrows: the grid, and so the window, widens for long captions
+// ("компл.0 CAS#1" …); its columns share the width.
+void TProtocolForm::FitGridToTabs() {
+    const int width = std::max(kGridWidth, TabSet1->count() > 0 ? TabSet1->sizeHint().width() : 0);
+    for (int column = 0; column < kColumns; ++column) {
+        StringGrid1->setColumnWidth(column, (width - 5) / kColumns);
+    }
+    StringGrid1->setFixedSize(width + 2, kRows * kRowHeight + 2);
+    TabSet1->setMinimumWidth(width + 2);
 }
 
 int TProtocolForm::CurrentTab() const {

@@ -36,7 +36,11 @@ public:
     void CellEditStarted(int row, int column);
     void CellEditEnded();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void FitGridToTabs();
     void Fill();
     void CurrentCellChanged(int row, int column, int previousRow, int previousColumn);
 

@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -225,8 +226,17 @@ Qt::DropAction ActionOfCursor(int cursor) {
 TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
     : QWidget(parent), owner_(owner), tag_(slot) {
     setFixedSize(kWidth, kHeight);
-    const QFont small = SmallFont();
+    BuildPanel();
+    BuildTypeButton();
+    // The tile takes part in the window's tab order through its button.
+    setFocusProxy(buttonType_);
+    WatchParts();
+}
 
+// The raised panel: the state lamp and text, the four stream lamps with their labels and the type label,
+// all hidden until a board type shows them.
+void TSlotFrame::BuildPanel() {
+    const QFont small = SmallFont();
     panel_ = Named(new QFrame(this), QStringLiteral("Panel"));
     panel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel_->setGeometry(0, 0, kWidth, kPanelHeight);
@@ -262,7 +272,11 @@ TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
     typeLabel_->setAlignment(Qt::AlignCenter);
     typeLabel_->setGeometry(kTypeLabelGeometry);
     typeLabel_->hide();
+}
 
+// The type button under the panel; it and the type label share the largest font in which every board
+// type name fits both.
+void TSlotFrame::BuildTypeButton() {
     buttonType_ =
         Named(new QPushButton(tag_ == kCpuSlot ? QStringLiteral("ЦП") : QStringLiteral("---"), this),
               QStringLiteral("ButtonType"));
@@ -275,9 +289,10 @@ TSlotFrame::TSlotFrame(int slot, ITileOwner& owner, QWidget* parent)
     typeLabel_->setFont(typeFont);
     buttonType_->setFont(typeFont);
     connect(buttonType_, &QPushButton::clicked, this, [this] { ButtonTypeClick(); });
-    // The tile takes part in the window's tab order through its button.
-    setFocusProxy(buttonType_);
+}
 
+// Every part starts drags, takes drops and opens the tile menu through the tile's event filter.
+void TSlotFrame::WatchParts() {
     for (QWidget* part :
          std::initializer_list<QWidget*>{panel_, stateLamp_, stateLabel_, typeLabel_, buttonType_}) {
         part->installEventFilter(this);
@@ -507,6 +522,15 @@ void TSlotFrame::Drop(QWidget* part, QDropEvent* event) {
 
 bool TSlotFrame::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::KeyPress: {
+            // Enter on the focused type button clicks it, as Space does.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (watched == buttonType_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                buttonType_->click();
+                return true;
+            }
+            return false;
+        }
         case QEvent::MouseButtonPress: {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (!IsDragPart(watched)) {

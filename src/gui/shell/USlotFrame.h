@@ -155,6 +155,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void BuildPanel();
+    void BuildTypeButton();
+    void WatchParts();
     void ButtonTypeClick();
     bool IsDragPart(const QObject* object) const;
     void PressOnPart(QMouseEvent* event);

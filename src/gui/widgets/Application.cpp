@@ -1,5 +1,6 @@
 #include "gui/widgets/Application.h"
 
+#include <QDialog>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -11,6 +12,7 @@
 #include <exception>
 
 #include "gui/widgets/GuiSeams.h"
+#include "gui/widgets/Placement.h"
 
 namespace tervis {
 
@@ -20,6 +22,12 @@ TApplication::~TApplication() = default;
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
+        // Every dialog as wide as its title, whichever window it is.
+        if (event->type() == QEvent::Show && receiver->isWidgetType()) {
+            if (auto* dialog = qobject_cast<QDialog*>(receiver); dialog != nullptr && dialog->isWindow()) {
+                FitToTitle(*dialog);
+            }
+        }
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));

@@ -1,5 +1,7 @@
 #include "gui/widgets/Placement.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
@@ -23,6 +25,30 @@ void CentreOnScreen(QWidget& window) {
     const QRect area = screen->availableGeometry();
     const QSize size = window.frameGeometry().size();
     window.move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+namespace {
+// Beside the title text the title bar holds the window's icon, its buttons and margins.
+constexpr int kTitleBarChrome = 120;
+}  // namespace
+
+void FitToTitle(QWidget& window) {
+    const int needed =
+        QFontMetrics(QApplication::font()).horizontalAdvance(window.windowTitle()) + kTitleBarChrome;
+    if (window.width() >= needed) {
+        return;
+    }
+    QLayout* layout = window.layout();
+    if (layout != nullptr && layout->sizeConstraint() == QLayout::SetFixedSize) {
+        // A fixed layout would give the window its own width back at the next activation.
+        layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+        window.setFixedSize(needed, window.height());
+    } else if (window.minimumWidth() == window.maximumWidth()) {
+        window.setFixedWidth(needed);
+    } else {
+        window.setMinimumWidth(needed);
+        window.resize(needed, window.height());
+    }
 }
 
 }  // namespace tervis

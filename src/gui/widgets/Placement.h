@@ -9,4 +9,8 @@ namespace tervis {
 // re-centred on its owner when it opens.
 void CentreOnScreen(QWidget& window);
 
+// Widens a window that is narrower than its title needs in the default font, so that the window manager
+// shows the whole title rather than an elided one.
+void FitToTitle(QWidget& window);
+
 }  // namespace tervis

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFileIconProvider>
+#include <QIdentityProxyModel>
 
 #include <memory>
 
@@ -18,6 +19,17 @@ public:
     using QFileIconProvider::icon;
     QIcon icon(const QFileInfo& info) const override;
     QString type(const QFileInfo& info) const override;
+};
+
+// The file list's size and date columns in Russian whatever the system's locale: "64,0 кБ",
+// "09.12.2026 14:30".
+class TRussianFileColumns : public QIdentityProxyModel {
+public:
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kTypeColumn = 2;
+    static constexpr int kDateColumn = 3;
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override;
 };
 
 // The open (save false) or save dialog of ".mux" files, set up but not shown. It is Qt's own dialog with

@@ -376,12 +376,21 @@ TEST_F(JackFieldTest, MeasurerFollowsTheModeAndOneClickRemovesIt) {
     f.Escape();
     f.ClickMeasurer();
 
-    // Pointing the measurer at a linked channel measures it and keeps its link.
+    // A plain click on a linked channel breaks its link at once and the measurer stays pending; with
+    // Ctrl held the linked channel is measured and keeps its link.
     mux.LinkBoth(0, 7, 2, 7);
     f.ClickMeasurer();
     Click(Ep(0, 7));
-    EXPECT_EQ(measurer(), Ep(0, 7));
-    EXPECT_EQ(mux.GetLink(Ep(0, 7)), Ep(2, 7));
+    EXPECT_EQ(measurer(), kNone);
+    EXPECT_EQ(mux.GetLink(Ep(0, 7)), kNone);
+    EXPECT_EQ(mux.GetLink(Ep(2, 7)), kNone);
+    EXPECT_EQ(f.Mode(), TEditMode::MeasurerPending);
+    mux.LinkBoth(0, 8, 2, 8);
+    f.SetCtrl(true);
+    Click(Ep(0, 8));
+    f.SetCtrl(false);
+    EXPECT_EQ(measurer(), Ep(0, 8));
+    EXPECT_EQ(mux.GetLink(Ep(0, 8)), Ep(2, 8));
     EXPECT_EQ(f.Mode(), TEditMode::Idle);
 }
 
@@ -578,7 +587,9 @@ TEST_F(JackFieldTest, EveryChangeIsSentWithImmediateTransmission) {
     EXPECT_TRUE(packets.empty()) << "choosing the first end changes nothing";
     Click(Ep(0, 2));
     f.ClickMeasurer();
+    f.SetCtrl(true);  // measures the linked channel instead of breaking its link
     Click(Ep(0, 2));
+    f.SetCtrl(false);
     ASSERT_EQ(packets.size(), 3u);
     EXPECT_EQ(packets[0][3], cmd::kWriteEndpoint);
     EXPECT_EQ(packets[1][3], cmd::kWriteEndpoint);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include <gtest/gtest.h>
@@ -163,6 +164,31 @@ TEST_F(MuxFileTest, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     ASSERT_TRUE(mux->SaveToFile(name));
     EXPECT_FALSE(mux->Modified());
     EXPECT_EQ(static_cast<unsigned char>(ReadAll(name)[2]), 10u);
+}
+
+// One language per message: the system's reason is in Russian whatever the locale.
+TEST_F(MuxFileTest, FileErrorsGiveTheReasonInRussian) {
+    fs::create_directory(dir / "folder.mux");
+    struct TCase {
+        std::function<void()> Action;
+        std::string Expected;
+    };
+    const TCase cases[] = {
+        {[&] { mux->SaveToFile(dir / "none" / "x.mux"); },
+         "Не удалось создать файл " + (dir / "none" / "x.mux").string() + ": Нет такого файла или каталога"},
+        {[&] { mux->SaveToFile(dir / "folder.mux"); },
+         "Ошибка записи файла " + (dir / "folder.mux").string() + ": Это каталог"},
+        {[&] { mux->LoadFromFile(dir / "folder.mux"); },
+         "Не удалось открыть файл " + (dir / "folder.mux").string() + ": Это каталог"},
+    };
+    for (const TCase& c : cases) {
+        try {
+            c.Action();
+            ADD_FAILURE() << "no error for: " << c.Expected;
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(std::string(error.what()), c.Expected);
+        }
+    }
 }
 
 TEST_F(MuxFileTest, SavingThroughASymbolicLinkReplacesTheTarget) {

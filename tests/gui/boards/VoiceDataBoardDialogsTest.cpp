@@ -98,6 +98,32 @@ TEST_F(VoiceDataBoardDialogs, LoadedBlocksShowInTheNamedControls) {
     EXPECT_EQ(c1i->OkButton()->objectName(), "Button2");
 }
 
+// The two source buttons sit in frames of their own; still exactly one is checked, and the one clicked is
+// what OK stores (W0 bit 0: 1 current source, 0 voltage source).
+TEST_F(VoiceDataBoardDialogs, RemotePowerSourceButtonsAreExclusive) {
+    struct TCase {
+        std::uint16_t LoadedW0;
+        const char* Clicked;
+        const char* Other;
+        std::uint16_t StoredBit0;
+    };
+    for (const TCase& c : {TCase{0x0000, "RBCurrentSource", "RBVoltageSource", 1},
+                           TCase{0x0001, "RBVoltageSource", "RBCurrentSource", 0},
+                           TCase{0x0001, "RBCurrentSource", "RBVoltageSource", 1}}) {
+        std::unique_ptr<TBoardDialog> dp = MakeBoard(26, dialogs);
+        TBlock block = TMux::DefaultBoardConfig(26);
+        block[0] = static_cast<std::uint16_t>((block[0] & ~1u) | c.LoadedW0);
+        dp->LoadFromBlock(block);
+        Find<QRadioButton>(*dp, c.Clicked)->click();
+        EXPECT_TRUE(Find<QRadioButton>(*dp, c.Clicked)->isChecked()) << c.Clicked;
+        EXPECT_FALSE(Find<QRadioButton>(*dp, c.Other)->isChecked()) << c.Clicked;
+        dp->OkButton()->click();
+        TBlock out{};
+        dp->StoreToBlock(out);
+        EXPECT_EQ(out[0] & 1u, c.StoredBit0) << "loaded " << c.LoadedW0 << ", clicked " << c.Clicked;
+    }
+}
+
 TEST_F(VoiceDataBoardDialogs, ControlsChangedGiveTheirBits) {
     std::unique_ptr<TBoardDialog> vs = MakeBoard(12, dialogs);
     vs->LoadFromBlock({0x001F, 0x0080, 0x000A, 0, 0, 0, 0, 0, 0});

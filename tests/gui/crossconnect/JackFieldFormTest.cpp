@@ -101,6 +101,56 @@ TEST_F(JackFieldFormTest, CtrlDrawsEverythingUpAndStartsAOneWayFeed) {
     EXPECT_TRUE(Named("TrunkButton0_1")->isChecked());
 }
 
+// Without a mouse: Tab into an area, arrows inside it, Space clicks, Ctrl+Space starts a one-way feed.
+TEST_F(JackFieldFormTest, KeyboardReachesAndClicksTheChannels) {
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const auto focused = [] { return QApplication::focusWidget(); };
+    Named("TrunkButton0_1")->setFocus();
+    ASSERT_EQ(focused(), Named("TrunkButton0_1"));
+
+    struct TStep {
+        Qt::Key Key;
+        const char* Lands;  // the button that has the keyboard afterwards
+    };
+    for (const TStep& step : {TStep{Qt::Key_Right, "TrunkButton0_2"}, TStep{Qt::Key_Down, "TrunkButton1_2"},
+                              TStep{Qt::Key_Left, "TrunkButton1_1"}, TStep{Qt::Key_Up, "TrunkButton0_1"},
+                              TStep{Qt::Key_Left, "TrunkButton0_1"}}) {  // the framing timeslot is skipped
+        QTest::keyClick(focused(), step.Key);
+        EXPECT_EQ(focused(), Named(step.Lands)) << step.Lands;
+    }
+
+    // Space on 0:1, then on 1E1 channel 5 (row 4): a two-way link.
+    QTest::keyClick(focused(), Qt::Key_Space);
+    EXPECT_EQ(form.Editor()->Mode(), TEditMode::TwoWayPending);
+    Named("TrunkButton4_5")->setFocus();
+    QTest::keyClick(focused(), Qt::Key_Space);
+    EXPECT_EQ(mux.GetLink(Ep(0, 1)), Ep(1, 5));
+    EXPECT_EQ(mux.GetLink(Ep(1, 5)), Ep(0, 1));
+
+    // Ctrl held: a one-way feed from 0:3 to 0:4.
+    Named("TrunkButton0_3")->setFocus();
+    QTest::keyPress(focused(), Qt::Key_Control);
+    QTest::keyClick(focused(), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(form.Editor()->Mode(), TEditMode::OneWayPending);
+    QTest::keyRelease(focused(), Qt::Key_Control);
+    Named("TrunkButton0_4")->setFocus();
+    QTest::keyClick(focused(), Qt::Key_Space);
+    EXPECT_EQ(mux.GetLink(Ep(0, 4)), Ep(0, 3));
+    QTest::keyClick(focused(), Qt::Key_Escape);
+
+    // Tab leaves the trunk rows for the port rows, then for the CPU box.
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    ASSERT_NE(focused(), nullptr);
+    EXPECT_TRUE(focused()->objectName().startsWith("PortButton")) << focused()->objectName().toStdString();
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), Named("GeneratorButton"));
+    QTest::keyClick(focused(), Qt::Key_Down);
+    EXPECT_EQ(focused(), Named("MeasurerButton"));
+    QTest::keyClick(focused(), Qt::Key_Space);
+    EXPECT_EQ(form.Editor()->Mode(), TEditMode::MeasurerPending);
+}
+
 TEST_F(JackFieldFormTest, GroupSelectionThroughTheApplyButton) {
     auto* apply = form.findChild<QPushButton*>("ApplyButton");
     EXPECT_FALSE(Named("PortButton2_2")->isVisible()) << "a 2VS has two ports";

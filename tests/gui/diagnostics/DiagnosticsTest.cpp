@@ -7,6 +7,7 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,25 @@ TEST_F(ProtocolFormTest, KeyEditsConvertTheRowAsTyped) {
     EXPECT_EQ(form.Entries()[33], 0xD8);
 }
 
+// No click first: the keyboard is on the cell shown selected, and Esc in the middle of an edit cancels the
+// whole dialog, not only the edit.
+TEST_F(ProtocolFormTest, KeysGoToTheSelectedCellAndEscCancelsAtOnce) {
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_EQ(QApplication::focusWidget(), grid);
+    for (const char key : {'1', '1', '0', '1'}) {
+        // Each key to whatever has the keyboard now: the first one opens the cell's editor.
+        QTest::keyClicks(QApplication::focusWidget(), QString(QChar(key)));
+    }
+    EXPECT_EQ(form.Entries()[1], 0xD0);
+    EXPECT_EQ(grid->item(1, 1)->text(), "1101");
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, grid);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+}
+
 TEST_F(ProtocolFormTest, SelectionSkipsHeadingsAndChannelColumns) {
     grid->setCurrentCell(3, 2);
     QTest::keyClick(grid, Qt::Key_Right);
@@ -146,6 +166,43 @@ TReceiveBuffer Reply(std::initializer_list<std::uint8_t> payload, std::size_t& p
     p = 3;
     std::copy(payload.begin(), payload.end(), buffer.begin() + static_cast<std::ptrdiff_t>(p));
     return buffer;
+}
+
+// Long texts shown whole: the 4DSL tab captions without scroll arrows, the longest uptime of the CPU.
+TEST(DiagnosticsTextsFit, LongTabsAndValuesShowWhole) {
+    TProtocolForm protocol;
+    protocol.Load(24, {"компл.0 CAS#1", "компл.0 CAS#2", "компл.1 CAS#1", "компл.1 CAS#2"},
+                  TSlotSignalling{});
+    protocol.show();
+    QCoreApplication::processEvents();
+    auto* tabs = protocol.findChild<QTabBar*>("TabSet1");
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        EXPECT_LE(tabs->tabRect(tab).right(), tabs->width()) << tab;
+        EXPECT_EQ(tabs->tabText(tab), tabs->tabText(tab).trimmed());
+    }
+    for (const QToolButton* arrow : tabs->findChildren<QToolButton*>()) {
+        EXPECT_FALSE(arrow->isVisible()) << "scroll arrows shown";
+    }
+
+    TSettings settings;
+    TMux mux(nullptr, nullptr, settings);
+    mux.SelectInfo(kCpuSlot, 0, true);
+    const std::unique_ptr<TInfoForm> cpu = CreateInfoForm(mux, kCpuSlot, nullptr);
+    ASSERT_NE(cpu, nullptr);
+    cpu->Open({});
+    cpu->show();
+    QCoreApplication::processEvents();
+    TCpuStatus block{};
+    for (std::size_t i = 3 + 9; i < 3 + 13; ++i) {
+        block[i] = 0xFF;  // the uptime, little-endian seconds
+    }
+    mux.SetCpuStatus(block);
+    cpu->Notify(kNotifyInformation, kInfoCpu, 0);
+    QCoreApplication::processEvents();
+    auto* uptime = cpu->findChild<QLabel*>("Uptime");
+    ASSERT_NE(uptime, nullptr);
+    EXPECT_EQ(uptime->text(), "(49710) 06:28:15");
+    EXPECT_GE(uptime->contentsRect().width(), uptime->fontMetrics().horizontalAdvance(uptime->text()));
 }
 
 TEST(TraceForm, StartPauseAndUnsupportedTypes) {

@@ -306,10 +306,17 @@ private slots:
         TFakeOwner owner;
         const std::unique_ptr<TSlotFrame> shown = RowTile(owner);
         TSlotFrame& tile = *shown;
-        QTest::mouseClick(tile.findChild<QPushButton*>("ButtonType"), Qt::LeftButton);
+        auto* button = tile.findChild<QPushButton*>("ButtonType");
+        QTest::mouseClick(button, Qt::LeftButton);
         QFETCH(QString, call);
         QCOMPARE(owner.calls, QStringList{call});
         QVERIFY(!tile.Armed());
+        // The focused button answers Space, Return and Enter alike.
+        for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+            owner.calls.clear();
+            QTest::keyClick(button, key);
+            QCOMPARE(owner.calls, QStringList{call});
+        }
     }
 
     void doubleClickAndTileMenu() {

@@ -113,6 +113,7 @@ void SmallWindowsTest::ConnectionListIsRebuiltOnEveryShow() {
     QCOMPARE(memo->toPlainText(), QString());
     form.show();
     QCOMPARE(memo->toPlainText(), QString("слот 2 (4ToP), порт 3 <- генератор"));
+    QCOMPARE(form.size(), QSize(335, 356));  // the lines fit the designed size: nothing widened
     mux.Unlink(2, 3);
     QCOMPARE(memo->toPlainText(), QString("слот 2 (4ToP), порт 3 <- генератор"));
     form.hide();
@@ -168,6 +169,7 @@ void SmallWindowsTest::LongLinesAreSeenWhole() {
     auto* list = links.findChild<QPlainTextEdit*>("Memo1");
     QVERIFY(list->toPlainText().contains("слот 15 (4E1), порт 31 (3) <- слот 13 (4E1), порт 31 (3)"));
     QVERIFY(LinesFit(*list));
+    QVERIFY(links.width() > 335);
 
     TReportForm report;
     report.SetLines({"Плата 15, канал 127: несовпадение соединения (слот 15, порт 127 - слот 15, порт 127)",

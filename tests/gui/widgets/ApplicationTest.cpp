@@ -1,14 +1,21 @@
 // The application object: the last-resort error boundary of the event dispatch, the language of the
 // standard dialogs and of system error texts, the window titles, and file dialogs that read no file.
+#include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -65,6 +72,9 @@ private slots:
     void WindowsCarryTheApplicationIcon();
     void SystemErrorTextsAreRussianWhereTheSystemCan();
     void FileDialogsTellTypesFromTheNameAlone();
+    void MessagesBeforeTheMainWindowStandInTheMiddle();
+    void NarrowDialogsAreAsWideAsTheirTitles();
+    void FileListsSpeakRussianInColumnsWideEnough();
 
 private:
     test::TRecordingDialogs dialogs_;
@@ -197,6 +207,102 @@ void ApplicationTest::FileDialogsTellTypesFromTheNameAlone() {
         QVERIFY2(!type.contains("PDF"), qPrintable(type));
         QVERIFY(!provider->icon(QFileInfo(noExtension)).isNull());
         QVERIFY(!provider->type(QFileInfo(dir.filePath("a.txt"))).isEmpty());
+    }
+}
+
+void ApplicationTest::MessagesBeforeTheMainWindowStandInTheMiddle() {
+    // The main window is not shown yet, as at start-up when the last file is missing.
+    QWidget owner;
+    owner.resize(600, 400);
+    const QRect ownerBefore = owner.geometry();
+    QRect shownAt;
+    QWidget* shownParent = &owner;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box != nullptr) {
+            shownAt = box->frameGeometry();
+            shownParent = box->parentWidget();
+            box->close();
+        }
+    });
+    TWidgetDialogs dialogs;
+    dialogs.Message(&owner, "Файл /нет/last.mux не найден");
+    QVERIFY(!shownAt.isNull());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(std::abs(shownAt.center().x() - area.center().x()) <= 2 &&
+                 std::abs(shownAt.center().y() - area.center().y()) <= 2,
+             qPrintable(QString("box at %1,%2 %3x%4")
+                            .arg(shownAt.x())
+                            .arg(shownAt.y())
+                            .arg(shownAt.width())
+                            .arg(shownAt.height())));
+    QCOMPARE(shownParent, nullptr);
+    QCOMPARE(owner.geometry(), ownerBefore);
+    QVERIFY(!owner.testAttribute(Qt::WA_WState_Created));
+}
+
+void ApplicationTest::NarrowDialogsAreAsWideAsTheirTitles() {
+    // A fixed-size dialog and a freely sized one, each narrower than its title.
+    for (const bool fixedLayout : {true, false}) {
+        QDialog dialog;
+        dialog.setWindowTitle("Чтение конфигурации плат мультиплексора");
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(new QLabel("10 %", &dialog));
+        if (fixedLayout) {
+            layout->setSizeConstraint(QLayout::SetFixedSize);
+        }
+        dialog.show();
+        QCoreApplication::processEvents();
+        const int title = QFontMetrics(QApplication::font()).horizontalAdvance(dialog.windowTitle());
+        QVERIFY2(dialog.width() > title,
+                 qPrintable(QString("%1 px for a %2 px title").arg(dialog.width()).arg(title)));
+        // A later layout pass keeps the width.
+        layout->addWidget(new QLabel("20 %", &dialog));
+        QCoreApplication::processEvents();
+        QVERIFY(dialog.width() > title);
+    }
+}
+
+void ApplicationTest::FileListsSpeakRussianInColumnsWideEnough() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    {
+        QFile file(dir.filePath("x.mux"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(65534, '\0'));
+        QFile plain(dir.filePath("notes"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+    }
+    const auto dialog = MakeFileDialog(nullptr, false, "x.mux", dir.path());
+    auto* list = dialog->findChild<QTreeView*>("treeView");
+    QVERIFY(list != nullptr);
+    QAbstractItemModel* model = list->model();
+    const auto row = [&](const QString& name) -> int {
+        const QModelIndex root = list->rootIndex();
+        for (int r = 0; r < model->rowCount(root); ++r) {
+            if (model->index(r, 0, root).data().toString() == name) {
+                return r;
+            }
+        }
+        return -1;
+    };
+    dialog->selectNameFilter("все файлы (*)");
+    dialog->show();
+    QTRY_VERIFY_WITH_TIMEOUT(row("x.mux") >= 0 && row("notes") >= 0, 10000);
+    const QModelIndex root = list->rootIndex();
+    const auto text = [&](const QString& name, int column) {
+        return model->index(row(name), column, root).data().toString();
+    };
+    QCOMPARE(text("x.mux", 1), QString("64,0 кБ"));
+    QCOMPARE(text("x.mux", 2), QString("Конфигурация мультиплексора"));
+    QCOMPARE(text("notes", 2), QString("Файл"));
+    QVERIFY2(
+        QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$").match(text("x.mux", 3)).hasMatch(),
+        qPrintable(text("x.mux", 3)));
+    const QFontMetrics metrics(list->font());
+    for (int column = 1; column <= 3; ++column) {
+        QVERIFY2(list->header()->sectionSize(column) > metrics.horizontalAdvance(text("x.mux", column)),
+                 qPrintable(text("x.mux", column)));
     }
 }
 
