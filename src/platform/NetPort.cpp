@@ -1,5 +1,9 @@
 #include "platform/NetPort.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 namespace tervis {
 
 namespace {
@@ -94,6 +98,7 @@ void TNetPort::OnConnected() {
     connectTimer_.stop();
     // Frames are short and answered one at a time: waiting to fill a segment only adds latency.
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    AckAtOnce();
     if (telnet_) {
         reply_.clear();
         telnet_->Start(reply_);
@@ -102,7 +107,21 @@ void TNetPort::OnConnected() {
     emit opened();
 }
 
+void TNetPort::AckAtOnce() {
+#ifdef TCP_QUICKACK
+    // A terminal server that sends each byte as it comes off the line and leaves Nagle's algorithm on
+    // holds the rest of an answer until we acknowledge the first byte; a delayed acknowledgement would
+    // then cost 40 ms an answer. The kernel forgets the setting after a while, so it is renewed per read.
+    const int on = 1;
+    const qintptr fd = socket_.socketDescriptor();
+    if (fd >= 0) {
+        ::setsockopt(static_cast<int>(fd), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+#endif
+}
+
 void TNetPort::OnReadyRead() {
+    AckAtOnce();
     const QByteArray bytes = socket_.readAll();
     if (bytes.isEmpty()) {
         return;

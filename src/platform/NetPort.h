@@ -51,6 +51,7 @@ private:
     void OnConnectTimeout();
     void Fail(const QString& reason);
     void SendRaw(const std::vector<std::uint8_t>& bytes);
+    void AckAtOnce();
 
     TNetworkPort address_;
     QTcpSocket socket_;

@@ -4,6 +4,7 @@
 // with a configuration of the test's own: as Telnet with the com port option or as raw TCP.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -86,8 +87,11 @@ public:
         if (pid_ == 0) {
             // Its own process group, so that the test's terminal signals do not reach it.
             setpgid(0, 0);
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen((folder_ / "ser2net.log").c_str(), "a", stderr);
+            // Descriptors, not streams: a stream would flush the parent's unwritten output a second time.
+            const int null = ::open("/dev/null", O_WRONLY);
+            const int log = ::open((folder_ / "ser2net.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            dup2(null, STDOUT_FILENO);
+            dup2(log, STDERR_FILENO);
             execl(kSer2netPath, kSer2netPath, "-n", "-d", "-c", config.c_str(), "-P", pidFile.c_str(),
                   static_cast<char*>(nullptr));
             _exit(127);
