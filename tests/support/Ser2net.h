@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,8 +86,10 @@ public:
         const std::string pidFile = (folder_ / "ser2net.pid").string();
         pid_ = fork();
         if (pid_ == 0) {
-            // Its own process group, so that the test's terminal signals do not reach it.
+            // Its own process group, so that the test's terminal signals do not reach it; but it goes with
+            // the test when that is killed (a time limit), never left listening.
             setpgid(0, 0);
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             // Descriptors, not streams: a stream would flush the parent's unwritten output a second time.
             const int null = ::open("/dev/null", O_WRONLY);
             const int log = ::open((folder_ / "ser2net.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
