@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include "core/link/NetworkPort.h"
+#include "platform/NetPort.h"
+
 namespace tervis {
 
 namespace {
@@ -23,12 +26,38 @@ TXComm::TXComm(QObject* parent) : QObject(parent) {
 }
 
 TXComm::~TXComm() {
+    net_.reset();
     Close();
 }
 
+bool TXComm::IsOpen() const {
+    return net_ ? net_->IsOpen() : port_.isOpen();
+}
+
+bool TXComm::IsConnecting() const {
+    return net_ && net_->IsConnecting();
+}
+
+bool TXComm::IsNetwork() const {
+    return IsNetworkPortName(deviceName_.toStdString());
+}
+
 void TXComm::Open() {
-    if (port_.isOpen()) {
+    if (IsOpen() || IsConnecting()) {
         throw EDeviceError("Device is allready opened.", 2);
+    }
+    if (IsNetwork()) {
+        const std::optional<TNetworkPort> address = ParseNetworkPort(deviceName_.toStdString());
+        if (!address) {
+            throw EDeviceError("Cannot open device " + deviceName_.toStdString(), 65535);
+        }
+        Close();  // the object of an earlier attempt
+        net_ = std::make_unique<TNetPort>(*address);
+        connect(net_.get(), &TNetPort::bytesReceived, this, &TXComm::bytesReceived);
+        connect(net_.get(), &TNetPort::opened, this, &TXComm::opened);
+        connect(net_.get(), &TNetPort::failed, this, &TXComm::portLost);
+        net_->Open();
+        return;
     }
     port_.setPortName(SystemPortName(deviceName_));
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -46,6 +75,12 @@ void TXComm::Open() {
 }
 
 void TXComm::Close() {
+    if (net_) {
+        net_->disconnect(this);
+        net_->Close();
+        // Close may come from a handler of the port's own signal: the object goes once that returns.
+        net_.release()->deleteLater();
+    }
     if (port_.isOpen()) {
         port_.clear(QSerialPort::AllDirections);
         port_.close();
@@ -53,6 +88,9 @@ void TXComm::Close() {
 }
 
 bool TXComm::Write(const char* data, qint64 size) {
+    if (net_) {
+        return net_->Write(data, size);
+    }
     if (!port_.isOpen()) {
         return false;
     }

@@ -24,6 +24,7 @@
 #include "core/base/Errors.h"
 #include "core/diagnostics/InfoTexts.h"
 #include "core/link/Address.h"
+#include "core/link/NetworkPort.h"
 #include "core/model/Backup.h"
 #include "core/model/Mux.h"
 #include "core/monitoring/Metrics.h"
@@ -67,7 +68,8 @@ const std::map<std::string, const char*> kUsage = {
 
 constexpr const char* kLineOptions =
     "Параметры линии:\n"
-    "  --port ИМЯ        последовательный порт: COM1..COM4 или путь к устройству (по умолчанию COM1)\n"
+    "  --port ИМЯ        последовательный порт: COM1..COM4 или путь к устройству (по умолчанию COM1);\n"
+    "                    порт терминального сервера: tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ\n"
     "  --address ПУТЬ    маршрут к удаленному мультиплексору, например 3,1-7,0;\n"
     "  --id N            номер устройства на линии RS-485 (0..19, по умолчанию 0)\n"
     "  --timeout СЕК     сколько ждать ответа мультиплексора (по умолчанию 10)\n"
@@ -705,7 +707,14 @@ int RunDeviceCommand(const std::string& command, const std::vector<std::string>&
         err << e.what() << '\n';
         return kExitTrouble;
     }
-    if (!session->handler->PortOpen()) {
+    TSerialPacketHandler& handler = *session->handler;
+    // A port on a terminal server connects in the background; it gives up on its own after a few seconds.
+    PumpUntil(handler, invocation.line.timeoutSeconds, [&handler] { return !handler.PortConnecting(); });
+    QCoreApplication::processEvents();  // the reason of a failure is shown once its signal has returned
+    if (!handler.PortOpen()) {
+        if (IsNetworkPortName(invocation.line.port)) {
+            return kExitTrouble;  // the reason has been shown
+        }
         // "Ошибка открытия порта" has been shown; a port this user may not use gets a hint besides.
         const std::string device = SystemPortName(QString::fromStdString(invocation.line.port)).toStdString();
         if (const std::string hint = PortPermissionHint(device); !hint.empty()) {
