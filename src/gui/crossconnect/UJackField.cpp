@@ -14,6 +14,7 @@
 
 #include "core/link/StatusDecoding.h"
 #include "core/model/Mux.h"
+#include "gui/widgets/Application.h"
 #include "gui/widgets/Named.h"
 
 namespace tervis {
@@ -380,9 +381,20 @@ void TJackFieldForm::Act(F&& action) {
     try {
         action();
         Refresh();
-    } catch (const std::exception&) {
-        // The model refuses only out-of-range slots and channels, which the field never produces; what
-        // was changed before stays changed and is drawn at the next action.
+    } catch (const std::exception& error) {
+        ActionFailed(error);
+    }
+}
+
+void TJackFieldForm::ActionFailed(const std::exception& error) {
+    // What the action changed before it failed stays in the model: the operator is told, the pending
+    // edit ends, and the field is drawn as the model now stands rather than as it was before the click.
+    TApplication::ReportError(QString::fromUtf8(error.what()));
+    try {
+        editor_->Escape();
+        Refresh();
+    } catch (const std::exception& again) {
+        TApplication::ReportError(QString::fromUtf8(again.what()));
     }
 }
 
@@ -570,8 +582,8 @@ bool TJackFieldForm::eventFilter(QObject* watched, QEvent* event) {
                     if (editor_->SetHover(target)) {
                         Refresh();
                     }
-                } catch (const std::exception&) {
-                    // As in Act: the highlighting only reads the model, which holds what the field shows.
+                } catch (const std::exception& error) {
+                    ActionFailed(error);
                 }
             }
             break;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,8 @@ private:
     // Runs an operator action on the editor and redraws; nothing the model raises leaves the handler.
     template <typename F>
     void Act(F&& action);
+    // Shows the error of a failed action, ends the pending edit and draws what the model now holds.
+    void ActionFailed(const std::exception& error);
     void ShowLevel();
 
     std::unique_ptr<TJackField> editor_;

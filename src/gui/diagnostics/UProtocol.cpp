@@ -67,6 +67,35 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
     setObjectName("ProtocolForm");
     TabSet1 = Named(new QTabBar(this), "TabSet1");
     TabSet1->setExpanding(false);
+    BuildGrid();
+    connect(TabSet1, &QTabBar::currentChanged, this, [this] { TabSet1Change(); });
+    connect(StringGrid1, &QTableWidget::currentCellChanged, this, &TProtocolForm::CurrentCellChanged);
+
+    QVBoxLayout* side = BuildAllButtons();
+    const TDialogButtons ok = MakeDialogButtons(*this, "&ОК", "От&мена");
+    Button1 = ok.Ok;
+    Button1->setObjectName("Button1");
+    Button2 = ok.Cancel;
+    Button2->setObjectName("Button2");
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(0);
+    left->addWidget(TabSet1);
+    left->addWidget(StringGrid1);
+    auto* body = new QHBoxLayout;
+    body->addLayout(left);
+    body->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body);
+    layout->addLayout(ok.Row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Ahead of every widget's own handling, as the cell editors install their delegate's filter.
+    qApp->installEventFilter(this);
+}
+
+// The grid of signalling bits: headings in row 0, the row labels in columns 0 and 3, editable cells white.
+void TProtocolForm::BuildGrid() {
     StringGrid1 = Named(new QTableWidget(kRows, kColumns, this), "StringGrid1");
     StringGrid1->horizontalHeader()->hide();
     StringGrid1->verticalHeader()->hide();
@@ -79,25 +108,30 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
     for (int row = 0; row < kRows; ++row) {
         StringGrid1->setRowHeight(row, kRowHeight);
         for (int column = 0; column < kColumns; ++column) {
-            auto* item = new QTableWidgetItem;
-            if (IsEditable(column, row)) {
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
-                item->setBackground(palette().base());
-            } else {
-                item->setFlags(Qt::ItemIsEnabled);
-                item->setBackground(palette().button());
-            }
-            item->setForeground(palette().text());
-            if (row == 0) {
-                item->setText(QString::fromStdString(Heading(column)));
-            }
-            StringGrid1->setItem(row, column, item);
+            StringGrid1->setItem(row, column, MakeCell(row, column));
         }
     }
     FitGridToTabs();
-    connect(TabSet1, &QTabBar::currentChanged, this, [this] { TabSet1Change(); });
-    connect(StringGrid1, &QTableWidget::currentCellChanged, this, &TProtocolForm::CurrentCellChanged);
+}
 
+QTableWidgetItem* TProtocolForm::MakeCell(int row, int column) const {
+    auto* item = new QTableWidgetItem;
+    if (IsEditable(column, row)) {
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+        item->setBackground(palette().base());
+    } else {
+        item->setFlags(Qt::ItemIsEnabled);
+        item->setBackground(palette().button());
+    }
+    item->setForeground(palette().text());
+    if (row == 0) {
+        item->setText(QString::fromStdString(Heading(column)));
+    }
+    return item;
+}
+
+// "Для всех:" and the buttons that set every entry of the page at once; each button's tag is its entry.
+QVBoxLayout* TProtocolForm::BuildAllButtons() {
     Label1 = Named(new QLabel("Для всех:", this), "Label1");
     auto* side = new QVBoxLayout;
     side->addWidget(Label1);
@@ -119,27 +153,7 @@ TProtocolForm::TProtocolForm(QWidget* parent) : QDialog(parent) {
         allButtons_[i] = button;
     }
     side->addStretch();
-
-    const TDialogButtons ok = MakeDialogButtons(*this, "&ОК", "От&мена");
-    Button1 = ok.Ok;
-    Button1->setObjectName("Button1");
-    Button2 = ok.Cancel;
-    Button2->setObjectName("Button2");
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* left = new QVBoxLayout;
-    left->setSpacing(0);
-    left->addWidget(TabSet1);
-    left->addWidget(StringGrid1);
-    auto* body = new QHBoxLayout;
-    body->addLayout(left);
-    body->addLayout(side);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(body);
-    layout->addLayout(ok.Row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    // Ahead of every widget's own handling, as the cell editors install their delegate's filter.
-    qApp->installEventFilter(this);
+    return side;
 }
 
 void TProtocolForm::Load(std::uint8_t layout, const std::vector<std::string>& tabs,

@@ -12,6 +12,8 @@ class QLineEdit;
 class QPushButton;
 class QTabBar;
 class QTableWidget;
+class QTableWidgetItem;
+class QVBoxLayout;
 
 namespace tervis {
 
@@ -41,6 +43,9 @@ protected:
 
 private:
     void FitGridToTabs();
+    void BuildGrid();
+    QTableWidgetItem* MakeCell(int row, int column) const;
+    QVBoxLayout* BuildAllButtons();
     void Fill();
     void CurrentCellChanged(int row, int column, int previousRow, int previousColumn);
 

@@ -39,6 +39,7 @@
 #include "gui/model/UReport.h"
 #include "gui/shell/UAbout.h"
 #include "gui/shell/USlotFrame.h"
+#include "gui/widgets/Application.h"
 #include "gui/widgets/Icons.h"
 #include "gui/widgets/Named.h"
 #include "gui/widgets/Placement.h"
@@ -193,7 +194,13 @@ void TConfigForm::OpenStartupFile() {
 
 TConfigForm::~TConfigForm() {
     qApp->removeEventFilter(this);
-    WriteSettingsOnExit();
+    // A window destroyed without being closed still writes its settings; nothing may leave a destructor,
+    // so a failure is shown through the application's error display.
+    try {
+        WriteSettingsOnExit();
+    } catch (const std::exception& error) {
+        TApplication::ReportError(QString::fromUtf8(error.what()));
+    }
 }
 
 void TConfigForm::WriteSettingsOnExit() {
@@ -201,14 +208,16 @@ void TConfigForm::WriteSettingsOnExit() {
         return;
     }
     settingsWritten_ = true;
-    // Errors here end the program without a message: there is no one left to tell.
+    settings_.address = unparsedAddress_ ? *unparsedAddress_ : FormatAddressPath(model_->Address());
+    settings_.lastfile = fileName_.toStdString();
+    // The port closes and the sound stops before the file is written.
+    model_.reset();
+    alarmSound_.reset();
     try {
-        settings_.address = unparsedAddress_ ? *unparsedAddress_ : FormatAddressPath(model_->Address());
-        settings_.lastfile = fileName_.toStdString();
-        model_.reset();
-        alarmSound_.reset();
         WriteSettings(settings_, location_);
-    } catch (...) {
+    } catch (const std::exception&) {
+        // A settings file that cannot be written is never reported to the operator (WriteSettings itself
+        // skips what the file cannot hold); the program is ending and its window may already be gone.
     }
 }
 
@@ -562,31 +571,11 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
             }
             break;
         case kNotifyLinkState:
-            connected_ = wParam == 1;
-            if (connected_) {
-                linkPanel_->setText("Связь есть");
-                PostNotification(kNotifyAlarm, 0, 0);
-                tiles_[kCpuSlot]->SetStatus(0x120);
-            } else {
-                linkPanel_->setText("Нет связи");
-                if (settings_.alarmconnect) {
-                    PostNotification(kNotifyAlarm, kAlarmNoLink, 0);
-                } else {
-                    alarm_.Clear();
-                    alarmAction_->setVisible(false);
-                    alarmText_->setText(QString());
-                }
-                tiles_[kCpuSlot]->SetStatus(0x20);
-            }
+            LinkStateChanged(wParam == 1);
             emit Notified(message, wParam, lParam);
             break;
         case kNotifySlotStatus:
-            for (int slot = 0; slot < kSlotCount; ++slot) {
-                if (wParam >= static_cast<std::uintptr_t>(kSlotCount) ||
-                    wParam == static_cast<std::uintptr_t>(slot)) {
-                    tiles_[static_cast<std::size_t>(slot)]->SetStatus(model_->SlotStatus(slot));
-                }
-            }
+            RefreshSlotStatus(wParam);
             break;
         case kNotifyInformation:
             emit Notified(message, wParam, lParam);
@@ -594,19 +583,9 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
         case kNotifyQueueLength:
             queueLength_ = static_cast<int>(lParam);
             break;
-        case kNotifyAlarm: {
-            const auto word = static_cast<std::intptr_t>(wParam);
-            if (word <= 0) {
-                alarm_.Clear();
-                alarmAction_->setVisible(false);
-                alarmText_->setText(QString());
-            } else if (alarm_.Show(static_cast<std::uint16_t>(word))) {
-                alarmText_->setText(QString::fromStdString(alarm_.Text()));
-                alarmText_->setStyleSheet("color: rgb(255,0,0);");
-                alarmAction_->setVisible(true);
-            }
+        case kNotifyAlarm:
+            ShowAlarm(static_cast<std::intptr_t>(wParam));
             break;
-        }
         case kNotifyActivate:
             showMinimized();
             showNormal();
@@ -616,6 +595,49 @@ void TConfigForm::HandleNotification(unsigned message, std::uintptr_t wParam, st
         default:
             break;
     }
+}
+
+void TConfigForm::LinkStateChanged(bool up) {
+    connected_ = up;
+    if (up) {
+        linkPanel_->setText("Связь есть");
+        PostNotification(kNotifyAlarm, 0, 0);
+        tiles_[kCpuSlot]->SetStatus(0x120);
+        return;
+    }
+    linkPanel_->setText("Нет связи");
+    if (settings_.alarmconnect) {
+        PostNotification(kNotifyAlarm, kAlarmNoLink, 0);
+    } else {
+        HideAlarm();
+    }
+    tiles_[kCpuSlot]->SetStatus(0x20);
+}
+
+// slot: one slot whose status changed, or any number from kSlotCount up for all of them.
+void TConfigForm::RefreshSlotStatus(std::uintptr_t slot) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (slot >= static_cast<std::uintptr_t>(kSlotCount) || slot == static_cast<std::uintptr_t>(s)) {
+            tiles_[static_cast<std::size_t>(s)]->SetStatus(model_->SlotStatus(s));
+        }
+    }
+}
+
+// A word of zero or below clears the alarm; another word is shown when it differs from the one shown.
+void TConfigForm::ShowAlarm(std::intptr_t word) {
+    if (word <= 0) {
+        HideAlarm();
+    } else if (alarm_.Show(static_cast<std::uint16_t>(word))) {
+        alarmText_->setText(QString::fromStdString(alarm_.Text()));
+        alarmText_->setStyleSheet("color: rgb(255,0,0);");
+        alarmAction_->setVisible(true);
+    }
+}
+
+void TConfigForm::HideAlarm() {
+    alarm_.Clear();
+    alarmAction_->setVisible(false);
+    alarmText_->setText(QString());
 }
 
 void TConfigForm::RefreshCaption() {
@@ -795,7 +817,7 @@ void TConfigForm::closeEvent(QCloseEvent* e) {
     }
     e->accept();
     timer1_->stop();
-    WriteSettingsOnExit();
+    Guard([&] { WriteSettingsOnExit(); });
 }
 
 // --- device commands

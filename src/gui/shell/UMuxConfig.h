@@ -142,6 +142,10 @@ private:
     void CreateModel();
     void OpenStartupFile();
     void HandleNotification(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    void LinkStateChanged(bool up);
+    void RefreshSlotStatus(std::uintptr_t slot);
+    void ShowAlarm(std::intptr_t word);
+    void HideAlarm();
     bool AskToSave();
     void RefreshCaption();
     void PlayAlarmSound();

@@ -38,6 +38,14 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     return true;
 }
 
+void TApplication::ReportError(const QString& text) {
+    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance())) {
+        app->ShowError(text);
+    } else {
+        qCritical("%s", qUtf8Printable(text));
+    }
+}
+
 void TApplication::ShowError(const QString& text) {
     ++errorCount_;
     // A handler that fails on every timer tick would stack one box on another without end while the

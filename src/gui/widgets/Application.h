@@ -24,6 +24,11 @@ public:
     // How many errors reached the boundary (also those that could not be shown).
     int ErrorCount() const { return errorCount_; }
 
+    // Shows an error the way the boundary does, for a handler that catches its own failure because it
+    // has something left to do (redraw what the failed action changed). Outside a TApplication the text
+    // goes to the log.
+    static void ReportError(const QString& text);
+
 private:
     void ShowError(const QString& text);
 

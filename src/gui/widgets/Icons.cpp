@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <array>
+
 namespace tervis {
 
 namespace {
@@ -56,90 +58,119 @@ void Chassis(QPainter& p, const QRectF& r) {
     }
 }
 
+void NewIcon(QPainter& p) {
+    Page(p, QRectF(5, 2, 14, 19));
+    p.setPen(QPen(kYellow, 2));
+    p.drawLine(QPointF(16, 14), QPointF(22, 20));
+    p.drawLine(QPointF(22, 14), QPointF(16, 20));
+}
+
+void OpenIcon(QPainter& p) {
+    p.setPen(QPen(kInk, 1.2));
+    p.setBrush(kYellow);
+    p.drawRect(QRectF(2, 7, 18, 13));
+    QPolygonF flap;
+    flap << QPointF(5, 11) << QPointF(23, 11) << QPointF(20, 20) << QPointF(2, 20);
+    p.setBrush(QColor(250, 215, 90));
+    p.drawPolygon(flap);
+}
+
+void SaveIcon(QPainter& p) {
+    p.setPen(QPen(kInk, 1.2));
+    p.setBrush(kBlue);
+    p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(7, 3, 10, 7));
+    p.setBrush(QColor(220, 225, 235));
+    p.drawRect(QRectF(6, 13, 12, 8));
+}
+
+void AddressIcon(QPainter& p) {
+    Chassis(p, QRectF(1, 14, 8, 8));
+    Chassis(p, QRectF(15, 2, 8, 8));
+    p.setPen(QPen(kBlue, 1.6, Qt::DashLine));
+    p.drawLine(QPointF(9, 16), QPointF(15, 8));
+}
+
+void CompareIcon(QPainter& p) {
+    Page(p, QRectF(2, 3, 10, 15));
+    Page(p, QRectF(12, 6, 10, 15));
+    p.setPen(QPen(kRed, 2));
+    p.drawLine(QPointF(6, 20), QPointF(18, 20));
+    p.drawLine(QPointF(6, 23), QPointF(18, 23));
+}
+
+void ClearIcon(QPainter& p) {
+    Chassis(p, QRectF(2, 2, 20, 8));
+    p.setPen(QPen(kRed, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(7, 13), QPointF(17, 22));
+    p.drawLine(QPointF(17, 13), QPointF(7, 22));
+}
+
+void RestartIcon(QPainter& p) {
+    p.setPen(QPen(kGreen, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(4, 4, 16, 16), 100 * 16, 290 * 16);
+    QPolygonF head;
+    head << QPointF(9, 1) << QPointF(15, 4.5) << QPointF(9, 8.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGreen);
+    p.drawPolygon(head);
+}
+
+void JackFieldIcon(QPainter& p) {
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(QColor(235, 235, 230));
+    p.drawRect(QRectF(2, 2, 20, 20));
+    p.setBrush(kInk);
+    for (int row = 0; row < 4; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            p.drawEllipse(QPointF(5.5 + 4.4 * col, 5.5 + 4.4 * row), 1.1, 1.1);
+        }
+    }
+    p.setPen(QPen(kRed, 1.8));
+    p.drawLine(QPointF(5.5, 5.5), QPointF(18.7, 14.3));
+    p.setPen(QPen(kBlue, 1.8));
+    p.drawLine(QPointF(9.9, 18.7), QPointF(14.3, 5.5));
+}
+
+void ReadIcon(QPainter& p) {
+    Chassis(p, QRectF(2, 2, 20, 8));
+    Arrow(p, QPointF(12, 11), QPointF(12, 21), kGreen);
+}
+
+void LoadIcon(QPainter& p) {
+    Chassis(p, QRectF(2, 2, 20, 8));
+    Arrow(p, QPointF(12, 22), QPointF(12, 13), kBlue);
+}
+
+struct TIconPainter {
+    TToolIcon Icon;
+    void (*Paint)(QPainter&);
+};
+
+constexpr std::array<TIconPainter, 10> kPainters = {{
+    {TToolIcon::New, NewIcon},
+    {TToolIcon::Open, OpenIcon},
+    {TToolIcon::Save, SaveIcon},
+    {TToolIcon::Address, AddressIcon},
+    {TToolIcon::Compare, CompareIcon},
+    {TToolIcon::Read, ReadIcon},
+    {TToolIcon::Load, LoadIcon},
+    {TToolIcon::Clear, ClearIcon},
+    {TToolIcon::Restart, RestartIcon},
+    {TToolIcon::JackField, JackFieldIcon},
+}};
+
 QPixmap Draw(TToolIcon icon) {
     QPixmap pixmap(kSize, kSize);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    switch (icon) {
-        case TToolIcon::New:
-            Page(p, QRectF(5, 2, 14, 19));
-            p.setPen(QPen(kYellow, 2));
-            p.drawLine(QPointF(16, 14), QPointF(22, 20));
-            p.drawLine(QPointF(22, 14), QPointF(16, 20));
-            break;
-        case TToolIcon::Open: {
-            p.setPen(QPen(kInk, 1.2));
-            p.setBrush(kYellow);
-            p.drawRect(QRectF(2, 7, 18, 13));
-            QPolygonF flap;
-            flap << QPointF(5, 11) << QPointF(23, 11) << QPointF(20, 20) << QPointF(2, 20);
-            p.setBrush(QColor(250, 215, 90));
-            p.drawPolygon(flap);
-            break;
+    for (const TIconPainter& painter : kPainters) {
+        if (painter.Icon == icon) {
+            painter.Paint(p);
         }
-        case TToolIcon::Save:
-            p.setPen(QPen(kInk, 1.2));
-            p.setBrush(kBlue);
-            p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
-            p.setBrush(kPaper);
-            p.drawRect(QRectF(7, 3, 10, 7));
-            p.setBrush(QColor(220, 225, 235));
-            p.drawRect(QRectF(6, 13, 12, 8));
-            break;
-        case TToolIcon::Address:
-            Chassis(p, QRectF(1, 14, 8, 8));
-            Chassis(p, QRectF(15, 2, 8, 8));
-            p.setPen(QPen(kBlue, 1.6, Qt::DashLine));
-            p.drawLine(QPointF(9, 16), QPointF(15, 8));
-            break;
-        case TToolIcon::Compare:
-            Page(p, QRectF(2, 3, 10, 15));
-            Page(p, QRectF(12, 6, 10, 15));
-            p.setPen(QPen(kRed, 2));
-            p.drawLine(QPointF(6, 20), QPointF(18, 20));
-            p.drawLine(QPointF(6, 23), QPointF(18, 23));
-            break;
-        case TToolIcon::Read:
-            Chassis(p, QRectF(2, 2, 20, 8));
-            Arrow(p, QPointF(12, 11), QPointF(12, 21), kGreen);
-            break;
-        case TToolIcon::Load:
-            Chassis(p, QRectF(2, 2, 20, 8));
-            Arrow(p, QPointF(12, 22), QPointF(12, 13), kBlue);
-            break;
-        case TToolIcon::Clear:
-            Chassis(p, QRectF(2, 2, 20, 8));
-            p.setPen(QPen(kRed, 2.6, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(7, 13), QPointF(17, 22));
-            p.drawLine(QPointF(17, 13), QPointF(7, 22));
-            break;
-        case TToolIcon::Restart: {
-            p.setPen(QPen(kGreen, 2.6, Qt::SolidLine, Qt::RoundCap));
-            p.setBrush(Qt::NoBrush);
-            p.drawArc(QRectF(4, 4, 16, 16), 100 * 16, 290 * 16);
-            QPolygonF head;
-            head << QPointF(9, 1) << QPointF(15, 4.5) << QPointF(9, 8.5);
-            p.setPen(Qt::NoPen);
-            p.setBrush(kGreen);
-            p.drawPolygon(head);
-            break;
-        }
-        case TToolIcon::JackField:
-            p.setPen(QPen(kInk, 1));
-            p.setBrush(QColor(235, 235, 230));
-            p.drawRect(QRectF(2, 2, 20, 20));
-            p.setBrush(kInk);
-            for (int row = 0; row < 4; ++row) {
-                for (int col = 0; col < 4; ++col) {
-                    p.drawEllipse(QPointF(5.5 + 4.4 * col, 5.5 + 4.4 * row), 1.1, 1.1);
-                }
-            }
-            p.setPen(QPen(kRed, 1.8));
-            p.drawLine(QPointF(5.5, 5.5), QPointF(18.7, 14.3));
-            p.setPen(QPen(kBlue, 1.8));
-            p.drawLine(QPointF(9.9, 18.7), QPointF(14.3, 5.5));
-            break;
     }
     return pixmap;
 }

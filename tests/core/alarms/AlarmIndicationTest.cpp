@@ -54,7 +54,7 @@ TEST(AlarmIndication, SteadyThenBlinkingAndSoundingUntilAcknowledged) {
     TAlarmIndicator alarm;
     EXPECT_TRUE(alarm.Show(0x3041));
     std::vector<int> soundTicks;
-    int beeps = 0;
+    std::vector<int> beepTicks;  // of the first two blink periods
     for (int tick = 1; tick <= 79; ++tick) {
         alarm.Acknowledge();  // nothing to acknowledge while steady
         const auto t = alarm.Tick();
@@ -66,10 +66,14 @@ TEST(AlarmIndication, SteadyThenBlinkingAndSoundingUntilAcknowledged) {
         if (t.PlaySound) {
             soundTicks.push_back(tick);
         }
-        beeps += t.Beep ? 1 : 0;
+        if (t.Beep && tick < 112) {
+            beepTicks.push_back(tick);
+        }
     }
     EXPECT_EQ(soundTicks, (std::vector<int>{80, 161, 242}));
-    EXPECT_GT(beeps, 0);
+    // Red panel and beep while bit 3 of the phase is set: 400 ms off, 400 ms on.
+    EXPECT_EQ(beepTicks,
+              (std::vector<int>{88, 89, 90, 91, 92, 93, 94, 95, 104, 105, 106, 107, 108, 109, 110, 111}));
     EXPECT_EQ(alarm.Look(), TAlarmIndicator::TLook::Blink);
 
     // The same word keeps the phase; acknowledging silences it.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,17 @@ TEST_F(JackFieldTest, TrunkListRowLabelsAndPortColumnsFollowTheBoards) {
     EXPECT_EQ(f.PortOffset(), 0);
 }
 
+// Boards shown in the trunk area, group boards of the trunk list and boards without channels have no port
+// row.
+TEST_F(JackFieldTest, PortRowsOfEveryTypeCode) {
+    const std::vector<int> hidden = {0, 7, 10, 13, 14, 16, 22, 23, 24, 25, 26, 28, 29, 33};
+    for (int type = 0; type <= 33; ++type) {
+        Put(3, static_cast<std::uint8_t>(type));
+        const bool shown = std::find(hidden.begin(), hidden.end(), type) == hidden.end();
+        EXPECT_EQ(Field().PortRowVisible(3), shown) << type;
+    }
+}
+
 TEST_F(JackFieldTest, TrunkScrollingAndTheSixtyFourGroupLimit) {
     for (int slot = 0; slot < 8; ++slot) {
         Put(slot, bt4E1);
@@ -206,7 +218,9 @@ TEST_F(JackFieldTest, WhichFreeChannelsMayBeChosen) {
         {btADPCM, {20}, 64 + 8, true},
         {btADPCM, {20}, 64 + 11, true},
         {btADPCM, {20}, 33, true},
-        {btADPCM, {22}, 64 + 11, true},  // timeslot 11 is W0 div 2 itself: no longer paired
+        // W0 = 22: timeslot 11 is W0 div 2 itself, where the pairing ends.
+        {btADPCM, {22}, 64 + 11, true},
+        {btADPCM, {22}, 96 + 9, false},
         {btADPCM, {22}, 64 + 9, false},
         {bt8AK, {3}, 5, false},
         {bt8AK, {1}, 5, true},

@@ -76,9 +76,14 @@ TEST(AddressPath, DeviceNumberAndIdentifierWrite) {
 
     settings.rs485id = 19;
     EXPECT_EQ(mux.BuildRequest({0x64})[2], 0x13);
-    EXPECT_FALSE(mux.WriteRs485Id(5));
-    EXPECT_EQ(messages.Messages, std::vector<std::string>{"Запись возможна только через RS232!"});
-    EXPECT_TRUE(calls.empty());
+    // Any device number but 0 means RS-485, where the identifier may not be written.
+    for (const int id : {19, 1, 255}) {
+        settings.rs485id = id;
+        messages.Messages.clear();
+        EXPECT_FALSE(mux.WriteRs485Id(5)) << id;
+        EXPECT_EQ(messages.Messages, std::vector<std::string>{"Запись возможна только через RS232!"}) << id;
+        EXPECT_TRUE(calls.empty()) << id;
+    }
 
     settings.rs485id = 0;
     EXPECT_TRUE(mux.WriteRs485Id(5));

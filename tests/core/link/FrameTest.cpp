@@ -112,6 +112,29 @@ TEST(Frame, DecoderResynchronisesAfterNoiseAndBadEscapes) {
     EXPECT_EQ(clean.frames.size(), 2u);
 }
 
+// A frame needs three unstuffed bytes at least: one packet byte and the checksum. The zero byte's checksum
+// is 0x0000, so the two-byte frame 00 00 passes the checksum test and must fail on its length alone.
+TEST(Frame, ShortestFrames) {
+    const struct {
+        std::vector<std::uint8_t> raw;
+        std::size_t delivered;  // bytes handed on, 0 for none
+    } cases[] = {
+        {{kFrameEnd}, 0},
+        {{0x00, kFrameEnd}, 0},
+        {{0x00, 0x00, kFrameEnd}, 0},
+        {{0x00, 0x00, 0x00, kFrameEnd}, 3},
+        {{0x61, 0x62, 0x63, 0x37, 0xA8, kFrameEnd}, 5},  // "abc" and its check value 0xA837
+    };
+    for (const auto& c : cases) {
+        TCollector collector;
+        collector.decoder.Feed(c.raw);
+        ASSERT_EQ(collector.frames.size(), c.delivered == 0 ? 0u : 1u) << c.raw.size();
+        if (c.delivered != 0) {
+            EXPECT_EQ(collector.frames[0].size(), c.delivered);
+        }
+    }
+}
+
 TEST(Frame, LongestAcceptedFrameAndZeroFill) {
     for (const std::size_t packetBytes : {253u, 254u}) {
         std::vector<std::uint8_t> packet(packetBytes, 0x11);

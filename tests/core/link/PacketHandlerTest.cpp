@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 #include "core/model/Mux.h"
@@ -633,6 +634,35 @@ TEST(PacketHandlerLogTest, FailingAlarmLogEndsOnlyThatReply) {
     // The link goes on: the next reply is taken.
     handler.AnswerWith(0x42, 180, {0x51, 0x00});
     EXPECT_EQ(owner.Of(kNotifyAlarm), (std::vector<test::TNotification>{{kNotifyAlarm, 0x5100}}));
+}
+
+// A progress window that fails (it could not be shown) ends the operation with its error, and no part of
+// the batch stays queued to be sent behind the operator's back.
+TEST_F(PacketHandlerTest, AFailingProgressWindowLeavesNothingQueued) {
+    struct TFailingWindow : IProgressWindow {
+        void Start(int) override {}
+        void Update(int) override {}
+        bool Execute() override { throw std::runtime_error("нет окна"); }
+    };
+    struct TFailingFactory : IProgressFactory {
+        std::unique_ptr<IProgressWindow> CreateProgress(const std::string&) override {
+            return std::make_unique<TFailingWindow>();
+        }
+    } factory;
+    handler->SetProgressFactory(&factory);
+    const std::function<void()> operations[] = {
+        [&] { mux->ReadConfiguration(); },
+        [&] { mux->LoadConfiguration(); },
+        [&] { mux->ClearConfiguration(); },
+        [&] { mux->CompareConfiguration(); },
+    };
+    for (const auto& operation : operations) {
+        EXPECT_THROW(operation(), std::runtime_error);
+        EXPECT_EQ(handler->QueueLength(), 0);
+        handler->Ticks(10);
+        EXPECT_TRUE(handler->sent.empty() || (handler->sent.back().packet[0] & 0x80) != 0)
+            << "only polls go out afterwards";
+    }
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ TEST_F(MuxFileTest, BoardsLinksAndBlocksLandAtTheirOffsets) {
     mux->SetSlotType(2, {bt4E1, 0, 0});
     mux->LinkBoth(0, 1, 1, 1);
     TBoardConfig block = mux->GetBoardConfig(2);
+    block[4] = 0x1234;  // the last word of the first block table
+    block[5] = 0x5678;  // the first word of the second
     block[8] = 0xABCD;
     mux->SetBoardConfig(2, block);
     ASSERT_TRUE(mux->Modified());
@@ -76,6 +78,8 @@ TEST_F(MuxFileTest, BoardsLinksAndBlocksLandAtTheirOffsets) {
     EXPECT_EQ(bytes.substr(0x0064, 2), "\x10\x32");
     EXPECT_EQ(bytes.substr(0x0102, 2), std::string("\x81\x00", 2));
     EXPECT_EQ(bytes.substr(0x0202, 2), std::string("\x01\x00", 2));
+    EXPECT_EQ(bytes.substr(0x00E4, 2), "\x34\x12");                     // W4 of slot 2 at word 0x0072
+    EXPECT_EQ(bytes.substr(0x3804, 2), "\x78\x56");                     // W5 of slot 2 at word 0x1C02
     EXPECT_EQ(bytes.substr(0x3800 + 0x20 * 3 + 2 * 2, 2), "\xCD\xAB");  // W8 of slot 2
 }
 

@@ -35,9 +35,10 @@ TEST(IniFile, ReadsWhatTheClassicFunctionsRead) {
                "empty=\n"
                "novalue\n"
                "eq=a=b\n" +
-                   Utf8ToCp1251("[Настройки]\r\nЁмкость=Второй\r\n") +
+                   Utf8ToCp1251("[Настройки]\r\nЁмкость=Второй\r\n[Ящик]\r\nЯчейка=Я\r\n") +
                    "[SETTINGS]\r\n"
                    "device=COM3\r\n"
+                   "; hidden=commented out\r\n"
                    "late=found");
     struct TCase {
         const char* section;
@@ -53,8 +54,10 @@ TEST(IniFile, ReadsWhatTheClassicFunctionsRead) {
         {"SETTINGS", "late", "found"},         // later section of the same name, last line without end
         {"SETTINGS", "top", "(default)"},      // lines before any section belong to none
         {"SETTINGS", "; comment", "(default)"},
+        {"SETTINGS", "; hidden", "(default)"},  // a comment inside a section is no entry either
         {"Other", "device", "COM9"},
         {"нАСТРОЙКИ", "ёМКОСТЬ", "Второй"},  // Cyrillic names fold case too
+        {"ЯЩИК", "ячейка", "Я"},             // Я, the last letter, as well
         {"Missing", "device", "(default)"},
     };
     for (const TCase& c : cases) {
@@ -67,10 +70,23 @@ TEST(IniFile, ReadsWhatTheClassicFunctionsRead) {
 TEST(IniFile, IntegersThatCannotBeReadGiveTheDefault) {
     TTempDir dir;
     const fs::path file = dir.Path() / "a.ini";
-    WriteBytes(file, "[S]\na=12\nb= -3 \nc=+7\nd=1x\ne=\nf=0x10\ng=99999999999\nh=--1\n");
+    WriteBytes(file,
+               "[S]\na=12\nb= -3 \nc=+7\nd=1x\ne=\nf=0x10\ng=99999999999\nh=--1\n"
+               "max=2147483647\nmin=-2147483648\nover=2147483648\nunder=-2147483649\n");
     const std::vector<std::pair<const char*, int>> cases = {
-        {"a", 12}, {"b", -3}, {"c", 7},  {"d", 42},       {"e", 42},
-        {"f", 42}, {"g", 42}, {"h", 42}, {"missing", 42},
+        {"a", 12},
+        {"b", -3},
+        {"c", 7},
+        {"d", 42},
+        {"e", 42},
+        {"f", 42},
+        {"g", 42},
+        {"h", 42},
+        {"missing", 42},
+        {"max", 2147483647},
+        {"min", -2147483647 - 1},
+        {"over", 42},
+        {"under", 42},
     };
     for (const auto& [key, expected] : cases) {
         EXPECT_EQ(GetProfileInt(file, "s", key, 42), expected) << key;

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/base/Errors.h"
 #include "core/model/Mux.h"
 #include "gui/crossconnect/UJackField.h"
+#include "gui/widgets/Application.h"
 #include "support/Endpoints.h"
+#include "support/RecordingDialogs.h"
 
 namespace tervis {
 namespace {
@@ -210,6 +213,47 @@ TEST_F(JackFieldFormTest, LevelFollowsTheCpuStatusAndTheLink) {
     EXPECT_EQ(level->text(), QString("0") + QLocale().decimalPoint() + "00");
     form.Notify(kNotifyLinkState, 0, 0);
     EXPECT_EQ(level->text(), "???");
+}
+
+// A model whose owner fails once armed: the edit under way stops half-applied.
+class TFailingOwner : public INotificationSink {
+public:
+    void PostNotification(unsigned message, std::uintptr_t, std::intptr_t) override {
+        if (Armed && message == kNotifyModified) {
+            Armed = false;
+            throw EInOutError("Ошибка записи файла 12-2026.log");
+        }
+    }
+    bool Armed = false;
+};
+
+TEST(JackFieldFormFailure, AFailedEditIsShownAndTheFieldDrawsWhatTheModelHolds) {
+    auto& app = *static_cast<TApplication*>(QCoreApplication::instance());
+    test::TRecordingDialogs dialogs;
+    app.SetErrorDisplay(&dialogs);
+    TSettings settings;
+    TFailingOwner owner;
+    TMux mux{&owner, nullptr, settings};
+    mux.SetSlotType(0, {bt4E1, 0, 0});
+    mux.SetSlotType(1, {bt1E1, 0, 0});
+    TJackFieldForm form;
+    form.Load(mux);
+    form.show();
+    QCoreApplication::processEvents();
+    auto* first = form.findChild<TFieldButton*>("TrunkButton0_1");
+    auto* second = form.findChild<TFieldButton*>("TrunkButton4_5");
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+
+    first->click();
+    owner.Armed = true;
+    second->click();  // the first half of the two-way link is stored, then the model fails
+    app.SetErrorDisplay(nullptr);
+    EXPECT_EQ(dialogs.Messages, QStringList({"Ошибка записи файла 12-2026.log"}));
+    EXPECT_EQ(mux.GetLink(Ep(0, 1)), Ep(1, 5));
+    EXPECT_EQ(mux.GetLink(Ep(1, 5)), kEndpointNone);
+    EXPECT_EQ(form.Editor()->Mode(), TEditMode::Idle);
+    EXPECT_EQ(first->text(), "1\n5") << "drawn as the model stands";
+    EXPECT_EQ(second->text(), "xxx");
 }
 
 }  // namespace
