@@ -95,7 +95,11 @@ TEST(ConfigJson, RandomConfigurationsComeBackWordForWord) {
 TEST(ConfigJson, EveryTestDataFileComesBackWordForWord) {
     int files = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(TERVIS_TEST_DATA_DIR)) {
-        if (entry.path().extension() == ".mux") {
+        // The fuzz seeds boards_a and boards_b put every board type in a chassis and keep the links of the
+        // chassis they were made from, past the new boards' channels: a link the model refuses, which
+        // build reports instead of storing.
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".mux" && !name.starts_with("boards_")) {
             TModel model;
             ASSERT_TRUE(model.Mux.LoadFromFile(entry.path()));
             ExpectRoundTrip(model.Mux, entry.path().string());
