@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The installation and the Debian package, checked the way a user meets them:
-#   CheckInstall.sh BUILD-DIR VERSION
+#   CheckInstall.sh BUILD-DIR VERSION HARDENED
 # Installs BUILD-DIR into a scratch DESTDIR and checks that exactly the expected files are there, that
 # every program answers --version (and tervis --help) without a display, and that the desktop entry and
 # the AppStream file validate where the validators are installed. Then, where dpkg-deb and
 # dpkg-shlibdeps are installed, builds the .deb with cpack, checks its fields and does the same checks on
-# its unpacked files. Everything is written under BUILD-DIR/install-check.
+# its unpacked files, and has lintian check it: any error or warning fails (the hardening tags are
+# expected only when HARDENED is OFF, a sanitizer or fuzzer build). Everything is written under
+# BUILD-DIR/install-check.
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
 version=$2
+hardened=$3
 scratch=$build/install-check
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -28,10 +31,12 @@ expected=(
     usr/bin/tervis-muxsim
     usr/share/applications/org.tervis.Tervis.desktop
     usr/share/icons/hicolor/scalable/apps/tervis.svg
-    usr/share/man/man1/tervis-cli.1
-    usr/share/man/man1/tervis-host.1
-    usr/share/man/man1/tervis-muxsim.1
-    usr/share/man/man1/tervis.1
+    usr/share/doc/tervis/changelog.gz
+    usr/share/doc/tervis/copyright
+    usr/share/man/man1/tervis-cli.1.gz
+    usr/share/man/man1/tervis-host.1.gz
+    usr/share/man/man1/tervis-muxsim.1.gz
+    usr/share/man/man1/tervis.1.gz
     usr/share/metainfo/org.tervis.Tervis.metainfo.xml
     usr/share/tervis/alarm.wav
 )
@@ -74,13 +79,18 @@ check_tree() {
     local newest
     newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n 1 | cut -d'"' -f2)
     [ "$newest" = "$version" ] || fail "$what: the newest release in the metainfo file is '$newest', not $version"
+    grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+        fail "$what: the metainfo file names no project licence GPL-3.0-or-later"
+    local entry
+    entry=$(gzip -dc "$root/usr/share/doc/tervis/changelog.gz" | head -n 1)
+    [[ "$entry" == "tervis ($version) "* ]] || fail "$what: the changelog's newest entry is '$entry', not $version"
 }
 
 DESTDIR=$scratch/destdir cmake --install "$build" --prefix /usr >"$scratch/install.log"
 check_tree "$scratch/destdir" "cmake --install"
 if command -v groff >/dev/null; then
-    for page in "$scratch"/destdir/usr/share/man/man1/*.1; do
-        warnings=$(groff -man -ww -z -K utf8 -Tutf8 "$page" 2>&1)
+    for page in "$scratch"/destdir/usr/share/man/man1/*.1.gz; do
+        warnings=$(gzip -dc "$page" | groff -man -ww -z -K utf8 -Tutf8 2>&1)
         [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
     done
 fi
@@ -104,6 +114,18 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
     done
     dpkg-deb -x "$deb" "$scratch/root"
     check_tree "$scratch/root" "the .deb"
+    if command -v lintian >/dev/null; then
+        suppress=""
+        if [ "$hardened" != ON ]; then
+            suppress="--suppress-tags hardening-no-bindnow,hardening-no-fortify-functions,hardening-no-relro"
+        fi
+        # Errors and warnings only; --fail-on makes either one a failure.
+        # shellcheck disable=SC2086
+        lintian --fail-on error,warning $suppress "$deb" >"$scratch/lintian.log" 2>&1 ||
+            fail "lintian: $(cat "$scratch/lintian.log")"
+    else
+        echo "lintian is not installed; the .deb is not checked by it"
+    fi
 else
     echo "dpkg-deb or dpkg-shlibdeps is not installed (Debian package dpkg-dev); the .deb is not built"
 fi
