@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The installation and the Debian package, checked the way a user meets them:
-#   CheckInstall.sh BUILD-DIR VERSION
+#   CheckInstall.sh BUILD-DIR VERSION HARDENED
 # Installs BUILD-DIR into a scratch DESTDIR and checks that exactly the expected files are there, that
 # every program answers --version (and tervis --help) without a display, and that the desktop entry and
 # the AppStream file validate where the validators are installed. Then, where dpkg-deb and
 # dpkg-shlibdeps are installed, builds the .deb with cpack, checks its fields and does the same checks on
-# its unpacked files. Everything is written under BUILD-DIR/install-check.
+# its unpacked files, and has lintian check it: any error or warning fails, and so do its hardening notes
+# when HARDENED is ON (a Release or RelWithDebInfo build outside the sanitizers and the fuzzer). Everything is written under
+# BUILD-DIR/install-check.
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
 version=$2
+hardened=$3
 scratch=$build/install-check
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -29,16 +32,18 @@ expected=(
     usr/bin/tervis-muxsim
     usr/share/applications/org.tervis.Tervis.desktop
     usr/share/icons/hicolor/scalable/apps/tervis.svg
-    usr/share/man/man1/tervis-cli.1
-    usr/share/man/man1/tervis-exporter.1
+    usr/share/doc/tervis/changelog.gz
+    usr/share/doc/tervis/copyright
     usr/share/doc/tervis/examples/tervis-exporter.service
-    usr/share/tervis/prometheus/tervis-alerts.yml
-    usr/share/man/man1/tervis-host.1
-    usr/share/man/man1/tervis-muxsim.1
-    usr/share/man/man1/tervis.1
+    usr/share/man/man1/tervis-cli.1.gz
+    usr/share/man/man1/tervis-exporter.1.gz
+    usr/share/man/man1/tervis-host.1.gz
+    usr/share/man/man1/tervis-muxsim.1.gz
+    usr/share/man/man1/tervis.1.gz
     usr/share/metainfo/org.tervis.Tervis.metainfo.xml
     usr/share/tervis/alarm.wav
     usr/share/tervis/config.schema.json
+    usr/share/tervis/prometheus/tervis-alerts.yml
 )
 
 # Checks an installed tree under root ($1), named $2 in the messages.
@@ -79,13 +84,18 @@ check_tree() {
     local newest
     newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n 1 | cut -d'"' -f2)
     [ "$newest" = "$version" ] || fail "$what: the newest release in the metainfo file is '$newest', not $version"
+    grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+        fail "$what: the metainfo file names no project licence GPL-3.0-or-later"
+    local entry
+    entry=$(gzip -dc "$root/usr/share/doc/tervis/changelog.gz" | head -n 1)
+    [[ "$entry" == "tervis ($version) "* ]] || fail "$what: the changelog's newest entry is '$entry', not $version"
 }
 
 DESTDIR=$scratch/destdir cmake --install "$build" --prefix /usr >"$scratch/install.log"
 check_tree "$scratch/destdir" "cmake --install"
 if command -v groff >/dev/null; then
-    for page in "$scratch"/destdir/usr/share/man/man1/*.1; do
-        warnings=$(groff -man -ww -z -K utf8 -Tutf8 "$page" 2>&1)
+    for page in "$scratch"/destdir/usr/share/man/man1/*.1.gz; do
+        warnings=$(gzip -dc "$page" | groff -man -ww -z -K utf8 -Tutf8 2>&1)
         [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
     done
 fi
@@ -109,6 +119,22 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
     done
     dpkg-deb -x "$deb" "$scratch/root"
     check_tree "$scratch/root" "the .deb"
+    if command -v lintian >/dev/null; then
+        # Errors and warnings fail; the hardening notes (lintian's info level) fail a hardened build.
+        lintian --fail-on error,warning --display-info "$deb" >"$scratch/lintian.log" 2>&1 ||
+            fail "lintian: $(cat "$scratch/lintian.log")"
+        # A program may have no call that the compiler can check (tervis-muxsim has none), so the
+        # fortify note counts only when every program has it.
+        if [ "$hardened" = ON ]; then
+            notes=$(grep 'hardening-' "$scratch/lintian.log" | grep -v 'hardening-no-fortify-functions' || true)
+            unfortified=$(grep -c 'hardening-no-fortify-functions' "$scratch/lintian.log" || true)
+            if [ -n "$notes" ] || [ "$unfortified" -ge ${#programs[@]} ]; then
+                fail "lintian: a hardened build is not hardened: $(grep 'hardening-' "$scratch/lintian.log")"
+            fi
+        fi
+    else
+        echo "lintian is not installed; the .deb is not checked by it"
+    fi
 else
     echo "dpkg-deb or dpkg-shlibdeps is not installed (Debian package dpkg-dev); the .deb is not built"
 fi

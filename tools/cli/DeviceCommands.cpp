@@ -709,7 +709,7 @@ int RunDeviceCommand(const std::string& command, const std::vector<std::string>&
     }
     TSerialPacketHandler& handler = *session->handler;
     // A port on a terminal server connects in the background; it gives up on its own after a few seconds.
-    PumpUntil(handler, invocation.line.timeoutSeconds, [&handler] { return !handler.PortConnecting(); });
+    PumpUntil(invocation.line.timeoutSeconds, [&handler] { return !handler.PortConnecting(); });
     QCoreApplication::processEvents();  // the reason of a failure is shown once its signal has returned
     if (!handler.PortOpen()) {
         if (IsNetworkPortName(invocation.line.port)) {

@@ -28,6 +28,18 @@ bool TakesValue(const std::string& option) {
     return option == "-h" || option == "-i" || option == "-s" || option == "-id" || option == "-a";
 }
 
+// The arguments in lower case that are not the value of an option before them.
+std::vector<std::string> Switches(const std::vector<std::string>& args) {
+    std::vector<std::string> switches;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        switches.push_back(LowerAscii(args[i]));
+        if (TakesValue(switches.back())) {
+            ++i;
+        }
+    }
+    return switches;
+}
+
 }  // namespace
 
 void ParseCommandLine(const std::vector<std::string>& args, TSettings& settings,
@@ -69,19 +81,20 @@ void ParseCommandLine(const std::vector<std::string>& args, TSettings& settings,
 }
 
 TStartupRequest StartupRequest(const std::vector<std::string>& args) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string option = LowerAscii(args[i]);
+    for (const std::string& option : Switches(args)) {
         if (option == "--help") {
             return TStartupRequest::Help;
         }
         if (option == "--version") {
             return TStartupRequest::Version;
         }
-        if (TakesValue(option)) {
-            ++i;
-        }
     }
     return TStartupRequest::Run;
+}
+
+bool StartsInDataFolder(const std::vector<std::string>& args) {
+    const std::vector<std::string> switches = Switches(args);
+    return std::find(switches.begin(), switches.end(), "--data-folder") != switches.end();
 }
 
 }  // namespace tervis

@@ -24,4 +24,8 @@ void ParseCommandLine(const std::vector<std::string>& args, TSettings& settings,
 enum class TStartupRequest { Run, Help, Version };
 TStartupRequest StartupRequest(const std::vector<std::string>& args);
 
+// "--data-folder" (without regard to case) as an argument of its own: the desktop launcher asks the
+// configurator to work in the user's data folder for Tervis instead of the current folder.
+bool StartsInDataFolder(const std::vector<std::string>& args);
+
 }  // namespace tervis

@@ -37,6 +37,7 @@
 #include "gui/link/UProgress.h"
 #include "gui/link/URs485Edit.h"
 #include "gui/model/UReport.h"
+#include "gui/shell/AlarmSound.h"
 #include "gui/shell/UAbout.h"
 #include "gui/shell/USlotFrame.h"
 #include "gui/widgets/Application.h"
@@ -159,12 +160,19 @@ void TConfigForm::ReadStartupSettings(const std::vector<std::string>& args) {
 }
 
 void TConfigForm::OpenAlarmSound() {
-    // A missing or unplayable file leaves the wave sound off.
-    const QString wave = QString::fromStdString((currentDirectory_ / "alarm.wav").string());
-    if (QFileInfo::exists(wave)) {
-        alarmSound_ = std::make_unique<QSoundEffect>();
-        alarmSound_->setSource(QUrl::fromLocalFile(wave));
+    // A missing or unplayable file leaves the wave sound off; a machine without sound too, which the
+    // status bar says.
+    const std::filesystem::path wave = FindAlarmSound(currentDirectory_, InstalledDataFolders());
+    if (wave.empty()) {
+        return;
     }
+    if (!HasAudioOutput()) {
+        soundPanel_->setText("Нет звукового устройства");
+        soundPanel_->setToolTip("Звуковая сигнализация на колонки не звучит: звуковое устройство не найдено");
+        return;
+    }
+    alarmSound_ = std::make_unique<QSoundEffect>();
+    alarmSound_->setSource(QUrl::fromLocalFile(QString::fromStdString(wave.string())));
 }
 
 void TConfigForm::ShowSettings() {
@@ -512,11 +520,11 @@ void TConfigForm::BuildStatusBar() {
     queuePanel_ = Named(new QLabel("Пакетов в очереди: 0"), "StatusPanel1");
     queuePanel_->setFixedWidth(200);
     queuePanel_->setAlignment(Qt::AlignCenter);
-    auto* empty = new QLabel;
-    empty->setFixedWidth(250);
+    soundPanel_ = Named(new QLabel, "StatusPanel2");
+    soundPanel_->setFixedWidth(250);
     bar->addWidget(linkPanel_);
     bar->addWidget(queuePanel_);
-    bar->addWidget(empty);
+    bar->addWidget(soundPanel_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -42,7 +42,8 @@ class TConfigForm : public QMainWindow,
     Q_OBJECT
 public:
     // args: the command line, program path first. currentDirectory: where the settings file and the
-    // alarm sound are looked for. settings: read at start, written back at exit; must outlive the window.
+    // alarm sound are looked for (the sound also where the program is installed). settings: read at start,
+    // written back at exit; must outlive the window.
     TConfigForm(const std::vector<std::string>& args, const std::filesystem::path& currentDirectory,
                 TSettings& settings, IDialogs& dialogs, QWidget* parent = nullptr);
     ~TConfigForm() override;
@@ -101,6 +102,7 @@ public:
     bool AlarmPanelVisible() const;
     QLabel* LinkPanel() const { return linkPanel_; }
     QLabel* QueuePanel() const { return queuePanel_; }
+    QLabel* SoundPanel() const { return soundPanel_; }
     QAction* Action(const QString& objectName) const;
     TCustomPacketHandler* Link() const;
     // The popup menu of the tiles with the enabling for this slot (for the right click and for tests).
@@ -175,6 +177,7 @@ private:
     QAction* alarmAction_ = nullptr;
     QLabel* linkPanel_ = nullptr;
     QLabel* queuePanel_ = nullptr;
+    QLabel* soundPanel_ = nullptr;  // says when the machine has no sound for the alarm
     QTimer* timer1_ = nullptr;
     QActionGroup* portGroup_ = nullptr;
     QMenu* portMenu_ = nullptr;

@@ -107,5 +107,20 @@ TEST(CommandLine, StartupRequestSkipsOptionValues) {
     }
 }
 
+TEST(CommandLine, DataFolderIsAnArgumentOfItsOwnInAnyCase) {
+    const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+        {{"--data-folder"}, true},
+        {{"-u", "--Data-Folder"}, true},
+        {{"-a", "--data-folder"}, false},  // an address, whatever it says
+        {{"-i", "--data-folder", "-u"}, false},
+        {{"--data-folder=x", "data-folder"}, false},
+    };
+    for (const auto& [extra, expected] : cases) {
+        std::vector<std::string> args = {"/usr/bin/tervis"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        EXPECT_EQ(StartsInDataFolder(args), expected) << testing::PrintToString(extra);
+    }
+}
+
 }  // namespace
 }  // namespace tervis

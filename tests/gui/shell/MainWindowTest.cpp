@@ -24,6 +24,7 @@
 #include "core/model/Recorders.h"
 #include "core/settings/IniFile.h"
 #include "gui/link/UAddress.h"
+#include "gui/shell/AlarmSound.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
 #include "platform/SerialPacketHandler.h"
@@ -84,6 +85,19 @@ TEST_F(MainWindowTest, StartsWithTheEmptyConfigurationAndTellsAboutThePortOnce) 
     EXPECT_EQ(window->Action("ItemCOM1")->text(), "COM1");
     // The port stays closed; the link is declared down by the polls, not by the failure.
     EXPECT_FALSE(window->Connected());
+}
+
+TEST_F(MainWindowTest, SaysInTheStatusBarWhenNoSoundDeviceCanPlayTheAlarmSound) {
+    // No installed example either, whatever this machine has installed.
+    qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(dir.File("nothing")));
+    const bool sound = HasAudioOutput();
+    Open();
+    EXPECT_EQ(window->SoundPanel()->text(), "") << "without alarm.wav there is nothing to play";
+    Close();
+    std::ofstream(dir / "alarm.wav") << "RIFF";
+    Open();
+    EXPECT_EQ(window->SoundPanel()->text(), sound ? "" : "Нет звукового устройства");
+    qunsetenv("XDG_DATA_DIRS");
 }
 
 TEST_F(MainWindowTest, LastFileIsOpenedAtStartAndAMissingOneIsReportedOnce) {
