@@ -40,6 +40,8 @@ TNetPort::TNetPort(TNetworkPort address, QObject* parent) : QObject(parent), add
     socket_.setReadBufferSize(kReadBufferBytes);
     connectTimer_.setSingleShot(true);
     connectTimer_.setInterval(kConnectTimeoutMs);
+    // A coarse timer may fire up to 5% early; the operator is told "5 с", so the wait is 5 s.
+    connectTimer_.setTimerType(Qt::PreciseTimer);
     connect(&socket_, &QTcpSocket::connected, this, &TNetPort::OnConnected);
     connect(&socket_, &QTcpSocket::readyRead, this, &TNetPort::OnReadyRead);
     connect(&socket_, &QTcpSocket::errorOccurred, this, &TNetPort::OnError);
