@@ -191,10 +191,10 @@ TEST_F(EditBoardConfigTest, ChoosingATypeOpensItsDialogOnTheDefaultBlock) {
 TEST_F(EditBoardConfigTest, EveryCatalogueTypeRoundTripsItsDefaultBlockUntouched) {
     // The board names in the titles as the operator knows them, mixed letters included.
     const std::map<int, QString> titles = {
-        {1, "TЧ"},    {2, "AЛ"},    {3, "AK"},     {7, "1Е1"},     {8, "4V24"},  {9, "МБ"},
-        {10, "4E1"},  {11, "СЛУ"},  {12, "2VS"},   {13, "4I15"},   {14, "АДИКМ"}, {15, "4С64"},
-        {16, "LAN"},  {18, "8AK"},  {19, "4С1И"},  {20, "4ТЧУ"},   {22, "4ToP"}, {23, "1DSL"},
-        {24, "4DSL"}, {26, "ДП"},   {27, "4TLG"},  {29, "4DSLv2"},
+        {1, "TЧ"},    {2, "AЛ"},   {3, "AK"},    {7, "1Е1"},     {8, "4V24"},   {9, "МБ"},
+        {10, "4E1"},  {11, "СЛУ"}, {12, "2VS"},  {13, "4I15"},   {14, "АДИКМ"}, {15, "4С64"},
+        {16, "LAN"},  {18, "8AK"}, {19, "4С1И"}, {20, "4ТЧУ"},   {22, "4ToP"},  {23, "1DSL"},
+        {24, "4DSL"}, {26, "ДП"},  {27, "4TLG"}, {29, "4DSLv2"},
     };
     int withDialog = 0;
     for (int code = 0; code < 256; ++code) {
