@@ -127,13 +127,13 @@ TEST(Metrics, PageOfAnAnsweringMultiplexer) {
 
 TEST(Metrics, ADownMultiplexerReportsOnlyItsLinkAndFamiliesStayTogether) {
     std::vector<TMuxSample> muxes(3);
-    muxes[0].Name = "a";
+    muxes[0].Name = std::string(1, 'a');
     muxes[0].LinkUp = true;
     muxes[0].Slots[1] = 7 | (1 << 8);
-    muxes[1].Name = "b";  // down: what it reported before must not show as its state now
+    muxes[1].Name = std::string(1, 'b');  // down: what it reported before must not show as its state now
     muxes[1].Slots[2] = 10 | (1 << 8);
     muxes[1].Cpu = TCpuStatus{};
-    muxes[2].Name = "c";
+    muxes[2].Name = std::string(1, 'c');
     muxes[2].LinkUp = true;
     muxes[2].Slots[4] = 7 | (1 << 8);
     const std::string page = RenderMetrics(muxes);
