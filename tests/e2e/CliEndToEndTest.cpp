@@ -12,6 +12,7 @@
 
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
+#include "support/BusyChassis.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -19,35 +20,11 @@ namespace tervis {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cli;
 using test::TSimulatorProcess;
-
-// A chassis of 4E1 boards (sixteen: fully populated) with links, the generator and signalling.
-void WriteChassis(const fs::path& name, std::uint32_t seed, int boards = kSlotCount) {
-    TSettings settings;
-    TMux mux(nullptr, nullptr, settings);
-    std::mt19937 random(seed);
-    for (int slot = 0; slot < boards; ++slot) {
-        mux.SetSlotType(slot, {bt4E1, 0, 0});
-    }
-    for (int i = 0; i < 300; ++i) {
-        const int a = static_cast<int>(random() % static_cast<unsigned>(boards));
-        const int b = static_cast<int>(random() % static_cast<unsigned>(boards));
-        const int ca = 1 + static_cast<int>(random() % 127);
-        const int cb = 1 + static_cast<int>(random() % 127);
-        i % 9 == 0 ? mux.LinkGenerator(a, ca) : mux.LinkBoth(a, ca, b, cb);
-        mux.StoreSignalling(MakeEndpoint(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(ca)),
-                            static_cast<std::uint16_t>(random() & 0xFF));
-    }
-    mux.SetMuxSettings({0, 16, 96, 96, 96, 96, 2, 255, 254, 0x41});
-    mux.SaveToFile(name);
-}
 
 class CliEndToEndTest : public ::testing::Test {
 protected:
-    std::vector<std::string> Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), TERVIS_CLI_PATH);
-        return args;
-    }
     test::TTempDir dir;
 };
 
@@ -55,7 +32,7 @@ TEST_F(CliEndToEndTest, LoadReadCompareAndClearAFullChassis) {
     TSimulatorProcess sim({TERVIS_MUXSIM_PATH});
     ASSERT_FALSE(sim.Path().empty());
     const std::string port = sim.Path();
-    WriteChassis(dir / "chassis.mux", 1);
+    test::WriteBusyChassis(dir / "chassis.mux", 1);
 
     auto load = test::Run(Cli({"load", (dir / "chassis.mux").string(), "--port", port}));
     ASSERT_EQ(load.Status, 0) << load.Err;
@@ -84,7 +61,7 @@ TEST_F(CliEndToEndTest, LoadReadCompareAndClearAFullChassis) {
 // The retransmission rules are proven in virtual time by the device operation tests; this is the one
 // check that lost and spoilt answers on a real line are recovered too.
 TEST_F(CliEndToEndTest, LostAndCorruptedAnswersOnARealLineChangeNothing) {
-    WriteChassis(dir / "chassis.mux", 2, 1);
+    test::WriteBusyChassis(dir / "chassis.mux", 2, 1);
     TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--config", (dir / "chassis.mux").string(), "--lose", "0.05",
                            "--corrupt", "0.05", "--seed", "3", "--verbose"});
     auto read = test::Run(Cli({"read", "-o", (dir / "back.mux").string(), "--port", sim.Path()}));

@@ -15,6 +15,7 @@
 
 #include "core/link/Frame.h"
 #include "core/model/Recorders.h"
+#include "support/BusyChassis.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -22,12 +23,8 @@ namespace tervis {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cli;
 using test::TSimulatorProcess;
-
-std::vector<std::string> Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), TERVIS_CLI_PATH);
-    return args;
-}
 
 // A device on a pseudo-terminal that sends a valid alarm packet every 20 ms, never echoing the control
 // byte of a request: a sign of life that answers nothing.

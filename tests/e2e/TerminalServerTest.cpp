@@ -17,6 +17,7 @@
 #include "core/model/Mux.h"
 #include "gui/shell/UMuxConfig.h"
 #include "gui/shell/USlotFrame.h"
+#include "support/BusyChassis.h"
 #include "support/Process.h"
 #include "support/Pump.h"
 #include "support/ScriptedDialogs.h"
@@ -27,35 +28,10 @@ namespace tervis {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cli;
 using test::PumpUntil;
 using test::TSer2net;
 using test::TSimulatorProcess;
-
-// Sixteen 4E1 boards with links, the generator and signalling: every request of a read is needed.
-void WriteChassis(const fs::path& name, int boards = kSlotCount) {
-    TSettings settings;
-    TMux mux(nullptr, nullptr, settings);
-    std::mt19937 random(5);
-    for (int slot = 0; slot < boards; ++slot) {
-        mux.SetSlotType(slot, {bt4E1, 0, 0});
-    }
-    for (int i = 0; i < 200; ++i) {
-        const int a = static_cast<int>(random() % static_cast<unsigned>(boards));
-        const int b = static_cast<int>(random() % static_cast<unsigned>(boards));
-        const int ca = 1 + static_cast<int>(random() % 127);
-        const int cb = 1 + static_cast<int>(random() % 127);
-        i % 9 == 0 ? mux.LinkGenerator(a, ca) : mux.LinkBoth(a, ca, b, cb);
-        mux.StoreSignalling(MakeEndpoint(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(ca)),
-                            static_cast<std::uint16_t>(random() & 0xFF));
-    }
-    mux.SetMuxSettings({0, 16, 96, 96, 96, 96, 2, 255, 254, 0x41});
-    mux.SaveToFile(name);
-}
-
-std::vector<std::string> Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), TERVIS_CLI_PATH);
-    return args;
-}
 
 class TerminalServerTest : public ::testing::Test {
 protected:
@@ -63,8 +39,8 @@ protected:
         if (!test::Ser2netInstalled()) {
             GTEST_SKIP() << "ser2net is not installed (scripts/bootstrap installs it)";
         }
-        WriteChassis(dir / "chassis.mux");
-        WriteChassis(dir / "small.mux", 2);
+        test::WriteBusyChassis(dir / "chassis.mux", 5, kSlotCount, 200);
+        test::WriteBusyChassis(dir / "small.mux", 5, 2, 200);
     }
     test::TTempDir dir;
 };

@@ -23,6 +23,25 @@ namespace {
 namespace fs = std::filesystem;
 using test::PumpUntil;
 
+// A model in hosted mode on host number, with its link to the host.
+struct TConfigurator {
+    explicit TConfigurator(long long number) : settings{Hosted(number)} {
+        auto owned = std::make_unique<TServerPacketHandler>(mux);
+        link = owned.get();
+        mux.SetDeviceLink(std::move(owned));
+    }
+    static TSettings Hosted(long long number) {
+        TSettings hosted;
+        hosted.hostWindow = number;
+        return hosted;
+    }
+    TSettings settings;
+    test::TNotificationRecorder sink;
+    test::TOperatorRecorder messages;
+    TMux mux{&sink, &messages, settings};
+    TServerPacketHandler* link = nullptr;
+};
+
 // Each test has a temporary folder of its own, shared like /tmp (sticky, open to all), and no runtime
 // folder, so that the host folder falls back to the temporary one.
 class HostSecurityTest : public ::testing::Test {
@@ -99,14 +118,10 @@ TEST_F(HostSecurityTest, AFakeHostOfAnotherUserIsNeverReached) {
     test::TSimulatorProcess fake(test::AsNobody("--listen", Folder() + "/host-5"));
     ASSERT_EQ(fake.FirstLine().value_or(""), "ready");
 
-    TSettings settings;
-    settings.hostWindow = number;
-    test::TNotificationRecorder sink;
-    test::TOperatorRecorder messages;
-    TMux mux(&sink, &messages, settings);
-    auto owned = std::make_unique<TServerPacketHandler>(mux);
-    TServerPacketHandler& link = *owned;
-    mux.SetDeviceLink(std::move(owned));
+    TConfigurator configurator(number);
+    TServerPacketHandler& link = *configurator.link;
+    TMux& mux = configurator.mux;
+    const auto& messages = configurator.messages;
     PumpUntil([] { return false; }, 2500);  // a couple of retries on the real timer
     EXPECT_FALSE(link.HostConnected());
     EXPECT_FALSE(mux.LinkUp());
@@ -134,14 +149,10 @@ TEST_F(HostSecurityTest, BothEndsCheckWhoIsAtTheOtherEnd) {
     ASSERT_EQ(fake.FirstLine().value_or(""), "ready");
     fs::rename(scratch / "theirs" / "sock", address.Socket.toStdString());
 
-    TSettings settings;
-    settings.hostWindow = number;
-    test::TNotificationRecorder sink;
-    test::TOperatorRecorder messages;
-    TMux mux(&sink, &messages, settings);
-    auto owned = std::make_unique<TServerPacketHandler>(mux);
-    TServerPacketHandler& link = *owned;
-    mux.SetDeviceLink(std::move(owned));
+    TConfigurator configurator(number);
+    TServerPacketHandler& link = *configurator.link;
+    TMux& mux = configurator.mux;
+    const auto& messages = configurator.messages;
     PumpUntil([] { return false; }, 2500);
     EXPECT_FALSE(link.HostConnected());
     EXPECT_FALSE(mux.LinkUp()) << "the fake host's answers were taken";

@@ -100,6 +100,13 @@ void TPortWalker::Select(int slot, int unit, std::uint8_t type) {
     selectedAtAnswers_ = handler_->AnswersReceived();
 }
 
+void TPortWalker::StartUnits() {
+    plan_ = InformationPlan(sample_.Slots);
+    planIndex_ = 0;
+    phase_ = TPhase::Units;
+    NextUnit();
+}
+
 void TPortWalker::NextUnit() {
     if (planIndex_ < plan_.size()) {
         const TInfoRequest& request = plan_[planIndex_];
@@ -127,10 +134,7 @@ void TPortWalker::Advance() {
                 if ((infoSeen_ & (1u << kInfoCpu)) != 0) {
                     sample_.Cpu = mux_->CpuStatus();
                     sample_.AlarmWord = alarmWord_;  // the latest, polled while the CPU was selected
-                    plan_ = InformationPlan(sample_.Slots);
-                    planIndex_ = 0;
-                    phase_ = TPhase::Units;
-                    NextUnit();
+                    StartUnits();
                 }
                 return;
             case TPhase::Units:
@@ -213,10 +217,7 @@ void TPortWalker::Watch() {
             Select(kCpuSlot, 0, btCPU);
             return;
         case TPhase::Cpu:
-            plan_ = InformationPlan(sample_.Slots);
-            planIndex_ = 0;
-            phase_ = TPhase::Units;
-            NextUnit();
+            StartUnits();
             return;
         case TPhase::Units:
             ++planIndex_;

@@ -48,6 +48,8 @@ private:
     void Begin(std::size_t index);
     void Advance();
     void Select(int slot, int unit, std::uint8_t type);
+    // The information polls of the boards the slot types call for, one board after the other.
+    void StartUnits();
     void NextUnit();
     void Finish(bool answered);
     void OnWatch();

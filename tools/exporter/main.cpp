@@ -1,12 +1,9 @@
 // tervis-exporter: the multiplexers of an inventory, polled over their lines and served to Prometheus.
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -18,6 +15,7 @@
 #include "SampleStore.h"
 #include "core/base/Version.h"
 #include "core/monitoring/Inventory.h"
+#include "platform/SignalPipe.h"
 
 namespace {
 
@@ -44,15 +42,6 @@ rs485id) и отдает их состояние по HTTP в формате Pro
 
 Коды выхода: 0 после SIGINT, SIGTERM или SIGHUP; 2 ошибка параметров, описания или адреса.
 )";
-
-int signalPipe[2] = {-1, -1};
-
-void OnSignal(int signal) {
-    const char byte = static_cast<char>(signal);
-    const int saved = errno;
-    (void)!write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "tervis-exporter: %s\nСправка: tervis-exporter --help\n", problem.c_str());
@@ -156,21 +145,9 @@ int main(int argc, char** argv) {
                                                         static_cast<int>(intervalSeconds * 1000)));
     }
 
-    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return Usage("pipe2 не удался");
-    }
-    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
-        char byte = 0;
-        while (read(signalPipe[0], &byte, 1) == 1) {
-        }
-        app.quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(signal, &action, nullptr);
+    TSignalPipe signalPipe([&app](int) { app.quit(); });
+    if (std::string error; !signalPipe.Install({SIGINT, SIGTERM, SIGHUP}, error)) {
+        return Usage(error);
     }
     const int status = app.exec();
     walkers.clear();

@@ -1,12 +1,9 @@
 // tervis-host: a host for the configurator's hosted mode that carries its packets to a serial line.
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -15,6 +12,7 @@
 
 #include "HostBridge.h"
 #include "core/base/Version.h"
+#include "platform/SignalPipe.h"
 
 namespace {
 
@@ -50,15 +48,6 @@ constexpr const char* kUsage = R"(Использование: tervis-host N --po
 удаётся открыть, хост N уже запущен, папка хоста ненадёжна или хоста N для вызова нет; 2 при неверном
 параметре.
 )";
-
-int signalPipe[2] = {-1, -1};
-
-void OnSignal(int signal) {
-    const char byte = static_cast<char>(signal);
-    const int saved = errno;
-    (void)!write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
 
 std::optional<long long> HostNumber(const std::string& text) {
     long long value = -1;
@@ -118,43 +107,19 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, THostOptio
     return std::nullopt;
 }
 
-bool InstallSignals() {
-    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        std::perror("tervis-host: pipe");
-        return false;
-    }
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
-        sigaction(s, &action, nullptr);
-    }
-    signal(SIGPIPE, SIG_IGN);  // a configurator that vanishes mid-write is noticed by its socket instead
-    return true;
-}
-
 int Serve(QCoreApplication& app, const THostOptions& options) {
-    if (!InstallSignals()) {
+    tervis::THostBridge bridge(*options.Number, QString::fromStdString(*options.Port), options.Verbose);
+    tervis::TSignalPipe signalPipe([&](int signal) { signal == SIGUSR1 ? bridge.Activate() : app.quit(); });
+    if (std::string error; !signalPipe.Install({SIGINT, SIGTERM, SIGHUP, SIGUSR1}, error)) {
+        std::fprintf(stderr, "tervis-host: %s\n", error.c_str());
         return 1;
     }
-    tervis::THostBridge bridge(*options.Number, QString::fromStdString(*options.Port), options.Verbose);
+    signal(SIGPIPE, SIG_IGN);  // a configurator that vanishes mid-write is noticed by its socket instead
     QString error;
     if (!bridge.Start(error)) {
         std::fprintf(stderr, "tervis-host: %s\n", qPrintable(error));
         return 1;
     }
-    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-        char byte = 0;
-        while (read(signalPipe[0], &byte, 1) == 1) {
-            if (byte == SIGUSR1) {
-                bridge.Activate();
-            } else {
-                app.quit();
-            }
-        }
-    });
     std::printf("%s\n", qPrintable(bridge.ServerName()));
     std::fflush(stdout);
     return app.exec();

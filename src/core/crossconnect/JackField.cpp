@@ -589,6 +589,12 @@ void TJackField::ClickGroup(int slot, int index) {
     firstEnd_ = Endpoint(slot, index);
 }
 
+// The second click of a measurer-and-generator pair, whichever came first.
+void TJackField::MeasurerToGenerator() {
+    mux_.MeasurerToGenerator();
+    ToIdle();
+}
+
 void TJackField::ClickGenerator() {
     switch (mode_) {
         case TEditMode::Idle:
@@ -600,8 +606,7 @@ void TJackField::ClickGenerator() {
             ToIdle();
             break;
         case TEditMode::MeasurerPending:
-            mux_.MeasurerToGenerator();
-            ToIdle();
+            MeasurerToGenerator();
             break;
         default:
             break;
@@ -626,8 +631,7 @@ void TJackField::ClickMeasurer() {
                 mux_.ConnectMeasurer(EndpointSlotOf(firstEnd_), EndpointChannelOf(firstEnd_));
                 break;
             case TEditMode::GeneratorPending:
-                mux_.MeasurerToGenerator();
-                ToIdle();
+                MeasurerToGenerator();
                 break;
             default:
                 break;

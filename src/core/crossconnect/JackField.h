@@ -130,6 +130,7 @@ private:
     void ClickGroup(int slot, int index);
     void ToggleInGroup(std::uint16_t endpoint);
     void ToIdle();
+    void MeasurerToGenerator();
     void MarkPartnerGroups(std::uint16_t endpoint);
     TButtonColour ChannelColour(std::uint16_t endpoint) const;
     std::string AdpcmHint(std::uint16_t endpoint) const;

@@ -248,17 +248,22 @@ TEST(BlockFields, DialogTitles) {
     }
 }
 
+// The value of one setting of a described block, "(missing)" when it is not there.
+std::string DescribedValue(const std::vector<TSettingText>& settings, int set, std::string_view caption) {
+    for (const TSettingText& setting : settings) {
+        if (setting.Set == set && setting.Caption == caption) {
+            return setting.Value;
+        }
+    }
+    return "(missing)";
+}
+
 TEST(BlockFields, BlocksDescribedInTheOperatorsWords) {
     std::array<std::uint16_t, 9> block{0x3F10, 0x0800, 0, 0, 0x0002, 0, 0, 0, 0};
     const std::vector<TSettingText> settings = DescribeBlock(10, block);
     ASSERT_EQ(settings.size(), 44u);  // eleven settings of four sets
     const auto find = [&](int set, std::string_view caption) {
-        for (const TSettingText& setting : settings) {
-            if (setting.Set == set && setting.Caption == caption) {
-                return setting.Value;
-            }
-        }
-        return std::string("(missing)");
+        return DescribedValue(settings, set, caption);
     };
     EXPECT_EQ(find(0, "Приоритет выдачи синхросигнала"), "0");
     EXPECT_EQ(find(1, "Приоритет выдачи синхросигнала"), "1");
@@ -377,42 +382,40 @@ TEST(BlockFields, NumberListsStepsAndClampedGroups) {
 }
 
 TEST(BlockFields, VoiceDataAndPowerBlocksDescribed) {
-    const auto find = [](const std::vector<TSettingText>& settings, int set, std::string_view caption) {
-        for (const TSettingText& setting : settings) {
-            if (setting.Set == set && setting.Caption == caption) {
-                return setting.Value;
-            }
-        }
-        return std::string("(missing)");
+    struct TCase {
+        std::uint8_t Type;
+        std::array<std::uint16_t, 9> Words;
+        int Set;
+        std::string_view Caption;
+        std::string_view Value;
     };
-    const std::array<std::uint16_t, 9> dp{1, 0x123C, 0x0A37, 300, 100, 0x5050, 0, 0, 0};
-    const std::vector<TSettingText> power = DescribeBlock(26, dp);
-    EXPECT_EQ(find(power, -1, "тип источника"), "источник тока");
-    EXPECT_EQ(find(power, -1, "отключить ДП"), "да");  // bit 7 clear: the feed is off
-    EXPECT_EQ(find(power, -1, "мин. ток, мA"), "18");
-    EXPECT_EQ(find(power, -1, "макс. напряжение, В:"), "300");
-    EXPECT_EQ(find(power, -1, "порог тока утечки, мА:"), "8,0");
-
-    const std::array<std::uint16_t, 9> thu{0xB000, 0x00C1, 0, 0, 0x00FF, 0, 0, 0, 0};
-    const std::vector<TSettingText> levels = DescribeBlock(20, thu);
-    EXPECT_EQ(find(levels, 0, "уровень передачи (четырёхпроводный)"), "176 (0.0 дБ)");
-    EXPECT_EQ(find(levels, 3, "уровень приёма"), "255 (8.2 дБ)");
-    EXPECT_EQ(find(levels, 0, "протокол"), "Отключен");
-    EXPECT_EQ(find(levels, 1, "протокол"), "?(12)");
-
-    const std::array<std::uint16_t, 9> ak8{1, 0x8002, 0, 0, 0, 0, 0, 0, 0};
-    const std::vector<TSettingText> subscribers = DescribeBlock(18, ak8);
-    EXPECT_EQ(find(subscribers, -1, "режим"), "Режим абонентского выноса ЛВ420");
-    EXPECT_EQ(find(subscribers, 0, "отключить сигнализацию"), "да");
-    EXPECT_EQ(find(subscribers, 7, "отключить сигнализацию"), "да");
-    EXPECT_EQ(find(subscribers, 6, "отключить сигнализацию"), "нет");
-
-    const std::array<std::uint16_t, 9> vs{0x80E5, 0x0080, 0x000A, 0, 0, 0, 0, 0, 0};
-    const std::vector<TSettingText> data = DescribeBlock(12, vs);
-    EXPECT_EQ(find(data, 0, "N ="), "384 кбит/с (n=6)");
-    EXPECT_EQ(find(data, 0, "интерфейс"), "Отключен");
-    EXPECT_EQ(find(data, 0, "режим DTE"), "да");
-    EXPECT_EQ(find(data, 1, "интерфейс"), "V.35");
+    constexpr std::array<std::uint16_t, 9> dp{1, 0x123C, 0x0A37, 300, 100, 0x5050, 0, 0, 0};
+    constexpr std::array<std::uint16_t, 9> thu{0xB000, 0x00C1, 0, 0, 0x00FF, 0, 0, 0, 0};
+    constexpr std::array<std::uint16_t, 9> ak8{1, 0x8002, 0, 0, 0, 0, 0, 0, 0};
+    constexpr std::array<std::uint16_t, 9> vs{0x80E5, 0x0080, 0x000A, 0, 0, 0, 0, 0, 0};
+    const TCase cases[] = {
+        {26, dp, -1, "тип источника", "источник тока"},
+        {26, dp, -1, "отключить ДП", "да"},  // bit 7 clear: the feed is off
+        {26, dp, -1, "мин. ток, мA", "18"},
+        {26, dp, -1, "макс. напряжение, В:", "300"},
+        {26, dp, -1, "порог тока утечки, мА:", "8,0"},
+        {20, thu, 0, "уровень передачи (четырёхпроводный)", "176 (0.0 дБ)"},
+        {20, thu, 3, "уровень приёма", "255 (8.2 дБ)"},
+        {20, thu, 0, "протокол", "Отключен"},
+        {20, thu, 1, "протокол", "?(12)"},
+        {18, ak8, -1, "режим", "Режим абонентского выноса ЛВ420"},
+        {18, ak8, 0, "отключить сигнализацию", "да"},
+        {18, ak8, 7, "отключить сигнализацию", "да"},
+        {18, ak8, 6, "отключить сигнализацию", "нет"},
+        {12, vs, 0, "N =", "384 кбит/с (n=6)"},
+        {12, vs, 0, "интерфейс", "Отключен"},
+        {12, vs, 0, "режим DTE", "да"},
+        {12, vs, 1, "интерфейс", "V.35"},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(DescribedValue(DescribeBlock(c.Type, c.Words), c.Set, c.Caption), c.Value)
+            << int(c.Type) << " set " << c.Set << " " << c.Caption;
+    }
 }
 
 }  // namespace
