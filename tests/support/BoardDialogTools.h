@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/boards/BoardDialog.h"
+#include "support/UntouchedBlocks.h"
 
 namespace tervis::test {
 
@@ -59,14 +60,6 @@ inline TBoardConfig Ok(boards::TBoardDialog& dialog) {
     dialog.StoreToBlock(out);
     return out;
 }
-
-// A block loaded into a board's dialog and the block OK gives back when no control was touched.
-struct TUntouchedCase {
-    const char* What;
-    std::uint8_t Type;
-    TBoardConfig In;
-    TBoardConfig Out;
-};
 
 inline void ExpectUntouchedDialogs(std::span<const TUntouchedCase> cases, IDialogs& dialogs) {
     for (const TUntouchedCase& c : cases) {

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "core/boards/DslRates.h"
+#include "core/boards/UntouchedBlock.h"
 #include "gui/widgets/Named.h"
 
 namespace tervis::boards {
@@ -137,15 +138,16 @@ void TConfigDslLinesForm::LoadControls() {
     each("CBCtrlMode%d");
     each("CBGhs%d");
     each("SelfControl%d");
+    // The rate lists as the core's rule has them, whatever the boxes' handlers built on the way.
     for (int set = 0; set < kSets; ++set) {
-        LoadField(block_, Field("CBSpeedDSL%d"), set);
-        RebuildTdmList(set);
+        const TDslLineShown shown = ShownDslLine(layout_, block_, set);
+        const TLine& line = lines_[static_cast<std::size_t>(set)];
+        line.SpeedDsl->setCurrentIndex(shown.LineRate);
         if (!IsV2()) {
             LoadField(block_, TcPamField(), set);
+            EnableTcPam(set);
         }
-    }
-    for (int set = 0; set < kSets; ++set) {
-        LoadField(block_, Field("CBSpeedTDM%d"), set);
+        FillTdmList(line.SpeedTdm, shown.TdmCount, shown.Tdm);
         ShowLanFigure(set);
     }
     // Last, so that their handlers set the enabling of everything loaded before.
@@ -162,20 +164,25 @@ bool TConfigDslLinesForm::Remote(int set) const {
     return line.Mode->currentIndex() == kRemoteStationMode || line.CtrlMode->isChecked();
 }
 
+// The TDM rates 0..count - 1, item index shown.
+void TConfigDslLinesForm::FillTdmList(QComboBox* list, int count, int index) {
+    QStringList rates;
+    for (int rate = 0; rate < count; ++rate) {
+        rates.append(QString::fromStdString(dsl::RateItemLatin(rate)));
+    }
+    list->clear();
+    list->addItems(rates);
+    list->setCurrentIndex(index);
+}
+
 void TConfigDslLinesForm::RebuildTdmList(int set) {
     const TLine& line = lines_[static_cast<std::size_t>(set)];
     if (line.SpeedDsl->currentIndex() < 0) {
         return;
     }
     const int maximum = dsl::TdmMaximum(LineRate(set), Remote(set), line.SelfControl->isChecked());
-    const int previous = line.SpeedTdm->currentIndex();
-    QStringList rates;
-    for (int rate = 0; rate <= maximum; ++rate) {
-        rates.append(QString::fromStdString(dsl::RateItemLatin(rate)));
-    }
-    line.SpeedTdm->clear();
-    line.SpeedTdm->addItems(rates);
-    line.SpeedTdm->setCurrentIndex(dsl::TdmIndexAfterRebuild(previous, maximum));
+    FillTdmList(line.SpeedTdm, maximum + 1,
+                dsl::TdmIndexAfterRebuild(line.SpeedTdm->currentIndex(), maximum));
     if (!IsV2()) {
         EnableTcPam(set);
     }

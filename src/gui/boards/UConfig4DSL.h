@@ -29,6 +29,7 @@ public:
     void CBSlaveClick(int set);
 
     // The rate rule's two steps, as the handlers and the load run them.
+    static void FillTdmList(QComboBox* list, int count, int index);
     void RebuildTdmList(int set);
     void ShowLanFigure(int set);
 
