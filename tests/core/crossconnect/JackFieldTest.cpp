@@ -281,6 +281,7 @@ TEST_F(JackFieldTest, EditModesLeaveTheirLinksInTheModel) {
     EXPECT_FALSE(View(Ep(0, 1)).Down) << "Ctrl draws every button up while idle";
     Click(Ep(0, 1));
     EXPECT_EQ(f.Mode(), TEditMode::OneWayPending);
+    EXPECT_TRUE(View(Ep(1, 5)).Down) << "outside idle mode Ctrl leaves linked buttons down";
     f.SetCtrl(false);
     Click(Ep(0, 2));
     Click(Ep(0, 3));
