@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "MetricsServer.h"
@@ -60,14 +61,16 @@ std::optional<double> Seconds(const std::string& text, double low, double high) 
     return std::nullopt;
 }
 
-}  // namespace
+struct TOptions {
+    std::string InventoryFile;
+    TListenAddress Listen;
+    double TimeoutSeconds = 2;
+    double IntervalSeconds = 5;
+};
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    std::string inventoryFile;
-    TListenAddress listen;
-    double timeoutSeconds = 2;
-    double intervalSeconds = 5;
+// The options, or the exit status when the command line ends the program (help, version, a fault).
+std::variant<TOptions, int> ParseOptions(const std::vector<std::string>& args) {
+    TOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -84,9 +87,9 @@ int main(int argc, char** argv) {
         }
         const std::string& value = args[++i];
         if (a == "--inventory") {
-            inventoryFile = value;
+            options.InventoryFile = value;
         } else if (a == "--listen") {
-            if (!ParseListenAddress(value, listen)) {
+            if (!ParseListenAddress(value, options.Listen)) {
                 return Usage("неверный адрес: " + value);
             }
         } else if (a == "--timeout" || a == "--interval") {
@@ -95,54 +98,68 @@ int main(int argc, char** argv) {
             if (!seconds) {
                 return Usage("неверное время: " + value);
             }
-            (a == "--timeout" ? timeoutSeconds : intervalSeconds) = *seconds;
+            (a == "--timeout" ? options.TimeoutSeconds : options.IntervalSeconds) = *seconds;
         } else {
             return Usage("неизвестный параметр " + a);
         }
     }
-    if (inventoryFile.empty()) {
+    if (options.InventoryFile.empty()) {
         return Usage("не указано описание мультиплексоров (--inventory)");
     }
+    return options;
+}
 
-    std::vector<TInventoryPort> ports;
-    std::size_t muxCount = 0;
-    {
-        TProfileFile file;
-        std::string problem;
-        if (!file.Load(inventoryFile, &problem)) {
-            return Usage(problem.empty() ? "не удалось прочитать " + inventoryFile : problem);
-        }
-        try {
-            const std::vector<TInventoryEntry> entries = ReadInventory(file);
-            muxCount = entries.size();
-            ports = GroupByPort(entries);
-        } catch (const EInventoryError& error) {
-            return Usage(inventoryFile + ": " + error.what());
-        }
+// The multiplexers of the inventory by port, or the problem.
+std::variant<std::vector<TInventoryEntry>, std::string> ReadInventoryFile(const std::string& name) {
+    TProfileFile file;
+    std::string problem;
+    if (!file.Load(name, &problem)) {
+        return problem.empty() ? "не удалось прочитать " + name : problem;
     }
+    try {
+        return ReadInventory(file);
+    } catch (const EInventoryError& error) {
+        return name + ": " + error.what();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (const int* status = std::get_if<int>(&parsed)) {
+        return *status;
+    }
+    const TOptions& options = std::get<TOptions>(parsed);
+    const auto inventory = ReadInventoryFile(options.InventoryFile);
+    if (const std::string* problem = std::get_if<std::string>(&inventory)) {
+        return Usage(*problem);
+    }
+    const auto& muxes = std::get<std::vector<TInventoryEntry>>(inventory);
 
     QCoreApplication app(argc, argv);
-    TSampleStore store(muxCount);
+    TSampleStore store(muxes.size());
     TMetricsServer server([&store] { return store.Render(); });
     std::string problem;
-    if (!server.Start(listen, problem)) {
+    if (!server.Start(options.Listen, problem)) {
         return Usage(problem);
     }
-    const bool bracketed = listen.Host.find(':') != std::string::npos;
-    std::printf("http://%s%s%s:%d/metrics\n", bracketed ? "[" : "", listen.Host.c_str(), bracketed ? "]" : "",
+    const std::string& host = options.Listen.Host;
+    const bool bracketed = host.find(':') != std::string::npos;
+    std::printf("http://%s%s%s:%d/metrics\n", bracketed ? "[" : "", host.c_str(), bracketed ? "]" : "",
                 server.BoundPort());
     std::fflush(stdout);
 
     std::vector<std::unique_ptr<TPortWalker>> walkers;
     std::size_t index = 0;
-    for (const TInventoryPort& port : ports) {
+    for (const TInventoryPort& port : GroupByPort(muxes)) {
         std::vector<TPortWalker::TEntry> entries;
         for (const TInventoryEntry& mux : port.Muxes) {
             entries.push_back({mux, index++});
         }
         walkers.push_back(std::make_unique<TPortWalker>(port.Port, std::move(entries), store,
-                                                        static_cast<int>(timeoutSeconds * 1000),
-                                                        static_cast<int>(intervalSeconds * 1000)));
+                                                        static_cast<int>(options.TimeoutSeconds * 1000),
+                                                        static_cast<int>(options.IntervalSeconds * 1000)));
     }
 
     TSignalPipe signalPipe([&app](int) { app.quit(); });

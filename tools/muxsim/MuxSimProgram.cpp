@@ -394,6 +394,39 @@ std::string MuxSimHelpText() {
 )";
 }
 
+namespace {
+
+// The served multiplexer's configuration and boards, and the remote multiplexers behind it.
+void InstallBoards(const TMuxSimOptions& options, sim::TSimLine& line, sim::TSimMultiplexer& served) {
+    if (options.ConfigFile) {
+        const auto image = ReadFileBytes("--config", *options.ConfigFile, sim::kImageBytes);
+        if (image.size() != sim::kImageBytes) {
+            throw EUsageError("--config: '" + *options.ConfigFile + "' has " + std::to_string(image.size()) +
+                              " bytes; a configuration image has " + std::to_string(sim::kImageBytes));
+        }
+        served.LoadImage(image);
+        if (options.InstallConfigured) {
+            for (int slot = 0; slot < sim::kSlots; ++slot) {
+                served.InstallBoard(slot, served.ConfiguredBoard(slot));
+            }
+        }
+    }
+    for (const auto& board : options.Boards) {
+        served.SetBoard(board.Slot, board.Type);
+    }
+    for (const auto& board : options.InstallOnly) {
+        served.InstallBoard(board.Slot, board.Type);
+    }
+    for (const auto& remote : options.Remotes) {
+        auto& mux = line.AddRemote(remote.Path, options.Id);
+        for (const auto& board : remote.Boards) {
+            mux.SetBoard(board.Slot, board.Type);
+        }
+    }
+}
+
+}  // namespace
+
 TSimulation BuildSimulation(const TMuxSimOptions& options) {
     TSimulation simulation;
     simulation.Line = std::make_unique<sim::TSimLine>(options.Seed);
@@ -425,31 +458,7 @@ TSimulation BuildSimulation(const TMuxSimOptions& options) {
         addScript(ParseScenario(DemoScenario(), "demo"));
     }
 
-    if (options.ConfigFile) {
-        const auto image = ReadFileBytes("--config", *options.ConfigFile, sim::kImageBytes);
-        if (image.size() != sim::kImageBytes) {
-            throw EUsageError("--config: '" + *options.ConfigFile + "' has " + std::to_string(image.size()) +
-                              " bytes; a configuration image has " + std::to_string(sim::kImageBytes));
-        }
-        served.LoadImage(image);
-        if (options.InstallConfigured) {
-            for (int slot = 0; slot < sim::kSlots; ++slot) {
-                served.InstallBoard(slot, served.ConfiguredBoard(slot));
-            }
-        }
-    }
-    for (const auto& board : options.Boards) {
-        served.SetBoard(board.Slot, board.Type);
-    }
-    for (const auto& board : options.InstallOnly) {
-        served.InstallBoard(board.Slot, board.Type);
-    }
-    for (const auto& remote : options.Remotes) {
-        auto& mux = line.AddRemote(remote.Path, options.Id);
-        for (const auto& board : remote.Boards) {
-            mux.SetBoard(board.Slot, board.Type);
-        }
-    }
+    InstallBoards(options, line, served);
 
     for (const auto& file : options.ScenarioFiles) {
         const auto bytes = ReadFileBytes("--scenario", file, kMaxScenarioBytes);
