@@ -118,6 +118,24 @@ void TCustomPacketHandler::Tick() {
     tickCount_ = 0;
 }
 
+namespace {
+
+struct TInfoPoll {
+    bool (*Applies)(std::uint8_t type);
+    std::uint8_t Command;
+    bool WithPort;
+};
+constexpr int kFirstInfoPollStep = 4;
+constexpr TInfoPoll kInfoPolls[] = {
+    {[](std::uint8_t type) { return type == btCPU; }, cmd::kPollCpu, false},
+    {HasCasPolls, cmd::kPollCasReceived, true},
+    {HasCasPolls, cmd::kPollCasTransmitted, true},
+    {HasStatePoll, cmd::kPollState, true},
+    {HasDslPoll, cmd::kPollDsl, true},
+};
+
+}  // namespace
+
 void TCustomPacketHandler::PollStep() {
     const std::uint8_t type = owner_.InfoSelection().Type;
     const int slot = owner_.InfoSelection().Slot;
@@ -140,36 +158,19 @@ void TCustomPacketHandler::PollStep() {
                     return;
                 }
                 break;
-            case 4:
-                if (type == btCPU) {
-                    EnqueueCommand({cmd::kPollCpu}, kUnconfirmed, false);
+            default: {
+                // Steps 4..8: the information polls of the selected board, each where its type has it.
+                const TInfoPoll& poll = kInfoPolls[step - kFirstInfoPollStep];
+                if (poll.Applies(type)) {
+                    std::vector<std::uint8_t> payload{poll.Command};
+                    if (poll.WithPort) {
+                        payload.push_back(SlotPort(slot, port));
+                    }
+                    EnqueueCommand(std::move(payload), kUnconfirmed, false);
                     return;
                 }
                 break;
-            case 5:
-                if (HasCasPolls(type)) {
-                    EnqueueCommand({cmd::kPollCasReceived, SlotPort(slot, port)}, kUnconfirmed, false);
-                    return;
-                }
-                break;
-            case 6:
-                if (HasCasPolls(type)) {
-                    EnqueueCommand({cmd::kPollCasTransmitted, SlotPort(slot, port)}, kUnconfirmed, false);
-                    return;
-                }
-                break;
-            case 7:
-                if (HasStatePoll(type)) {
-                    EnqueueCommand({cmd::kPollState, SlotPort(slot, port)}, kUnconfirmed, false);
-                    return;
-                }
-                break;
-            default:
-                if (HasDslPoll(type)) {
-                    EnqueueCommand({cmd::kPollDsl, SlotPort(slot, port)}, kUnconfirmed, false);
-                    return;
-                }
-                break;
+            }
         }
     }
 }
