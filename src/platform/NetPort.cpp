@@ -149,28 +149,27 @@ void TNetPort::OnReadyRead() {
 }
 
 void TNetPort::OnError(QAbstractSocket::SocketError error) {
-    const QString where = HostAndPort(address_);
-    switch (error) {
-        case QAbstractSocket::HostNotFoundError:
-            Fail(QString("узел «%1» не найден: проверьте имя терминального сервера")
-                     .arg(QString::fromStdString(address_.host)));
-            return;
-        case QAbstractSocket::ConnectionRefusedError:
-            Fail(QString("%1 отклоняет соединение: проверьте номер порта и что сервер запущен").arg(where));
-            return;
-        case QAbstractSocket::RemoteHostClosedError:
-            Fail(QString("%1 закрыл соединение").arg(where));
-            return;
-        case QAbstractSocket::SocketTimeoutError:
-            Fail(QString("%1 не отвечает").arg(where));
-            return;
-        case QAbstractSocket::NetworkError:
-            Fail(QString("сеть до %1 недоступна").arg(where));
-            return;
-        default:
-            Fail(QString("ошибка соединения с %1: %2").arg(where, socket_.errorString()));
-            return;
+    if (error == QAbstractSocket::HostNotFoundError) {
+        Fail(QString("узел «%1» не найден: проверьте имя терминального сервера")
+                 .arg(QString::fromStdString(address_.host)));
+        return;
     }
+    // %1: the server's host and port.
+    static const std::pair<QAbstractSocket::SocketError, const char*> kTexts[] = {
+        {QAbstractSocket::ConnectionRefusedError,
+         "%1 отклоняет соединение: проверьте номер порта и что сервер запущен"},
+        {QAbstractSocket::RemoteHostClosedError, "%1 закрыл соединение"},
+        {QAbstractSocket::SocketTimeoutError, "%1 не отвечает"},
+        {QAbstractSocket::NetworkError, "сеть до %1 недоступна"},
+    };
+    const QString where = HostAndPort(address_);
+    for (const auto& [known, text] : kTexts) {
+        if (error == known) {
+            Fail(QString(text).arg(where));
+            return;
+        }
+    }
+    Fail(QString("ошибка соединения с %1: %2").arg(where, socket_.errorString()));
 }
 
 void TNetPort::OnConnectTimeout() {

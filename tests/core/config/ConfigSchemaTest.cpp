@@ -30,18 +30,16 @@ public:
 
 private:
     static bool HasType(const json& value, const std::string& type) {
-        if (type == "object")
-            return value.is_object();
-        if (type == "array")
-            return value.is_array();
-        if (type == "string")
-            return value.is_string();
-        if (type == "integer")
-            return value.is_number_integer();
-        if (type == "null")
-            return value.is_null();
-        if (type == "boolean")
-            return value.is_boolean();
+        using TTest = bool (json::*)() const noexcept;
+        static const std::pair<const char*, TTest> kTypes[] = {
+            {"object", &json::is_object},          {"array", &json::is_array}, {"string", &json::is_string},
+            {"integer", &json::is_number_integer}, {"null", &json::is_null},   {"boolean", &json::is_boolean},
+        };
+        for (const auto& [name, test] : kTypes) {
+            if (type == name) {
+                return (value.*test)();
+            }
+        }
         return false;
     }
 
