@@ -624,11 +624,12 @@ void TJackField::ClickMeasurer() {
                 mode_ = TEditMode::MeasurerPending;
                 break;
             case TEditMode::TwoWayPending:
-                mux_.ConnectMeasurer(EndpointSlotOf(firstEnd_), EndpointChannelOf(firstEnd_));
-                ToIdle();
-                break;
             case TEditMode::OneWayPending:
+                // A one-way feed goes on feeding after the measurer is connected to its source.
                 mux_.ConnectMeasurer(EndpointSlotOf(firstEnd_), EndpointChannelOf(firstEnd_));
+                if (mode_ == TEditMode::TwoWayPending) {
+                    ToIdle();
+                }
                 break;
             case TEditMode::GeneratorPending:
                 MeasurerToGenerator();
