@@ -674,10 +674,10 @@ int Status(TContext& c) {
     c.PrintLine("Связь есть");
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const std::uint32_t word = c.Mux().SlotStatus(slot);
-        c.PrintLine(Format("Слот %2d: %-6s %-5s индикаторы %02X %02X", slot,
-                           BoardTypeName(static_cast<std::uint8_t>(word & 0xFF)).c_str(),
-                           SlotStateName(static_cast<std::uint8_t>((word >> 8) & 0xFF)).c_str(),
-                           (word >> 16) & 0xFF, (word >> 24) & 0xFF));
+        c.PrintLine(Format("Слот %2d: ", slot) +
+                    PadRight(BoardTypeName(static_cast<std::uint8_t>(word & 0xFF)), 6) + " " +
+                    PadRight(SlotStateName(static_cast<std::uint8_t>((word >> 8) & 0xFF)), 5) +
+                    Format(" индикаторы %02X %02X", (word >> 16) & 0xFF, (word >> 24) & 0xFF));
     }
     c.PrintLine(sink.alarm == 0 ? std::string("Аварий нет") : AlarmText(ReduceAlarmWord(sink.alarm)));
     return PrintInformation(c) ? kExitOk : c.NoAnswer();

@@ -25,4 +25,13 @@ std::string Format(const char* format, ...) {
     return result;
 }
 
+std::string PadRight(const std::string& utf8, std::size_t columns) {
+    std::size_t characters = 0;
+    for (const char byte : utf8) {
+        characters +=
+            (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;  // continuation bytes are 10xxxxxx
+    }
+    return characters >= columns ? utf8 : utf8 + std::string(columns - characters, ' ');
+}
+
 }  // namespace tervis

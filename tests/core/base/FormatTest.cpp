@@ -21,6 +21,14 @@ TEST(Format, TextsAroundTheBufferSizeComeOutWhole) {
     EXPECT_EQ(Format("слот %d, порт %d", 3, 127), "слот 3, порт 127");
 }
 
+TEST(Format, PaddingCountsCharactersNotBytes) {
+    EXPECT_EQ(PadRight("4E1", 6), "4E1   ");
+    EXPECT_EQ(PadRight("ДП", 6), "ДП    ");
+    EXPECT_EQ(PadRight("АДИКМ", 6), "АДИКМ ");
+    EXPECT_EQ(PadRight("4ТЧУ-2", 4), "4ТЧУ-2");  // longer than the column: whole
+    EXPECT_EQ(PadRight("", 2), "  ");
+}
+
 TEST(IoMessage, TheSystemReasonFollowsTheNameAfterAColon) {
     EXPECT_EQ(IoMessage("Ошибка записи файла", "a.mux", 0), "Ошибка записи файла a.mux");
     const std::string text = IoMessage("Не удалось открыть файл", "b.mux", ENOENT);
