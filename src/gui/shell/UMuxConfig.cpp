@@ -760,13 +760,11 @@ bool TConfigForm::SaveConfig() {
 }
 
 bool TConfigForm::SaveConfigAs() {
-    const std::optional<QString> chosen =
-        dialogs_.SaveFileName(this, fileName_, FolderOf(fileName_, currentDirectory_));
-    if (!chosen) {
-        return false;
+    const auto chosen = dialogs_.SaveFileName(this, fileName_, FolderOf(fileName_, currentDirectory_));
+    if (chosen) {
+        SetFileName(*chosen);
     }
-    SetFileName(*chosen);
-    return SaveConfig();
+    return chosen && SaveConfig();
 }
 
 bool TConfigForm::OpenConfig() {
