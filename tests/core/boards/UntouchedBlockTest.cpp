@@ -32,6 +32,8 @@ TEST(UntouchedBlock, DslListsAsTheDialogOpens) {
     const TCase cases[] = {
         {"4DSL 32 channels, remote management", 24, {0, 0, 0, 0, 0x0001, 0x0020, 0, 0x001E, 0}, 0, {-1, 87, 29, 32, 30}},
         {"4DSL 32 channels, self-monitoring too", 24, {0, 0, 0, 0, 0x0005, 0x0020, 0, 0x001E, 0}, 0, {-1, 87, 29, 31, 30}},
+        {"4DSL mode 3 (remote station) takes the management channel", 24, {0, 0, 0x0003, 0, 0, 0x0020, 0, 0x0020, 0}, 0, {-1, 87, 29, 32, -1}},
+        {"4DSL mode 2 leaves all 32", 24, {0, 0, 0x0002, 0, 0, 0x0020, 0, 0x0020, 0}, 0, {-1, 87, 29, 33, 32}},
         {"4DSL rate above the list: no TDM list", 24, {0, 0, 0, 0, 0, 0x005A, 0, 0x0005, 0}, 0, {-1, 87, -1, 0, -1}},
         {"4DSLv2 TC-PAM 32 offers 3..157", 29, {0, 0, 0, 0x0003, 0, 0x009D, 0, 0x0040, 0}, 0, {3, 155, 154, 65, 64}},
         {"4DSLv2 TC-PAM 16 ends at 78", 29, {0, 0, 0, 0x0010, 0, 0x4F00, 0, 0x0000, 0}, 1, {1, 76, -1, 0, -1}},

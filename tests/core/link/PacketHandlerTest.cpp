@@ -259,6 +259,18 @@ TEST_F(PacketHandlerTest, PollCycleFollowsLoggingAndTheInformationSelection) {
         {110, 0},    {100, 0},    {175, 0},    {140, 0x05},  // then the 4E1, port 0
         {120, 0x27}, {130, 0x27}};
     EXPECT_EQ(requests, expected);
+
+    // The CPU selected: its status poll is the bare command.
+    mux->SelectInfo(kCpuSlot, 0, true);
+    handler->sent.clear();
+    for (int i = 0; i < 9; ++i) {
+        handler->Ticks(1);
+        handler->Answer(0);
+    }
+    const auto cpuPoll = std::find_if(handler->sent.begin(), handler->sent.end(),
+                                      [](const auto& s) { return s.packet[3] == 155; });
+    ASSERT_NE(cpuPoll, handler->sent.end());
+    EXPECT_EQ(cpuPoll->packet.size(), 4u) << "header and command, nothing after";
 }
 
 TEST_F(PacketHandlerTest, ReplyTablesUpdateTheSlotStatus) {

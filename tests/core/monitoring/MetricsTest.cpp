@@ -72,7 +72,11 @@ TEST(Metrics, PageOfAnAnsweringMultiplexer) {
     TUnitSample port{{12, 3, 19, 2}, {}};
     port.Info.C1I.AllOnes = 1;
     port.Info.C1I.Errors = 1000;
-    mux.Units = {stream, power, dsl, port};
+    TUnitSample oneDsl{{10, 0, 23, 4}, {}};  // values 9 (signal to noise), 16 and 17 (errored seconds)
+    oneDsl.Info.Dsl[9] = 21;
+    oneDsl.Info.Dsl[16] = 5;
+    oneDsl.Info.Dsl[17] = 6;
+    mux.Units = {stream, power, dsl, port, oneDsl};
     const std::string page = RenderMetrics(std::span(&mux, 1));
 
     const std::string m = "mux=\"узел \\\"A\\\"\\\\1\"";
@@ -113,6 +117,9 @@ TEST(Metrics, PageOfAnAnsweringMultiplexer) {
         "tervis_dsl_signal_quality_db{" + m + ",slot=\"9\",port=\"1\"} 33",
         "tervis_dsl_code_violations_total{" + m + ",slot=\"9\",port=\"1\"} 9",
         "tervis_dsl_seconds_total{" + m + ",slot=\"9\",port=\"1\",kind=\"unavailable\"} 4",
+        "tervis_dsl_snr_db{" + m + ",slot=\"10\",port=\"0\"} 21",
+        "tervis_dsl_seconds_total{" + m + ",slot=\"10\",port=\"0\",kind=\"errored\"} 5",
+        "tervis_dsl_seconds_total{" + m + ",slot=\"10\",port=\"0\",kind=\"severely_errored\"} 6",
         "tervis_port_condition{" + m + ",slot=\"12\",port=\"3\",condition=\"all_ones\"} 1",
         "tervis_port_condition{" + m + ",slot=\"12\",port=\"3\",condition=\"signal_loss\"} 0",
         "tervis_port_errors_total{" + m + ",slot=\"12\",port=\"3\"} 1000",
