@@ -94,7 +94,13 @@ bool TXComm::Write(const char* data, qint64 size) {
     if (!port_.isOpen()) {
         return false;
     }
-    return port_.write(data, size) == size;
+    if (port_.write(data, size) != size) {
+        return false;
+    }
+    // Out now rather than on the event loop's next turn: with one packet in flight that turn is time lost
+    // on every exchange.
+    port_.flush();
+    return true;
 }
 
 void TXComm::OnReadyRead() {
