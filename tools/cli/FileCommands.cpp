@@ -167,6 +167,31 @@ std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const s
     return parsed;
 }
 
+// A command's arguments and the configuration files it names, loaded.
+struct TCommandFiles {
+    TArguments Arguments;
+    std::vector<std::unique_ptr<TLoadedMux>> Files;
+};
+
+// The arguments and the files, or the exit code the command ends with: as CommandArguments, or trouble
+// when a file does not load (the reason on err).
+std::variant<TCommandFiles, int> LoadCommandFiles(const TCommandForm& form,
+                                                  const std::vector<std::string>& args, std::ostream& out,
+                                                  std::ostream& err) {
+    auto arguments = CommandArguments(form, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
+    }
+    TCommandFiles command{std::get<TArguments>(std::move(arguments)), {}};
+    for (const std::string& name : command.Arguments.Files) {
+        command.Files.push_back(std::make_unique<TLoadedMux>());
+        if (!Load(*command.Files.back(), name, err)) {
+            return kExitTrouble;
+        }
+    }
+    return command;
+}
+
 using boards::TConfigDump;
 using TSlotEntry = boards::TDumpSlot;
 using TSignallingEntry = boards::TDumpSignalling;
@@ -253,20 +278,16 @@ std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& r
 }
 
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const auto arguments = CommandArguments(
+    const auto command = LoadCommandFiles(
         {"dump", kDumpUsage, TOptions::Json, 1, "нужно указать один файл конфигурации"}, args, out, err);
-    if (const int* exitCode = std::get_if<int>(&arguments)) {
+    if (const int* exitCode = std::get_if<int>(&command)) {
         return *exitCode;
     }
-    const TArguments& parsed = std::get<TArguments>(arguments);
-    auto loaded = std::make_unique<TLoadedMux>();
-    if (!Load(*loaded, parsed.Files.front(), err)) {
-        return kExitTrouble;
-    }
+    const auto& [parsed, files] = std::get<TCommandFiles>(command);
     if (parsed.Json) {
-        out << boards::DumpJson(loaded->Mux);
+        out << boards::DumpJson(files[0]->Mux);
     } else {
-        for (const std::string& line : DumpLines(loaded->Mux)) {
+        for (const std::string& line : DumpLines(files[0]->Mux)) {
             out << line << '\n';
         }
     }
@@ -274,19 +295,15 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 }
 
 int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const auto arguments = CommandArguments(
+    const auto command = LoadCommandFiles(
         {"diff", kDiffUsage, TOptions::None, 2, "нужно указать два файла конфигурации"}, args, out, err);
-    if (const int* exitCode = std::get_if<int>(&arguments)) {
+    if (const int* exitCode = std::get_if<int>(&command)) {
         return *exitCode;
     }
-    const TArguments& parsed = std::get<TArguments>(arguments);
-    auto left = std::make_unique<TLoadedMux>();
-    auto right = std::make_unique<TLoadedMux>();
-    if (!Load(*left, parsed.Files[0], err) || !Load(*right, parsed.Files[1], err)) {
-        return kExitTrouble;
-    }
-    std::vector<std::string> lines = left->Mux.MismatchLines(right->Mux);
-    const std::vector<std::string> settings = BlockSettingDifferences(left->Mux, right->Mux);
+    const TMux& left = std::get<TCommandFiles>(command).Files[0]->Mux;
+    const TMux& right = std::get<TCommandFiles>(command).Files[1]->Mux;
+    std::vector<std::string> lines = left.MismatchLines(right);
+    const std::vector<std::string> settings = BlockSettingDifferences(left, right);
     lines.insert(lines.end(), settings.begin(), settings.end());
     if (lines.empty()) {
         out << "Отличий не найдено\n";
