@@ -3,21 +3,19 @@
 // that the verification is.
 #include <time.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
-#include "FullChassis.h"
+#include "LineBench.h"
 #include "core/config/ConfigJson.h"
-#include "support/Loopback.h"
-#include "support/Process.h"
 
 namespace {
 
 using namespace tervis;
 
-constexpr double kBytesPerSecond = 57600.0 / 10.0;
 constexpr double kBuildGoalMs = 20.0;
+// Each paced run is taken this many times, in turn with the others, and the shortest kept.
+constexpr int kPacedRounds = 3;
 
 double CpuSeconds() {
     timespec now{};
@@ -25,40 +23,11 @@ double CpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-// The frames of one read of source, counted on the in-memory line with the same simulator.
-std::uint64_t ReadWireBytes(const TMux& source) {
-    TSettings settings;
-    TMux mux(nullptr, nullptr, settings);
-    sim::TSimLine line(1);
-    auto link = std::make_unique<test::TLoopbackHandler>(mux, line);
-    test::TLoopbackHandler& handler = *link;
-    mux.SetDeviceLink(std::move(link));
-    test::TPumpProgress pump(handler);
-    handler.SetProgressFactory(&pump);
-    mux.Assign(source);
-    mux.LoadConfiguration();
-    const auto before = handler.bytesToDevice + handler.bytesFromDevice;
-    mux.ReadConfiguration();
-    return handler.bytesToDevice + handler.bytesFromDevice - before;
-}
-
-double Seconds(const std::vector<std::string>& args) {
-    const auto start = std::chrono::steady_clock::now();
-    const test::TRunResult result = test::Run(args, std::chrono::seconds(900));
-    const auto end = std::chrono::steady_clock::now();
-    if (result.Status != 0) {
-        std::fprintf(stderr, "%s failed (%d): %s\n", args[1].c_str(), result.Status, result.Err.c_str());
-        return -1;
-    }
-    return std::chrono::duration<double>(end - start).count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    TSettings settings;
-    TMux chassis(nullptr, nullptr, settings);
-    FillFullChassis(chassis);
+    const bench::TChassisFile file("/tmp/tervis-config-code-bench");
+    const TMux& chassis = file.Mux;
     const std::string document = boards::DumpJson(chassis);
 
     constexpr int kRounds = 50;
@@ -80,20 +49,23 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::string dir = "/tmp/tervis-config-code-bench";
-    std::filesystem::create_directories(dir);
-    chassis.SaveToFile(dir + "/chassis.mux");
     test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--pace"});
     if (sim.Path().empty()) {
         std::fprintf(stderr, "tervis-muxsim did not start\n");
         return 1;
     }
-    const double load = Seconds({TERVIS_CLI_PATH, "load", dir + "/chassis.mux", "--port", sim.Path()});
-    const double verified =
-        Seconds({TERVIS_CLI_PATH, "load", dir + "/chassis.mux", "--verify", "--port", sim.Path()});
-    const double read = Seconds({TERVIS_CLI_PATH, "read", "-o", dir + "/back.mux", "--port", sim.Path()});
-    const std::uint64_t readBytes = ReadWireBytes(chassis);
-    const double bound = static_cast<double>(readBytes) / kBytesPerSecond;
+    const std::vector<double> best =
+        bench::BestSeconds({{TERVIS_CLI_PATH, "load", file.File, "--port", sim.Path()},
+                            {TERVIS_CLI_PATH, "load", file.File, "--verify", "--port", sim.Path()},
+                            {TERVIS_CLI_PATH, "read", "-o", dir + "/back.mux", "--port", sim.Path()}},
+                           kPacedRounds);
+    const double load = best[0];
+    const double verified = best[1];
+    const double read = best[2];
+    const std::uint64_t readBytes = bench::WireBytes(chassis).Read;
+    const double bound = bench::WireSeconds(readBytes);
     const double extra = verified - load;
+    std::printf("best of %d runs each, taken in turn\n", kPacedRounds);
     std::printf(
         "load: %.2f s, load --verify: %.2f s, extra %.2f s; read wire bound %.2f s (%llu bytes), "
         "ratio %.3f\n",

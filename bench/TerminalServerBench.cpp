@@ -10,48 +10,18 @@
 #include <cstdio>
 #include <string>
 
-#include "FullChassis.h"
+#include "LineBench.h"
 #include "core/model/Mux.h"
 #include "platform/SerialPacketHandler.h"
 #include "support/DroppingListener.h"
-#include "support/Loopback.h"
-#include "support/Process.h"
 #include "support/Ser2net.h"
 
 namespace {
 
 using namespace tervis;
 
-constexpr double kBytesPerSecond = 57600.0 / 10.0;
-
-// The frames of a read, counted on the in-memory line with the same simulator.
-std::uint64_t ReadWireBytes(const TMux& source) {
-    TSettings settings;
-    TMux mux(nullptr, nullptr, settings);
-    sim::TSimLine line(1);
-    auto link = std::make_unique<test::TLoopbackHandler>(mux, line);
-    test::TLoopbackHandler& handler = *link;
-    mux.SetDeviceLink(std::move(link));
-    test::TPumpProgress pump(handler);
-    handler.SetProgressFactory(&pump);
-    mux.Assign(source);
-    mux.LoadConfiguration();
-    const auto before = handler.bytesToDevice + handler.bytesFromDevice;
-    mux.ReadConfiguration();
-    return handler.bytesToDevice + handler.bytesFromDevice - before;
-}
-
 double ReadSeconds(const std::string& dir, const std::string& port) {
-    const auto start = std::chrono::steady_clock::now();
-    const test::TRunResult result = test::Run(
-        {TERVIS_CLI_PATH, "read", "-o", dir + "/back.mux", "--port", port}, std::chrono::seconds(600));
-    const auto end = std::chrono::steady_clock::now();
-    if (result.Status != 0) {
-        std::fprintf(stderr, "read through %s failed (%d): %s\n", port.c_str(), result.Status,
-                     result.Err.c_str());
-        return -1;
-    }
-    return std::chrono::duration<double>(end - start).count();
+    return bench::Seconds({TERVIS_CLI_PATH, "read", "-o", dir + "/back.mux", "--port", port});
 }
 
 // The longest gap between two turns of the event loop while a link tries the dropping address (port 0:
@@ -86,14 +56,10 @@ double LongestStallMs(std::uint16_t port, int runMs) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::string dir = "/tmp/tervis-terminal-server-bench";
-    std::filesystem::create_directories(dir);
-    TSettings settings;
-    TMux chassis(nullptr, nullptr, settings);
-    FillFullChassis(chassis);
-    chassis.SaveToFile(dir + "/chassis.mux");
-    const double bound = static_cast<double>(ReadWireBytes(chassis)) / kBytesPerSecond;
+    const bench::TChassisFile chassis(dir);
+    const double bound = bench::WireSeconds(bench::WireBytes(chassis.Mux).Read);
 
-    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--pace", "--config", dir + "/chassis.mux"});
+    test::TSimulatorProcess sim({TERVIS_MUXSIM_PATH, "--pace", "--config", chassis.File});
     if (sim.Path().empty()) {
         std::fprintf(stderr, "tervis-muxsim did not start\n");
         return 1;

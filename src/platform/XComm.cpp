@@ -2,6 +2,10 @@
 
 #include <QRegularExpression>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "core/link/NetworkPort.h"
 #include "platform/NetPort.h"
 
@@ -94,7 +98,18 @@ bool TXComm::Write(const char* data, qint64 size) {
     if (!port_.isOpen()) {
         return false;
     }
-    return port_.write(data, size) == size;
+    qint64 written = 0;
+#ifdef Q_OS_UNIX
+    // Out now rather than on the event loop's next turn (with one packet in flight, that turn is time
+    // lost on every exchange), when nothing waits before it. Not through QSerialPort::flush(): it takes a
+    // full line (EAGAIN) for a write error and the port would be closed. What the line does not take now
+    // waits in the port's buffer, as before.
+    if (port_.bytesToWrite() == 0) {
+        const ssize_t n = ::write(port_.handle(), data, static_cast<std::size_t>(size));
+        written = n > 0 ? n : 0;
+    }
+#endif
+    return written == size || port_.write(data + written, size - written) == size - written;
 }
 
 void TXComm::OnReadyRead() {

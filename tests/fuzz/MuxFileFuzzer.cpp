@@ -1,9 +1,10 @@
 // A ".mux" file of arbitrary bytes and length, loaded, saved and then shown the ways the program shows a
-// file: the text and JSON dumps of tervis-cli, the connection list, the block settings, the mismatch
-// report and the cross-connect field. A file shorter than the image is refused with the model untouched;
-// a longer one loads its first 65534 bytes, which a save writes back unchanged. A short input is then
-// also tried filled up with 0xFF bytes (unconnected channels, empty entries), so that the views see what
-// its bytes would mean in a whole file without every channel of the rest linked to channel 0.
+// file: the text and JSON dumps of tervis-cli (the JSON built back into the same image), the connection
+// list, the block settings, the mismatch report and the cross-connect field. A file shorter than the
+// image is refused with the model untouched; a longer one loads its first 65534 bytes, which a save
+// writes back unchanged. A short input is then also tried filled up with 0xFF bytes (unconnected
+// channels, empty entries), so that the views see what its bytes would mean in a whole file without
+// every channel of the rest linked to channel 0.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "FuzzInput.h"
 #include "core/base/Errors.h"
 #include "core/boards/BlockFields.h"
+#include "core/config/ConfigJson.h"
 #include "core/crossconnect/ConnectionList.h"
 #include "core/crossconnect/JackField.h"
 #include "core/diagnostics/SignallingGrid.h"
@@ -29,6 +31,10 @@ void ShowEverything(TMux& mux) {
     const std::vector<std::string> lines = cli::DumpLines(mux);
     const std::string json = cli::DumpJson(mux);
     FUZZ_CHECK(!json.empty() && json.back() == '\n');
+    // Whatever a file holds, its document builds the same file again.
+    TSettings builtSettings;
+    TMux built(nullptr, nullptr, builtSettings);
+    FUZZ_CHECK(boards::BuildFromJson(json, built).empty() && built.Image() == mux.Image());
     const std::vector<std::string> connections = ConnectionListLines(mux);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const std::uint8_t type = mux.SlotBoardType(slot);

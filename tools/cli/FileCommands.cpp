@@ -50,7 +50,8 @@ constexpr const char* kBuildUsage =
     "конфигурации или, с --base, из файла ОСНОВА. Слот или слово настроек, не названные в документе,\n"
     "остаются как в основе; разделы links и signalling, если они есть, описывают свои таблицы целиком.\n"
     "Параметры плат задаются по названию и тексту пункта, как их показывает диалог платы (или словами\n"
-    "block); именованные параметры ложатся поверх слов.\n"
+    "block); именованные параметры ложатся поверх слов. Слова раздела raw пишутся в образ как есть,\n"
+    "последними.\n"
     "  -o ФАЙЛ       куда записать конфигурацию (целиком или никак)\n"
     "  --base ФАЙЛ   конфигурация, на которую ложится документ\n"
     "  -h, --help    показать эту справку\n"
@@ -167,6 +168,29 @@ std::variant<TArguments, int> CommandArguments(const TCommandForm& form, const s
     return parsed;
 }
 
+// Runs a command that reads configuration files: its arguments are taken as CommandArguments does, the
+// files they name are loaded (trouble, with the reason on err, when one does not load), and then body
+// gets both, with out, and gives the exit code.
+int RunFileCommand(const TCommandForm& form, const std::vector<std::string>& args, std::ostream& out,
+                   std::ostream& err,
+                   int (*body)(const TArguments&, const std::vector<const TMux*>&, std::ostream&)) {
+    const auto arguments = CommandArguments(form, args, out, err);
+    if (const int* exitCode = std::get_if<int>(&arguments)) {
+        return *exitCode;
+    }
+    const TArguments& parsed = std::get<TArguments>(arguments);
+    std::vector<std::unique_ptr<TLoadedMux>> loaded;
+    std::vector<const TMux*> files;
+    for (const std::string& name : parsed.Files) {
+        loaded.push_back(std::make_unique<TLoadedMux>());
+        if (!Load(*loaded.back(), name, err)) {
+            return kExitTrouble;
+        }
+        files.push_back(&loaded.back()->Mux);
+    }
+    return body(parsed, files, out);
+}
+
 using boards::TConfigDump;
 using TSlotEntry = boards::TDumpSlot;
 using TSignallingEntry = boards::TDumpSignalling;
@@ -252,41 +276,24 @@ std::vector<std::string> BlockSettingDifferences(const TMux& left, const TMux& r
     return lines;
 }
 
-int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const auto arguments = CommandArguments(
-        {"dump", kDumpUsage, TOptions::Json, 1, "нужно указать один файл конфигурации"}, args, out, err);
-    if (const int* exitCode = std::get_if<int>(&arguments)) {
-        return *exitCode;
-    }
-    const TArguments& parsed = std::get<TArguments>(arguments);
-    auto loaded = std::make_unique<TLoadedMux>();
-    if (!Load(*loaded, parsed.Files.front(), err)) {
-        return kExitTrouble;
-    }
+namespace {
+
+int ShowDump(const TArguments& parsed, const std::vector<const TMux*>& files, std::ostream& out) {
     if (parsed.Json) {
-        out << boards::DumpJson(loaded->Mux);
+        out << boards::DumpJson(*files[0]);
     } else {
-        for (const std::string& line : DumpLines(loaded->Mux)) {
+        for (const std::string& line : DumpLines(*files[0])) {
             out << line << '\n';
         }
     }
     return kExitSame;
 }
 
-int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const auto arguments = CommandArguments(
-        {"diff", kDiffUsage, TOptions::None, 2, "нужно указать два файла конфигурации"}, args, out, err);
-    if (const int* exitCode = std::get_if<int>(&arguments)) {
-        return *exitCode;
-    }
-    const TArguments& parsed = std::get<TArguments>(arguments);
-    auto left = std::make_unique<TLoadedMux>();
-    auto right = std::make_unique<TLoadedMux>();
-    if (!Load(*left, parsed.Files[0], err) || !Load(*right, parsed.Files[1], err)) {
-        return kExitTrouble;
-    }
-    std::vector<std::string> lines = left->Mux.MismatchLines(right->Mux);
-    const std::vector<std::string> settings = BlockSettingDifferences(left->Mux, right->Mux);
+int ShowDifferences(const TArguments&, const std::vector<const TMux*>& files, std::ostream& out) {
+    const TMux& left = *files[0];
+    const TMux& right = *files[1];
+    std::vector<std::string> lines = left.MismatchLines(right);
+    const std::vector<std::string> settings = BlockSettingDifferences(left, right);
     lines.insert(lines.end(), settings.begin(), settings.end());
     if (lines.empty()) {
         out << "Отличий не найдено\n";
@@ -296,6 +303,18 @@ int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << line << '\n';
     }
     return kExitDifferent;
+}
+
+}  // namespace
+
+int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunFileCommand({"dump", kDumpUsage, TOptions::Json, 1, "нужно указать один файл конфигурации"},
+                          args, out, err, ShowDump);
+}
+
+int RunDiff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunFileCommand({"diff", kDiffUsage, TOptions::None, 2, "нужно указать два файла конфигурации"},
+                          args, out, err, ShowDifferences);
 }
 
 namespace {

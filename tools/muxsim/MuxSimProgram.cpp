@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -481,6 +482,12 @@ TLineServer::TLineServer(TSimulation& simulation, int lineFd, bool pace, std::os
                    .count()),
       inbound_(pace ? kByteNs : 0),
       outbound_(pace ? kByteNs : 0) {
+    if (pace) {
+        // The kernel's default timer slack (50 µs) would let every paced byte leave up to that much after
+        // its time on the wire; the line's time is what we model, so wake-ups come as close to it as they
+        // can.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    }
     if (log_ != nullptr) {
         requestLog_ =
             std::make_unique<TFrameDecoder>([this](const TFrameDecoder::TBuffer& buffer, std::size_t length) {
@@ -615,18 +622,24 @@ void TLineServer::Run(int stopFd) {
     for (;;) {
         std::int64_t nowNs = NowNs();
         AdvanceTo(nowNs);
-        // Requests whose last byte has arrived reach the multiplexers in order.
+        // What fell due by the clock (delayed answers, messages of the device's own) leaves now.
+        if (line.HasOutput()) {
+            outbound_.Push(line.TakeOutput(), nowNs);
+        }
+        // Requests whose last byte has arrived reach the multiplexers in order. The answer starts when that
+        // byte had crossed the line, not when we woke up to notice it: how late the wake-up came is no part
+        // of the line's time.
         if (const std::size_t due = inbound_.DueCount(nowNs); due > 0) {
             const auto bytes = inbound_.Front(due);
+            const std::int64_t arrivedNs = inbound_.DueNs(due - 1);
             inbound_.Pop(due);
             if (requestLog_) {
                 requestLog_->Feed(bytes);
             }
             line.Receive(bytes);
-        }
-        if (line.HasOutput()) {
-            const auto answer = line.TakeOutput();
-            outbound_.Push(answer, nowNs);
+            if (line.HasOutput()) {
+                outbound_.Push(line.TakeOutput(), arrivedNs);
+            }
         }
         if (nowNs >= lineQuietUntilNs_) {
             WriteLine(nowNs);

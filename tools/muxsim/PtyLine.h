@@ -83,6 +83,8 @@ public:
     // How many bytes at the front have crossed the line by nowNs.
     std::size_t DueCount(std::int64_t nowNs) const;
     std::vector<std::uint8_t> Front(std::size_t count) const;
+    // When the byte at index (from the front) has crossed or will have crossed.
+    std::int64_t DueNs(std::size_t index) const { return bytes_.at(index).DueNs; }
     void Pop(std::size_t count);
     // When the front byte will have crossed, or nothing when the queue is empty.
     std::optional<std::int64_t> FrontDueNs() const;

@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
+#include <stdexcept>
+#include <utility>
 
 #include "core/base/Format.h"
 #include "core/boards/BlockFields.h"
@@ -68,6 +70,12 @@ std::string SignallingText(std::uint16_t value, bool group) {
 // A LAN board's first 32 channels are timeslots whose entries name their group, not CAS bits.
 bool IsGroupEntry(const TMux& mux, int slot, int channel) {
     return mux.SlotBoardType(slot) == btLAN && channel < 32;
+}
+
+// The type codes a slot can hold: no board, or any board the type picker offers.
+bool FitsBoardSlot(long long type) {
+    return type == btNone || (type > 0 && type < kBoardTypeCodes && type != btCPU &&
+                              BoardTypeHasName(static_cast<std::uint8_t>(type)));
 }
 
 // --- the document's layout: the top object and its arrays spread over lines, each entry on one line
@@ -173,6 +181,85 @@ TJson DumpDocument(const TConfigDump& dump) {
     return doc;
 }
 
+// The part of a dump the named sections carry. What the build would refuse there is left to the raw
+// words: a slot whose board type no dialog offers, a link or CAS entry of a channel the boards do not
+// have (or to one), a settings or CAS value wider than a byte.
+TConfigDump NamedPart(const TMux& mux, TConfigDump dump) {
+    std::array<int, kSlotCount> channels{};
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        channels[static_cast<std::size_t>(slot)] =
+            FitsBoardSlot(mux.SlotBoardType(slot)) ? mux.SlotChannels(slot) : 0;
+    }
+    const auto isChannel = [&channels](std::uint16_t endpoint) {
+        return endpoint < kEndpointCount && EndpointChannelOf(endpoint) < channels[EndpointSlotOf(endpoint)];
+    };
+    std::erase_if(dump.Slots, [](const TDumpSlot& entry) { return !FitsBoardSlot(entry.Record.Type); });
+    std::erase_if(dump.Settings, [](const TDumpSetting& entry) { return entry.Value > 0xFF; });
+    std::erase_if(dump.Links, [&isChannel](const TDumpLink& entry) {
+        return (entry.Endpoint != kEndpointNone && !isChannel(entry.Endpoint)) ||
+               (entry.Link != kEndpointGenerator && !isChannel(entry.Link));
+    });
+    std::erase_if(dump.Signalling, [&isChannel](const TDumpSignalling& entry) {
+        return entry.Value > 0xFF || !isChannel(MakeEndpoint(static_cast<std::uint8_t>(entry.Slot),
+                                                             static_cast<std::uint8_t>(entry.Channel)));
+    });
+    return dump;
+}
+
+// The parts of the image, for the raw words' explanation.
+struct TImageRegion {
+    std::size_t First;
+    std::size_t Words;
+    const char* Name;
+};
+
+constexpr TImageRegion kImageRegions[] = {
+    {image::kSlotTypes, kSlotCount, "типы плат"},
+    {image::kParam1, kSlotCount, "параметры плат, первое слово"},
+    {image::kParam2, kSlotCount, "параметры плат, второе слово"},
+    {image::kBlockLow, 5 * kSlotCount, "блоки плат, W0..W4"},
+    {image::kLinks, kEndpointCount, "соединения"},
+    {image::kSignalling, kEndpointCount, "сигнальные биты"},
+    {image::kMuxSettings, kMuxSettingsWords, "настройки мультиплексора"},
+    {image::kBlockHigh, 4 * kSlotCount, "блоки плат, W5..W8"},
+};
+
+// The region index lies in and where it ends; a word outside them all is one nothing reads.
+std::pair<const char*, std::size_t> ImageRegion(std::size_t index) {
+    std::size_t end = image::kWords;
+    for (const TImageRegion& region : kImageRegions) {
+        if (index >= region.First && index < region.First + region.Words) {
+            return {region.Name, region.First + region.Words};
+        }
+        if (region.First > index) {
+            end = std::min(end, region.First);
+        }
+    }
+    return {"не используется", end};
+}
+
+// The words where image differs from built, as runs of up to 16 neighbours within one region.
+TJson RawRuns(const TConfigImage& built, const TConfigImage& image) {
+    constexpr std::size_t kRunWords = 16;
+    TJson runs = TJson::array();
+    for (std::size_t index = 0; index < image.size();) {
+        if (built[index] == image[index]) {
+            ++index;
+            continue;
+        }
+        const auto [name, regionEnd] = ImageRegion(index);
+        TJson run;
+        run["at"] = index;
+        TJson& words = run["words"] = TJson::array();
+        for (; index < regionEnd && words.size() < kRunWords && built[index] != image[index]; ++index) {
+            words.push_back(Format("%04X", unsigned{image[index]}));
+        }
+        run["text"] = name;
+        runs.push_back(std::move(run));
+    }
+    return runs;
+}
+
 }  // namespace
 
 TConfigDump CollectDump(const TMux& mux) {
@@ -219,13 +306,6 @@ TConfigDump CollectDump(const TMux& mux) {
     return dump;
 }
 
-std::string DumpJson(const TMux& mux) {
-    std::string text;
-    WriteSpread(DumpDocument(CollectDump(mux)), 0, text);
-    text += '\n';
-    return text;
-}
-
 std::string JsonQuote(std::string_view text) {
     return TJson(std::string(text)).dump(-1, ' ', false, TJson::error_handler_t::replace);
 }
@@ -252,12 +332,6 @@ std::string JoinQuoted(const std::vector<std::string>& items) {
         text += (text.empty() ? "" : ", ") + Quoted(item);
     }
     return text;
-}
-
-// The type codes a slot can hold: no board, or any board the type picker offers.
-bool FitsBoardSlot(long long type) {
-    return type == btNone || (type > 0 && type < kBoardTypeCodes && type != btCPU &&
-                              BoardTypeHasName(static_cast<std::uint8_t>(type)));
 }
 
 std::string BoardSlotTypes() {
@@ -330,7 +404,7 @@ public:
             Fault("$", "ожидается объект");
             return;
         }
-        CheckKeys(doc, "", {"$schema", "slots", "settings", "links", "signalling"});
+        CheckKeys(doc, "", {"$schema", "slots", "settings", "links", "signalling", "raw"});
         // Settings first: the links' measurer entry, read later, owns W7 and W8.
         if (const TJson* settings = Member(doc, "settings")) {
             ApplySettings(*settings);
@@ -344,6 +418,9 @@ public:
         if (const TJson* signalling = Member(doc, "signalling")) {
             ApplySignalling(*signalling);
         }
+        if (const TJson* raw = Member(doc, "raw")) {
+            ReadRaw(*raw);
+        }
     }
 
     void Fault(const std::string& path, const std::string& text) {
@@ -353,6 +430,9 @@ public:
             ++skipped_;
         }
     }
+
+    // The raw words by index, to be written over everything else.
+    const std::map<std::size_t, std::uint16_t>& RawWords() const { return rawWords_; }
 
     std::vector<std::string> Faults() const {
         std::vector<std::string> lines = faults_;
@@ -392,22 +472,30 @@ private:
         return good;
     }
 
-    const TJson* Array(const TJson& object, const char* key) {
-        const TJson* value = Member(object, key);
-        if (value != nullptr && !value->is_array()) {
-            Fault(key, "ожидается массив");
-            return nullptr;
-        }
-        return value;
-    }
+    struct TEntry {
+        const TJson& Item;
+        std::string Path;
+        std::size_t Index;
+    };
 
-    // An entry of a top-level array: an object with only the allowed keys.
-    bool Entry(const TJson& item, const std::string& path, std::initializer_list<const char*> allowed) {
-        if (!item.is_object()) {
-            Fault(path, "ожидается объект");
-            return false;
+    // The entries of an array that are objects with only the allowed keys; each other entry is a fault,
+    // and so is anything but an array.
+    std::vector<TEntry> Entries(const TJson& array, const std::string& path,
+                                std::initializer_list<const char*> allowed) {
+        std::vector<TEntry> entries;
+        if (!array.is_array()) {
+            Fault(path, "ожидается массив");
+            return entries;
         }
-        return CheckKeys(item, path, allowed);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            const std::string itemPath = At(path, i);
+            if (!array[i].is_object()) {
+                Fault(itemPath, "ожидается объект");
+            } else if (CheckKeys(array[i], itemPath, allowed)) {
+                entries.push_back({array[i], itemPath, i});
+            }
+        }
+        return entries;
     }
 
     std::optional<long long> Integer(const TJson& value, const std::string& path, long long min,
@@ -466,18 +554,9 @@ private:
     // --- settings record
 
     void ApplySettings(const TJson& settings) {
-        if (!settings.is_array()) {
-            Fault("settings", "ожидается массив");
-            return;
-        }
         TMuxSettings record = mux_.GetMuxSettings();
         std::set<long long> seen;
-        for (std::size_t i = 0; i < settings.size(); ++i) {
-            const std::string path = At("settings", i);
-            const TJson& item = settings[i];
-            if (!Entry(item, path, {"word", "value", "meaning"})) {
-                continue;
-            }
+        for (const auto& [item, path, index] : Entries(settings, "settings", {"word", "value", "meaning"})) {
             const auto word = SettingsWord(item, path);
             const auto value = RequiredInteger(item, path, "value", 0, 255);
             if (!word || !value) {
@@ -514,17 +593,9 @@ private:
     // --- slots
 
     void ApplySlots(const TJson& slots) {
-        if (!slots.is_array()) {
-            Fault("slots", "ожидается массив");
-            return;
-        }
         std::map<long long, std::size_t> seen;
-        for (std::size_t i = 0; i < slots.size(); ++i) {
-            const std::string path = At("slots", i);
-            const TJson& item = slots[i];
-            if (!Entry(item, path, {"slot", "type", "name", "params", "block", "settings"})) {
-                continue;
-            }
+        for (const auto& [item, path, i] :
+             Entries(slots, "slots", {"slot", "type", "name", "params", "block", "settings"})) {
             const auto slot = RequiredInteger(item, path, "slot", 0, kSlotCount - 1);
             if (!slot) {
                 continue;
@@ -622,24 +693,14 @@ private:
     // nothing, so a dump's words and names never fight.
     void ApplyBlockSettings(const TJson& settings, const std::string& path, std::uint8_t type,
                             TBoardConfig& block) {
-        if (!settings.is_array()) {
-            Fault(path, "ожидается массив");
-            return;
-        }
         const TBlockLayout* layout = FindBlockLayout(type);
-        if (layout == nullptr) {
-            if (!settings.empty()) {
-                Fault(path,
-                      "у платы " + BoardTypeName(type) + " нет именованных параметров; укажите слова block");
-            }
+        if (layout == nullptr && settings.is_array() && !settings.empty()) {
+            Fault(path,
+                  "у платы " + BoardTypeName(type) + " нет именованных параметров; укажите слова block");
             return;
         }
-        for (std::size_t i = 0; i < settings.size(); ++i) {
-            const std::string itemPath = At(path, i);
-            const TJson& item = settings[i];
-            if (!Entry(item, itemPath, {"set", "name", "value"})) {
-                continue;
-            }
+        // Without a layout only an empty array gets here, and it has no entries.
+        for (const auto& [item, itemPath, index] : Entries(settings, path, {"set", "name", "value"})) {
             ApplyBlockSetting(item, itemPath, *layout, block);
         }
     }
@@ -737,19 +798,10 @@ private:
     }
 
     void ApplyLinks(const TJson& links) {
-        if (!links.is_array()) {
-            Fault("links", "ожидается массив");
-            return;
-        }
         std::vector<std::uint16_t> table(kEndpointCount, kEndpointNone);
         std::uint16_t measurer = kEndpointNone;
         std::set<long long> seen;
-        for (std::size_t i = 0; i < links.size(); ++i) {
-            const std::string path = At("links", i);
-            const TJson& item = links[i];
-            if (!Entry(item, path, {"endpoint", "link", "text"})) {
-                continue;
-            }
+        for (const auto& [item, path, index] : Entries(links, "links", {"endpoint", "link", "text"})) {
             const TJson* endpoint = Member(item, "endpoint");
             if (endpoint == nullptr) {
                 Fault(path, "не указан ключ \"endpoint\" (null для измерителя)");
@@ -845,18 +897,10 @@ private:
     }
 
     void ApplySignalling(const TJson& signalling) {
-        if (!signalling.is_array()) {
-            Fault("signalling", "ожидается массив");
-            return;
-        }
         std::vector<std::uint16_t> table(kEndpointCount, kSignallingDefault);
         std::set<std::uint16_t> seen;
-        for (std::size_t i = 0; i < signalling.size(); ++i) {
-            const std::string path = At("signalling", i);
-            const TJson& item = signalling[i];
-            if (!Entry(item, path, {"slot", "channel", "value", "group", "abcd", "active", "text"})) {
-                continue;
-            }
+        for (const auto& [item, path, index] : Entries(
+                 signalling, "signalling", {"slot", "channel", "value", "group", "abcd", "active", "text"})) {
             const auto slot = RequiredInteger(item, path, "slot", 0, kSlotCount - 1);
             const auto channel = RequiredInteger(item, path, "channel", 0, kChannelsPerSlot - 1);
             if (!slot || !channel) {
@@ -884,9 +928,49 @@ private:
         }
     }
 
+    // --- raw words: checked here, written by the caller over the finished configuration
+
+    void ReadRaw(const TJson& raw) {
+        std::map<std::size_t, std::size_t> entryOf;  // word index -> the raw entry that gave it
+        for (const auto& [item, path, entry] : Entries(raw, "raw", {"at", "words", "text"})) {
+            const auto at = RequiredInteger(item, path, "at", 0, image::kWords - 1);
+            const TJson* words = Member(item, "words");
+            if (words == nullptr) {
+                Fault(path, "не указан ключ \"words\"");
+                continue;
+            }
+            if (!words->is_array() || words->empty()) {
+                Fault(At(path, "words"), "ожидается непустой массив слов");
+                continue;
+            }
+            if (!at) {
+                continue;
+            }
+            const auto first = static_cast<std::size_t>(*at);
+            if (words->size() > image::kWords - first) {
+                Fault(At(path, "words"), Format("%zu слов с %zu выходят за образ; в нём слова 0..%zu",
+                                                words->size(), first, image::kWords - 1));
+                continue;
+            }
+            for (std::size_t k = 0; k < words->size(); ++k) {
+                const auto word = Word((*words)[k], At(At(path, "words"), k));
+                if (!word) {
+                    break;
+                }
+                if (const auto [it, fresh] = entryOf.emplace(first + k, entry); !fresh) {
+                    Fault(At(path, "words"),
+                          Format("слово %zu уже указано в raw[%zu]", first + k, it->second));
+                    break;
+                }
+                rawWords_[first + k] = *word;
+            }
+        }
+    }
+
     TMux& mux_;
     std::vector<std::string> faults_;
     std::size_t skipped_ = 0;
+    std::map<std::size_t, std::uint16_t> rawWords_;
 };
 
 // Where in the text a byte offset lies, as an editor counts: "строка 3, столбец 7".
@@ -930,6 +1014,24 @@ std::optional<std::size_t> TooDeep(std::string_view text) {
     return std::nullopt;
 }
 
+// The document applied to a scratch model holding mux; mux changes only when everything in it was good,
+// and then the raw words go last, over whatever the rest gave.
+std::vector<std::string> ApplyDocument(const TJson& doc, TMux& mux) {
+    TSettings settings;
+    TMux scratch(nullptr, nullptr, settings);
+    scratch.Assign(mux);
+    TBuilder builder(scratch);
+    builder.Apply(doc);
+    std::vector<std::string> faults = builder.Faults();
+    if (faults.empty()) {
+        mux.Assign(scratch);
+        for (const auto& [index, word] : builder.RawWords()) {
+            mux.StoreImageWord(index, word);
+        }
+    }
+    return faults;
+}
+
 }  // namespace
 
 std::vector<std::string> BuildFromJson(std::string_view text, TMux& mux) {
@@ -946,18 +1048,27 @@ std::vector<std::string> BuildFromJson(std::string_view text, TMux& mux) {
         // The library counts the byte it stopped at from 1.
         return {TextPlace(text, e.byte > 0 ? e.byte - 1 : 0) + ": неверный JSON"};
     }
-    // The document is applied to a scratch model holding the base; the target changes only when
-    // everything in it was good.
+    return ApplyDocument(doc, mux);
+}
+
+std::string DumpJson(const TMux& mux) {
+    TJson doc = DumpDocument(NamedPart(mux, CollectDump(mux)));
+    // Whatever the named sections leave unsaid goes as the words themselves: what building them gives is
+    // compared with the image, word by word.
     TSettings settings;
-    TMux scratch(nullptr, nullptr, settings);
-    scratch.Assign(mux);
-    TBuilder builder(scratch);
-    builder.Apply(doc);
-    std::vector<std::string> faults = builder.Faults();
-    if (faults.empty()) {
-        mux.Assign(scratch);
+    TMux built(nullptr, nullptr, settings);
+    const std::vector<std::string> faults = ApplyDocument(doc, built);
+    if (!faults.empty()) {
+        throw std::logic_error("the build refuses the dump: " + faults.front());
     }
-    return faults;
+    TJson raw = RawRuns(built.Image(), mux.Image());
+    if (!raw.empty()) {
+        doc["raw"] = std::move(raw);
+    }
+    std::string text;
+    WriteSpread(doc, 0, text);
+    text += '\n';
+    return text;
 }
 
 }  // namespace tervis::boards

@@ -51,6 +51,9 @@ struct TConfigDump {
 TConfigDump CollectDump(const TMux& mux);
 
 // The dump as a JSON document (keys in a fixed order, one line per entry, ending with a line break).
+// What the named sections cannot carry (a board type no dialog offers, an entry past a board's
+// channels, a value wider than its field, a word nothing reads) follows in "raw" as the image words
+// themselves; an image the window could have made has none.
 std::string DumpJson(const TMux& mux);
 
 // text as a JSON string literal, quotes included; UTF-8 passes through unchanged.
@@ -62,8 +65,9 @@ constexpr int kMaxJsonDepth = 32;
 
 // Applies a document to mux, which holds the base (a new configuration or another file). A section the
 // document leaves out keeps the base; a slot or settings word it leaves out keeps the base too, while
-// "links" and "signalling", when present, describe their tables whole. Returns one line per fault,
-// each naming the JSON path and what is allowed; when there is any, mux is left as it was.
+// "links" and "signalling", when present, describe their tables whole; "raw" words go last, as they
+// are. Returns one line per fault, each naming the JSON path and what is allowed; when there is any, mux
+// is left as it was.
 std::vector<std::string> BuildFromJson(std::string_view text, TMux& mux);
 
 }  // namespace tervis::boards

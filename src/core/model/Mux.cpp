@@ -34,6 +34,14 @@ std::uint16_t& TMux::Word(std::size_t index) {
     return image_[index];
 }
 
+void TMux::StoreImageWord(std::size_t index, std::uint16_t value) {
+    std::uint16_t& word = Word(index);
+    if (word != value) {
+        word = value;
+        SetModified(true);
+    }
+}
+
 std::uint16_t TMux::Word(std::size_t index) const {
     if (index >= image_.size()) {
         throw ERangeError("configuration image index out of range");
@@ -381,11 +389,7 @@ std::uint16_t TMux::GetLink(std::uint16_t endpoint) const {
 
 void TMux::StoreLink(std::uint16_t endpoint, std::uint16_t value) {
     CheckEndpoint(endpoint);
-    std::uint16_t& word = Word(image::kLinks + endpoint);
-    if (word != value) {
-        word = value;
-        SetModified(true);
-    }
+    StoreImageWord(image::kLinks + endpoint, value);
 }
 
 void TMux::SetLink(std::uint16_t endpoint, std::uint16_t value) {
@@ -403,11 +407,7 @@ std::uint16_t TMux::GetSignalling(std::uint16_t endpoint) const {
 
 void TMux::StoreSignalling(std::uint16_t endpoint, std::uint16_t value) {
     CheckEndpoint(endpoint);
-    std::uint16_t& word = Word(image::kSignalling + endpoint);
-    if (word != value) {
-        word = value;
-        SetModified(true);
-    }
+    StoreImageWord(image::kSignalling + endpoint, value);
 }
 
 std::uint8_t TMux::EndpointBoardType(std::uint16_t endpoint) const {

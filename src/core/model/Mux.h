@@ -143,6 +143,9 @@ public:
     // The mismatch lines of the comparison, the program's side (this) on the left.
     std::vector<std::string> MismatchLines(const TMux& other) const;
     const TConfigImage& Image() const { return image_; }
+    // One word of the image as given, whatever it means: what a file holds that none of the operations
+    // below can say (the byte beside a board type, a word nothing reads). Nothing goes to the device.
+    void StoreImageWord(std::size_t index, std::uint16_t value);
 
     // --- device link and requests
     void SetDeviceLink(std::unique_ptr<TDeviceLink> link);

@@ -141,12 +141,21 @@ TEST(ConfigSchema, DumpsOfEveryBoardTypePassTheSchema) {
         const json doc = json::parse(DumpJson(model.Mux));
         EXPECT_EQ(check.Check(doc), std::vector<std::string>{}) << doc.dump(1);
     }
+    // A foreign image's words beyond the named sections.
+    TModel foreign;
+    foreign.Mux.StoreImageWord(image::kSlotTypes + 1, 0x0120);
+    foreign.Mux.StoreImageWord(0x2000, 0xBEEF);
+    const json withRaw = json::parse(DumpJson(foreign.Mux));
+    EXPECT_EQ(withRaw["raw"].size(), 2u);
+    EXPECT_EQ(check.Check(withRaw), std::vector<std::string>{}) << withRaw.dump(1);
     // The checker itself sees a shape the build refuses.
     json bad = json::parse(DumpJson(TModel().Mux));
     bad["slots"] = json::array({{{"slot", 16}, {"block", {1, 2}}, {"colour", "red"}}});
     bad["links"] = json::array({{{"endpoint", nullptr}}});
+    bad["raw"] = json::array({{{"at", 32767}}});
     EXPECT_EQ(check.Check(bad), (std::vector<std::string>{
-                                    "$.links[0]: required link", "$.slots[0].block: minItems",
+                                    "$.links[0]: required link", "$.raw[0]: required words",
+                                    "$.raw[0].at: maximum", "$.slots[0].block: minItems",
                                     "$.slots[0].colour: additionalProperties", "$.slots[0].slot: maximum"}));
 }
 

@@ -328,7 +328,7 @@ TEST_F(FileCommands, DumpJsonCarriesTheSameContent) {
     ASSERT_EQ(run.Code, 0) << run.Err;
 
     const TJson doc = TJsonReader::Parse(run.Out);
-    EXPECT_EQ(doc.Keys(), (Lines{"slots", "settings", "links", "signalling"}));
+    EXPECT_EQ(doc.Keys(), (Lines{"slots", "settings", "links", "signalling", "raw"}));
 
     const TJson& slots = doc["slots"];
     ASSERT_EQ(slots.Items.size(), 3u);
@@ -360,6 +360,11 @@ TEST_F(FileCommands, DumpJsonCarriesTheSameContent) {
     EXPECT_EQ(signalling[2]["group"].Value, 3);
     EXPECT_EQ(signalling[4]["group"].Kind, TJson::TKind::Null);
     EXPECT_EQ(signalling[4]["text"].Text, "свободен (81)");
+    // The entry past the 4ТЧУ's channels is carried as the word itself.
+    const TJson& raw = doc["raw"];
+    ASSERT_EQ(raw.Items.size(), 1u);
+    EXPECT_EQ(raw[0]["at"].Value, static_cast<double>(image::kSignalling + Ep(5, 7)));
+    EXPECT_EQ(raw[0]["words"][0].Text, "0090");
 
     // Same file, same bytes.
     EXPECT_EQ(RunCommand(RunDump, {Save(mux, "again.mux"), "--json"}).Out, run.Out);
@@ -492,7 +497,7 @@ TEST_F(FileCommands, BuildWritesOnlyWhatAGoodDocumentDescribes) {
     const TRun bad = build({"-", "-o", (dir / "bad.mux").string()}, R"({"slots": [{"slot": 99}], "x": 1})");
     EXPECT_EQ(bad.Code, 2);
     EXPECT_EQ(bad.Err,
-              "x: неизвестный ключ; допустимы: $schema, slots, settings, links, signalling\n"
+              "x: неизвестный ключ; допустимы: $schema, slots, settings, links, signalling, raw\n"
               "slots[0].slot: 99 вне диапазона 0..15\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.mux"));
     EXPECT_EQ(build({"-"}, "{}").Code, 2);

@@ -198,6 +198,7 @@ TEST(PacedQueue, BytesCrossTheLineOneAfterAnother) {
     EXPECT_EQ(queue.DueCount(99), 0u);
     EXPECT_EQ(queue.DueCount(250), 2u);
     EXPECT_EQ(queue.Front(2), (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_EQ(queue.DueNs(1), 200);  // an answer to these bytes starts here, however late we look
     queue.Pop(2);
     EXPECT_EQ(queue.FrontDueNs(), 300);
     // Bytes queued while the line is busy wait their turn; on an idle line they start at once.
