@@ -185,6 +185,15 @@ TEST(ConfigJson, WhatTheNamedSectionsCannotSayGoesAsRawWords) {
 )") << json;
     EXPECT_EQ(json.find("\"slot\": 2"), std::string::npos);
     ExpectRoundTrip(model.Mux, "foreign");
+
+    // A settings word holds 0..255 on the wire; 256 is a word of the image, not a setting.
+    TModel settings;
+    TMuxSettings record = settings.Mux.GetMuxSettings();
+    record[1] = 0x100;
+    settings.Mux.SetMuxSettings(record);
+    const std::string withWord = DumpJson(settings.Mux);
+    EXPECT_NE(withWord.find("\"words\": [\"0100\"]"), std::string::npos) << withWord;
+    ExpectRoundTrip(settings.Mux, "settings word 256");
 }
 
 TEST(ConfigJson, BadDocumentsAreRefusedWithOneLinePerFault) {
