@@ -2,16 +2,16 @@
 // file: the text and JSON dumps of tervis-cli (the JSON built back into the same image), the connection
 // list, the block settings, the mismatch report and the cross-connect field. A file shorter than the
 // image is refused with the model untouched; a longer one loads its first 65534 bytes, which a save
-// writes back unchanged. A short input is then also tried filled up with 0xFF bytes (unconnected
-// channels, empty entries), so that the views see what its bytes would mean in a whole file without
-// every channel of the rest linked to channel 0.
+// writes back unchanged. A short input is then also tried as the start of a file whose rest is that of a
+// new configuration (unconnected channels, default signalling and settings), so that the views see what
+// its bytes would mean in a whole file: the slot types, parameters and first block words of every slot
+// are in its first 256 bytes. All of it in memory: the file functions read and write these same bytes.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "FileCommands.h"
 #include "FuzzInput.h"
-#include "core/base/Errors.h"
 #include "core/boards/BlockFields.h"
 #include "core/config/ConfigJson.h"
 #include "core/crossconnect/ConnectionList.h"
@@ -19,7 +19,6 @@
 #include "core/diagnostics/SignallingGrid.h"
 #include "core/model/Mux.h"
 #include "core/model/Recorders.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -51,8 +50,8 @@ void ShowEverything(TMux& mux) {
         (void)mux.LinkName(endpoint);
     }
 
-    TSettings settings;
-    TMux empty(nullptr, nullptr, settings);
+    static TSettings settings;
+    static const TMux empty(nullptr, nullptr, settings);
     FUZZ_CHECK(mux.CompareWith(empty) == !mux.MismatchLines(empty).empty());
 
     // The cross-connect field, page by page: the trunk rows, then the port columns.
@@ -84,36 +83,26 @@ void ShowEverything(TMux& mux) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const test::TTempDir directory;
-    const std::filesystem::path file = directory / "input.mux";
-    const std::filesystem::path saved = directory / "saved.mux";
+    static TSettings settings;
+    static const std::string kNewFile = TMux(nullptr, nullptr, settings).FileBytes();
     const std::string bytes(fuzz::AsText(data, size));
-    test::WriteBytes(file, bytes);
 
-    TSettings settings;
     test::TOperatorRecorder messages;
     TMux mux(nullptr, &messages, settings);
     mux.SetSlotType(3, TSlotType{7, 0, 0});  // something for a refused file to leave alone
     const TConfigImage before = mux.Image();
-    bool loaded = false;
-    try {
-        loaded = mux.LoadFromFile(file);
-    } catch (const EInOutError&) {
-        FUZZ_CHECK(size < kFileBytes);
-        FUZZ_CHECK(mux.Image() == before);
-    }
+    const bool loaded = mux.LoadFileBytes(bytes);
     FUZZ_CHECK(loaded == (size >= kFileBytes));
 
     std::string whole = bytes;
     if (!loaded) {
-        whole.resize(kFileBytes, '\xFF');
-        test::WriteBytes(file, whole);
-        FUZZ_CHECK(mux.LoadFromFile(file));
+        FUZZ_CHECK(mux.Image() == before && mux.Modified());
+        whole += kNewFile.substr(size);
+        FUZZ_CHECK(mux.LoadFileBytes(whole));
     }
     whole.resize(kFileBytes);
     FUZZ_CHECK(!mux.Modified());
-    FUZZ_CHECK(mux.SaveToFile(saved));
-    FUZZ_CHECK(test::ReadBytes(saved) == whole);
+    FUZZ_CHECK(mux.FileBytes() == whole);
     ShowEverything(mux);
     return 0;
 }

@@ -10,8 +10,8 @@
 
 #include "FuzzInput.h"
 #include "core/base/Cp1251.h"
+#include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -92,7 +92,6 @@ bool Writable(const std::string& value) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const tervis::test::TTempDir directory;
     tervis::fuzz::TFuzzInput input(data, size);
     const std::uint8_t control = input.Byte();
     const bool hosted = (control & 1) != 0;
@@ -110,14 +109,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto rest = input.Rest();
     const std::string original(rest.begin(), rest.end());
 
-    const tervis::TSettingsLocation location{directory / "tervis.ini", "SETTINGS"};
-    tervis::test::WriteBytes(location.file, original);
-
+    // In memory: the file functions load, call these and save, and a file no key changed is not saved.
+    const std::string section = "SETTINGS";
+    tervis::TProfileFile profile;
+    profile.Parse(original);
     tervis::TSettings settings;
     if (hosted) {
         settings.hostWindow = 7;
     }
-    FUZZ_CHECK(tervis::ReadSettings(settings, location).empty());
+    tervis::ReadSettings(settings, profile, section);
     const tervis::TSettings read = settings;
     if (newValues) {
         settings.device = device;
@@ -130,12 +130,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings.uselog = (control & 32) != 0;
         settings.cashedtrx = (control & 64) != 0;
     }
-    tervis::WriteSettings(settings, location);
-    const std::string written = tervis::test::ReadBytes(location.file);
+    const std::string written = tervis::WriteSettings(settings, profile, section) ? profile.Text() : original;
 
     // The sections the program does not own, and the lines before the first section, survive.
-    const std::vector<TLine> before = ForeignLines(original, location.section);
-    std::vector<TLine> after = ForeignLines(written, location.section);
+    const std::vector<TLine> before = ForeignLines(original, section);
+    std::vector<TLine> after = ForeignLines(written, section);
     FUZZ_CHECK(before.size() == after.size());
     if (!before.empty() && before.back().end.empty() && after.back().end == "\r\n" &&
         original.size() >= before.back().text.size() &&
@@ -146,25 +145,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(before == after);
 
     // What was written reads back; a value that no line can hold keeps what the file had.
-    tervis::TSettings again;
-    again.hostWindow = settings.hostWindow;
-    FUZZ_CHECK(tervis::ReadSettings(again, location).empty());
+    tervis::TProfileFile again;
+    again.Parse(written);
+    tervis::TSettings back;
+    back.hostWindow = settings.hostWindow;
+    tervis::ReadSettings(back, again, section);
     const auto expected = [](const std::string& value, const std::string& old) {
         return Writable(value) ? AsReadBack(value) : old;
     };
-    FUZZ_CHECK(again.lastfile == expected(settings.lastfile, read.lastfile));
-    FUZZ_CHECK(again.cashedtrx == settings.cashedtrx);
+    FUZZ_CHECK(back.lastfile == expected(settings.lastfile, read.lastfile));
+    FUZZ_CHECK(back.cashedtrx == settings.cashedtrx);
     if (!hosted) {
-        FUZZ_CHECK(again.device == expected(settings.device, read.device));
-        FUZZ_CHECK(again.address == expected(settings.address, read.address));
-        FUZZ_CHECK(again.rs485id == settings.rs485id);
-        FUZZ_CHECK(again.usespeaker == settings.usespeaker && again.usewave == settings.usewave &&
-                   again.alarmconnect == settings.alarmconnect && again.uselog == settings.uselog);
+        FUZZ_CHECK(back.device == expected(settings.device, read.device));
+        FUZZ_CHECK(back.address == expected(settings.address, read.address));
+        FUZZ_CHECK(back.rs485id == settings.rs485id);
+        FUZZ_CHECK(back.usespeaker == settings.usespeaker && back.usewave == settings.usewave &&
+                   back.alarmconnect == settings.alarmconnect && back.uselog == settings.uselog);
     }
     if (!newValues) {
         // Read and written unchanged: a second round changes nothing more.
-        tervis::WriteSettings(again, location);
-        FUZZ_CHECK(tervis::test::ReadBytes(location.file) == written);
+        FUZZ_CHECK(!tervis::WriteSettings(back, again, section) || again.Text() == written);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 // tervis-host's bridge between configurators and the line, with the device played on a pseudo-terminal.
 #include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -8,8 +10,11 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "HostBridge.h"
 #include "HostPeers.h"
@@ -24,6 +29,39 @@ using test::PumpUntil;
 using test::TBytes;
 using test::TPlainClient;
 using test::TPtyDevice;
+
+// What the program writes on standard error while the object lives, one line per element.
+class TCapturedErrors {
+public:
+    TCapturedErrors() : file_(std::tmpfile()), saved_(dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        dup2(fileno(file_), STDERR_FILENO);
+    }
+    ~TCapturedErrors() {
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        std::fclose(file_);
+    }
+    TCapturedErrors(const TCapturedErrors&) = delete;
+    TCapturedErrors& operator=(const TCapturedErrors&) = delete;
+
+    std::vector<std::string> Lines() const {
+        std::fflush(stderr);
+        std::string text(static_cast<std::size_t>(lseek(fileno(file_), 0, SEEK_END)), '\0');
+        (void)!pread(fileno(file_), text.data(), text.size(), 0);  // leaves the writers' offset alone
+        std::vector<std::string> lines;
+        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            lines.push_back(text.substr(start, end - start));
+        }
+        return lines;
+    }
+
+private:
+    std::FILE* file_;
+    int saved_;
+};
 
 class HostBridgeTest : public ::testing::Test {
 protected:
@@ -204,6 +242,61 @@ TEST_F(HostBridgeTest, KeepsListeningAfterRunningOutOfFileDescriptors) {
             return late->Connected() && bridge->ClientCount() == 1;
         },
         5000));
+}
+
+TEST_F(HostBridgeTest, ALostNetworkLineIsTriedLessAndLessOftenAndIsCalledBackOnlyOnceItIs) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const quint16 port = server.serverPort();
+    THostLimits limits;
+    limits.FirstReopenMs = 40;
+    limits.LongestReopenMs = 160;
+    THostBridge bridge(number, QString("tcp://127.0.0.1:%1").arg(port), false, limits);
+    QString error;
+    ASSERT_TRUE(bridge.Start(error)) << error.toStdString();
+    ASSERT_TRUE(PumpUntil([&] { return server.hasPendingConnections(); }));
+    std::unique_ptr<QTcpSocket> line(server.nextPendingConnection());
+    test::Pump(50);
+
+    // The terminal server goes away: the loss and each longer pause are told once, then it goes quiet
+    // (attempts at 40, 120, 280, 440, 600 ms). Nothing says the line is back.
+    const TCapturedErrors said;
+    server.close();
+    line.reset();
+    test::Pump(700);
+    const std::vector<std::string> down = said.Lines();
+    ASSERT_EQ(down.size(), 3u) << ::testing::PrintToString(down);
+    const std::string where = "tcp://127.0.0.1:" + std::to_string(port);
+    EXPECT_EQ(down[0], "tervis-host: " + where + ": 127.0.0.1:" + std::to_string(port) +
+                           " закрыл соединение; повтор через 40 мс");
+    EXPECT_NE(down[1].find("отклоняет соединение"), std::string::npos) << down[1];
+    EXPECT_TRUE(down[1].ends_with("; повтор через 80 мс")) << down[1];
+    EXPECT_TRUE(down[2].ends_with("; повтор через 160 мс")) << down[2];
+
+    // Back: said once the connection is made.
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, port));
+    ASSERT_TRUE(PumpUntil([&] { return server.hasPendingConnections(); }, 2000));
+    line.reset(server.nextPendingConnection());
+    ASSERT_TRUE(PumpUntil([&] { return said.Lines().size() == 4; }, 2000));
+    EXPECT_EQ(said.Lines()[3], "tervis-host: " + where + " снова доступен");
+
+    // Lost again: the pauses start over from the first.
+    line.reset();
+    ASSERT_TRUE(PumpUntil([&] { return said.Lines().size() == 5; }, 2000));
+    EXPECT_TRUE(said.Lines()[4].ends_with("закрыл соединение; повтор через 40 мс")) << said.Lines()[4];
+}
+
+TEST(HostReopenDelay, DoublesFromTheFirstPauseUpToTheLongest) {
+    const struct {
+        int Failures;
+        int Ms;
+    } cases[] = {{0, 1000},  {1, 2000},  {2, 4000},   {3, 8000},       {4, 16000},
+                 {5, 30000}, {6, 30000}, {40, 30000}, {1 << 30, 30000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReopenDelayMs(c.Failures, 1000, 30000), c.Ms) << c.Failures;
+    }
+    EXPECT_EQ(ReopenDelayMs(3, 40, 160), 160);
+    EXPECT_EQ(ReopenDelayMs(0, 1000, 500), 500);  // the longest pause wins over the first
 }
 
 TEST_F(HostBridgeTest, TheNumberIsTakenByLockAndTheSocketPathIsCheckedInWords) {

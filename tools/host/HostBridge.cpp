@@ -17,7 +17,6 @@
 namespace tervis {
 
 namespace {
-constexpr int kReopenMs = 1000;
 constexpr int kWatchMs = 1000;
 
 QString SystemError() {
@@ -37,16 +36,9 @@ THostBridge::THostBridge(long long number, const QString& device, bool verbose, 
     connect(&server_, &QLocalServer::newConnection, this, &THostBridge::OnNewConnection);
     connect(&line_, &TXComm::bytesReceived, this, &THostBridge::OnLineBytes);
     connect(&line_, &TXComm::portLost, this, &THostBridge::OnLineLost);
-    reopen_.setInterval(kReopenMs);
-    connect(&reopen_, &QTimer::timeout, this, [this] {
-        try {
-            line_.Open();
-            reopen_.stop();
-            std::fprintf(stderr, "tervis-host: %s снова доступен\n", qPrintable(device_));
-        } catch (const EDeviceError&) {
-            // still gone; the configurators see no answers and show no link
-        }
-    });
+    connect(&line_, &TXComm::opened, this, &THostBridge::OnLineBack);
+    reopen_.setSingleShot(true);
+    connect(&reopen_, &QTimer::timeout, this, &THostBridge::Reopen);
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, &THostBridge::KeepListening);
 }
@@ -287,10 +279,43 @@ void THostBridge::Send(QLocalSocket* socket, const std::vector<std::uint8_t>& me
     socket->write(reinterpret_cast<const char*>(message.data()), static_cast<qint64>(message.size()));
 }
 
+void THostBridge::Reopen() {
+    try {
+        line_.Open();
+    } catch (const EDeviceError& e) {
+        OnLineLost(QString::fromStdString(e.what()));  // a serial device still gone
+        return;
+    }
+    if (line_.IsOpen()) {
+        OnLineBack();  // a serial device is open when Open returns; a network line says so when it is
+    }
+}
+
+void THostBridge::OnLineBack() {
+    if (failures_ > 0) {
+        std::fprintf(stderr, "tervis-host: %s снова доступен\n", qPrintable(device_));
+    }
+    failures_ = 0;
+    toldReason_.clear();
+    toldDelayMs_ = 0;
+}
+
 void THostBridge::OnLineLost(const QString& reason) {
-    std::fprintf(stderr, "tervis-host: %s: %s; повтор каждую секунду\n", qPrintable(device_),
-                 qPrintable(reason));
-    reopen_.start();
+    // A terminal server that stays away is asked less and less often; a serial device costs nothing to
+    // try, and a replugged adapter is back within a second.
+    const int delay = line_.IsNetwork()
+                          ? ReopenDelayMs(failures_, limits_.FirstReopenMs, limits_.LongestReopenMs)
+                          : std::min(limits_.FirstReopenMs, limits_.LongestReopenMs);
+    ++failures_;
+    // The same failure with the same pause is told once: the log says when something changes.
+    if (reason != toldReason_ || delay != toldDelayMs_) {
+        toldReason_ = reason;
+        toldDelayMs_ = delay;
+        std::fprintf(
+            stderr, "tervis-host: %s: %s; повтор через %s\n", qPrintable(device_), qPrintable(reason),
+            qPrintable(delay % 1000 == 0 ? QString("%1 с").arg(delay / 1000) : QString("%1 мс").arg(delay)));
+    }
+    reopen_.start(delay);
 }
 
 void THostBridge::Warn(TTrouble trouble, const QString& text) {
@@ -310,6 +335,14 @@ void THostBridge::Log(const char* direction, std::span<const std::uint8_t> packe
         std::fprintf(stderr, " %02X", b);
     }
     std::fprintf(stderr, "\n");
+}
+
+int ReopenDelayMs(int failures, int firstMs, int longestMs) {
+    long long delay = firstMs;
+    for (int i = 0; i < failures && delay < longestMs; ++i) {
+        delay *= 2;
+    }
+    return static_cast<int>(std::min<long long>(delay, longestMs));
 }
 
 bool SendActivation(long long number, QString& error) {

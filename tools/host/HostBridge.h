@@ -22,6 +22,10 @@ struct THostLimits {
     qint64 MaxLineBacklogBytes = 4096;     // under a second of the line: more requests are dropped
     qint64 MaxClientBacklogBytes = 65536;  // a configurator that does not read its answers is let go
     std::size_t MaxPendingRequests = 256;  // requests remembered for routing their answers
+    // A lost line on a terminal server is tried again after FirstReopenMs, then after twice as long each
+    // time it fails, up to LongestReopenMs; a serial device every FirstReopenMs.
+    int FirstReopenMs = 1000;
+    int LongestReopenMs = 30000;
 };
 
 // A host for configurators in hosted mode: listens as host N on its local socket and carries every
@@ -64,6 +68,8 @@ private:
     void OnClientMessage(QLocalSocket* from, std::uint8_t kind, std::span<const std::uint8_t> body);
     void OnLineBytes(const QByteArray& bytes);
     void OnLineFrame(const TFrameDecoder::TBuffer& buffer, std::size_t length);
+    void Reopen();
+    void OnLineBack();
     void OnLineLost(const QString& reason);
     void KeepListening();
     QLocalSocket* TakeRequester(std::uint8_t control);
@@ -83,12 +89,19 @@ private:
     TXComm line_;
     TFrameDecoder decoder_;
     QTimer reopen_;
+    int failures_ = 0;  // attempts to reopen the line that failed since it was last open
+    QString toldReason_;
+    int toldDelayMs_ = 0;
     QTimer watch_;  // listens again when the server socket was lost (out of file descriptors)
     std::vector<std::unique_ptr<TClient>> clients_;
     std::deque<TPending> pending_;
     std::vector<std::uint8_t> scratch_;
     bool warned_[static_cast<int>(TTrouble::Count)] = {};
 };
+
+// The pause before the next attempt to reopen a lost line after `failures` attempts in a row failed:
+// firstMs, doubled with each failure, at most longestMs.
+int ReopenDelayMs(int failures, int firstMs, int longestMs);
 
 // Asks the running host N to bring its configurators to the front; false with the reason when no host N
 // is listening.

@@ -20,6 +20,21 @@ std::string FormatNumber(std::string_view format, int number) {
     return text;
 }
 
+// The items of a Number field: First to Last by Step, as numbers or in tenths.
+int NumberItemCount(const TNumberItems& numbers) {
+    const unsigned step = numbers.Step == 0 ? 1U : numbers.Step;
+    return numbers.Last < numbers.First ? 0 : static_cast<int>((numbers.Last - numbers.First) / step) + 1;
+}
+
+std::string NumberItemText(const TNumberItems& numbers, int index) {
+    const unsigned step = numbers.Step == 0 ? 1U : numbers.Step;
+    const unsigned number = numbers.First + static_cast<unsigned>(index) * step;
+    if (numbers.InTenths) {
+        return std::to_string(number / 10) + "," + std::to_string(number % 10);
+    }
+    return std::to_string(number);
+}
+
 // The rate code a Rate field's value carries.
 unsigned RateCode(const TBlockField& field, unsigned value) {
     return field.Rate.CodeMask != 0 ? value & field.Rate.CodeMask : value;
@@ -161,11 +176,14 @@ std::string FieldValueText(const TBlockField& field, unsigned value) {
         case TFieldKind::CheckItem:
             return (value != 0) != field.Inverted ? "да" : "нет";
         case TFieldKind::List:
-        case TFieldKind::Radio:
+        case TFieldKind::Radio: {
+            const int index = ItemIndexFor(field, value, static_cast<int>(field.Items.size()));
+            return index < 0 ? unknown() : std::string(field.Items[static_cast<std::size_t>(index)]);
+        }
         case TFieldKind::Number: {
-            const std::vector<std::string> items = ListItems(field);
-            const int index = ItemIndexFor(field, value, static_cast<int>(items.size()));
-            return index < 0 ? unknown() : items[static_cast<std::size_t>(index)];
+            // The one item named, not the whole list made: a number field may have hundreds.
+            const int index = ItemIndexFor(field, value, NumberItemCount(field.Numbers));
+            return index < 0 ? unknown() : NumberItemText(field.Numbers, index);
         }
         case TFieldKind::Level: {
             char text[32];
@@ -199,14 +217,8 @@ std::vector<std::string> ListItems(const TBlockField& field) {
         items.assign(field.Items.begin(), field.Items.end());
         return items;
     }
-    const TNumberItems& numbers = field.Numbers;
-    const unsigned step = numbers.Step == 0 ? 1U : numbers.Step;
-    for (unsigned number = numbers.First; number <= numbers.Last; number += step) {
-        if (numbers.InTenths) {
-            items.push_back(std::to_string(number / 10) + "," + std::to_string(number % 10));
-        } else {
-            items.push_back(std::to_string(number));
-        }
+    for (int index = 0; index < NumberItemCount(field.Numbers); ++index) {
+        items.push_back(NumberItemText(field.Numbers, index));
     }
     return items;
 }

@@ -8,7 +8,6 @@ namespace tervis {
 
 namespace {
 
-constexpr std::size_t kRingSlots = 65536;
 constexpr int kStreamPollPairs = 64;  // 16 slots × 4 ports
 
 std::uint8_t SlotPort(int slot, int port) {
@@ -18,9 +17,7 @@ std::uint8_t SlotPort(int slot, int port) {
 }  // namespace
 
 TCustomPacketHandler::TCustomPacketHandler(TMux& owner)
-    : owner_(owner),
-      scratch_(std::make_unique<TMux>(nullptr, nullptr, owner.Settings())),
-      ring_(kRingSlots) {}
+    : owner_(owner), scratch_(std::make_unique<TMux>(nullptr, nullptr, owner.Settings())) {}
 
 TCustomPacketHandler::~TCustomPacketHandler() = default;
 
@@ -40,6 +37,11 @@ void TCustomPacketHandler::Enqueue(TPacket packet, bool batch) {
     }
     sequence_ = static_cast<std::uint8_t>((sequence_ + 1) & 0x7F);
     packet[0] |= sequence_;
+    // The tail walks the slots in order from 0, so it stands at the end of the ring until it has made all
+    // of them.
+    if (tail_ == ring_.size()) {
+        ring_.emplace_back();
+    }
     ring_[tail_] = std::move(packet);
     ++tail_;
     busy_ = true;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,7 +120,9 @@ private:
 
     TMux& owner_;
     std::unique_ptr<TMux> scratch_;
-    std::vector<TPacket> ring_;  // 65536 slots; full when tail + 1 == head
+    // 65536 slots, full when tail + 1 == head; a slot is made when the queue first reaches it, so that a
+    // handler costs what its longest queue needed, and growing never moves a queued packet.
+    std::deque<TPacket> ring_;
     std::uint16_t head_ = 0;
     std::uint16_t tail_ = 0;
     bool busy_ = false;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/BoardTypes.h"
@@ -139,6 +140,11 @@ public:
     void Assign(const TMux& source);
     bool SaveToFile(const std::filesystem::path& name);
     bool LoadFromFile(const std::filesystem::path& name);
+    // The bytes of a ".mux" file of the image: its 32767 words, little-endian.
+    std::string FileBytes() const;
+    // Takes the image from the first 65534 bytes of a ".mux" file; with fewer bytes returns false and
+    // leaves the model untouched.
+    bool LoadFileBytes(std::string_view bytes);
     bool CompareWith(const TMux& other) const;
     // The mismatch lines of the comparison, the program's side (this) on the left.
     std::vector<std::string> MismatchLines(const TMux& other) const;

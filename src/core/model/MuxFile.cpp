@@ -18,15 +18,30 @@ constexpr std::size_t kFileBytes = image::kWords * 2;  // 65534
 
 }  // namespace
 
-bool TMux::SaveToFile(const fs::path& name) {
-    std::array<char, kFileBytes> bytes{};
+std::string TMux::FileBytes() const {
+    std::string bytes(kFileBytes, '\0');
     for (std::size_t i = 0; i < image_.size(); ++i) {
         bytes[2 * i] = static_cast<char>(image_[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<char>(image_[i] >> 8);
     }
+    return bytes;
+}
 
+bool TMux::LoadFileBytes(std::string_view bytes) {
+    if (bytes.size() < kFileBytes) {
+        return false;
+    }
+    for (std::size_t i = 0; i < image_.size(); ++i) {
+        image_[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    SetModified(false);
+    return true;
+}
+
+bool TMux::SaveToFile(const fs::path& name) {
     // A failed or interrupted save leaves the previous file as it was.
-    ReplaceFileContents(name, std::string_view(bytes.data(), bytes.size()));
+    ReplaceFileContents(name, FileBytes());
     SetModified(false);
     return true;
 }
@@ -58,12 +73,7 @@ bool TMux::LoadFromFile(const fs::path& name) {
                               (in.bad() ? "" : ": файл короче 65534 байт"));
         }
     }
-    for (std::size_t i = 0; i < image_.size(); ++i) {
-        image_[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    }
-    SetModified(false);
-    return true;
+    return LoadFileBytes(std::string_view(bytes.data(), bytes.size()));
 }
 
 }  // namespace tervis

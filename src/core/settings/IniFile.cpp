@@ -165,21 +165,27 @@ bool TProfileFile::Load(const fs::path& file, std::string* problem) {
     if (bytes.size() > kMaxBytes) {
         return fail("больше 1 МБ");
     }
+    Parse(bytes);
+    return true;
+}
+
+void TProfileFile::Parse(std::string_view bytes) {
+    lines_.clear();
     std::size_t start = 0;
     while (start < bytes.size()) {
         const std::size_t newline = bytes.find('\n', start);
-        if (newline == std::string::npos) {
-            lines_.push_back({bytes.substr(start), ""});
+        if (newline == std::string_view::npos) {
+            lines_.push_back({std::string(bytes.substr(start)), ""});
             break;
         }
         std::size_t stop = newline;
         if (stop > start && bytes[stop - 1] == '\r') {
             --stop;
         }
-        lines_.push_back({bytes.substr(start, stop - start), bytes.substr(stop, newline + 1 - stop)});
+        lines_.push_back({std::string(bytes.substr(start, stop - start)),
+                          std::string(bytes.substr(stop, newline + 1 - stop))});
         start = newline + 1;
     }
-    return true;
 }
 
 std::string TProfileFile::Text() const {

@@ -36,6 +36,8 @@ public:
     // A missing file loads as empty. False when the file exists but cannot be read, is not a regular
     // file or is larger than kMaxBytes; problem, when given, then receives the operator's message.
     bool Load(const std::filesystem::path& file, std::string* problem = nullptr);
+    // Takes the lines of a file's bytes, as Load does once it has read them.
+    void Parse(std::string_view bytes);
     // Writes a temporary file beside the target and renames it over, so that a failed write leaves the
     // old file as it was. False on any failure.
     bool Save(const std::filesystem::path& file) const;

@@ -27,7 +27,11 @@ std::string ReadSettings(TSettings& settings, const TSettingsLocation& location)
         // An unreadable file gives the current values, like a missing one; the operator is told why.
         return problem + ": используются настройки по умолчанию";
     }
-    const std::string& section = location.section;
+    ReadSettings(settings, profile, location.section);
+    return {};
+}
+
+void ReadSettings(TSettings& settings, const TProfileFile& profile, const std::string& section) {
     // The host carries the line, so the line's settings belong to it and are left alone here.
     if (!settings.Hosted()) {
         settings.device = profile.GetString(section, "device", settings.device);
@@ -41,7 +45,6 @@ std::string ReadSettings(TSettings& settings, const TSettingsLocation& location)
     ReadFlag(profile, section, "cashedtrx", settings.cashedtrx);
     ReadFlag(profile, section, "backupbeforeload", settings.backupbeforeload);
     settings.lastfile = profile.GetString(section, "lastfile", settings.lastfile);
-    return {};
 }
 
 void WriteSettings(const TSettings& settings, const TSettingsLocation& location) {
@@ -50,11 +53,17 @@ void WriteSettings(const TSettings& settings, const TSettingsLocation& location)
     if (!profile.Load(location.file)) {
         return;  // never replace a file whose content could not be read
     }
+    if (WriteSettings(settings, profile, location.section)) {
+        profile.Save(location.file);
+    }
+}
+
+bool WriteSettings(const TSettings& settings, TProfileFile& profile, const std::string& section) {
     // A key the file cannot hold (a line break in a value, a section name with "]") is skipped and the
     // others are written; failures are not reported to the operator.
     bool changed = false;
     const auto set = [&](std::string_view key, const std::string& value) {
-        changed = profile.SetString(location.section, key, value) || changed;
+        changed = profile.SetString(section, key, value) || changed;
     };
     if (!settings.Hosted()) {
         set("device", settings.device);
@@ -68,14 +77,11 @@ void WriteSettings(const TSettings& settings, const TSettingsLocation& location)
     set("cashedtrx", FlagText(settings.cashedtrx));
     // Our own key: a file that never had it gets it only once the option is turned on.
     constexpr const char* kAbsent = "\x01";
-    if (settings.backupbeforeload ||
-        profile.GetString(location.section, "backupbeforeload", kAbsent) != kAbsent) {
+    if (settings.backupbeforeload || profile.GetString(section, "backupbeforeload", kAbsent) != kAbsent) {
         set("backupbeforeload", FlagText(settings.backupbeforeload));
     }
     set("lastfile", settings.lastfile);
-    if (changed) {
-        profile.Save(location.file);
-    }
+    return changed;
 }
 
 }  // namespace tervis

@@ -36,6 +36,8 @@ struct TSettingsLocation {
 // "tervis.ini" in the given directory (the process's current directory, not the executable's).
 TSettingsLocation DefaultSettingsLocation(const std::filesystem::path& currentDirectory);
 
+class TProfileFile;
+
 // Reads the keys present in the file over the current values; a missing or unreadable key, section or
 // file keeps them. In hosted mode only cashedtrx and lastfile are read. Returns the message for the
 // operator when the file exists but cannot be used, else an empty text.
@@ -43,5 +45,8 @@ std::string ReadSettings(TSettings& settings, const TSettingsLocation& location)
 // Writes the same keys, keeping the rest of the file. A file that cannot be written is left as it was
 // and not reported.
 void WriteSettings(const TSettings& settings, const TSettingsLocation& location);
+// The same on a file in memory, under the given section; WriteSettings says whether it changed a line.
+void ReadSettings(TSettings& settings, const TProfileFile& profile, const std::string& section);
+bool WriteSettings(const TSettings& settings, TProfileFile& profile, const std::string& section);
 
 }  // namespace tervis

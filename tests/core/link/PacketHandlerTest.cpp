@@ -208,6 +208,48 @@ TEST_F(PacketHandlerTest, UnconfirmedFloodIsCappedBehindABlockedHead) {
     EXPECT_FALSE(handler->Busy());
 }
 
+TEST_F(PacketHandlerTest, TheQueueHolds65535PacketsInOrderAcrossTheEndOfItsRing) {
+    int next = 0;
+    const auto enqueue = [&] {
+        handler->Enqueue(mux->BuildRequest({cmd::kReadBlock, static_cast<std::uint8_t>(next >> 8),
+                                            static_cast<std::uint8_t>(next & 0xFF)}),
+                         true);
+        ++next;
+    };
+    const auto answer = [&](int count) {
+        for (int i = 0; i < count && handler->QueueLength() > 0; ++i) {
+            handler->Answer(0);
+        }
+    };
+    while (next < 65535) {
+        enqueue();
+    }
+    EXPECT_EQ(handler->QueueLength(), 65535);
+    enqueue();  // full: dropped
+    EXPECT_EQ(handler->QueueLength(), 65535);
+
+    // A thousand answered make room for a thousand more, which go round the end of the ring.
+    handler->Ticks(10);
+    answer(1000);
+    next = 65535;
+    while (next < 65535 + 1000) {
+        enqueue();
+    }
+    EXPECT_EQ(handler->QueueLength(), 65535);
+    answer(70000);
+    EXPECT_EQ(handler->QueueLength(), 0);
+
+    std::vector<int> numbers;
+    for (const auto& s : handler->sent) {
+        numbers.push_back((s.packet[4] << 8) | s.packet[5]);
+    }
+    std::vector<int> expected;
+    for (int i = 0; i < 65535 + 1000; ++i) {
+        expected.push_back(i & 0xFFFF);
+    }
+    EXPECT_EQ(numbers, expected);
+}
+
 TEST_F(PacketHandlerTest, SequenceNumbersWrapAndKeepBit7) {
     const auto workOff = [&] {
         while (handler->QueueLength() > 0) {

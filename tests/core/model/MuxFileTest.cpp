@@ -117,6 +117,7 @@ TEST_F(MuxFileTest, ShortUnreadableOrMissingFilesLeaveTheConfigurationAlone) {
 
     WriteAll(dir / "short.mux", std::string(65533, '\x01'));
     EXPECT_THROW(mux->LoadFromFile(dir / "short.mux"), EInOutError);
+    EXPECT_FALSE(mux->LoadFileBytes(std::string(65533, '\x01')));
     fs::create_directory(dir / "folder.mux");
     EXPECT_THROW(mux->LoadFromFile(dir / "folder.mux"), EInOutError);
     EXPECT_TRUE(mux->Image() == before);
