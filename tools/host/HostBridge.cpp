@@ -31,14 +31,16 @@ THostBridge::THostBridge(long long number, const QString& device, bool verbose, 
       limits_(limits),
       decoder_(
           [this](const TFrameDecoder::TBuffer& buffer, std::size_t length) { OnLineFrame(buffer, length); }) {
-    line_.SetDeviceName(device);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &THostBridge::OnNewConnection);
+    // The line: its bytes, its loss, and its reopening after a pause that grows with each failure.
+    line_.SetDeviceName(device);
     connect(&line_, &TXComm::bytesReceived, this, &THostBridge::OnLineBytes);
     connect(&line_, &TXComm::portLost, this, &THostBridge::OnLineLost);
     connect(&line_, &TXComm::opened, this, &THostBridge::OnLineBack);
     reopen_.setSingleShot(true);
     connect(&reopen_, &QTimer::timeout, this, &THostBridge::Reopen);
+    // The listening socket's watch.
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, &THostBridge::KeepListening);
 }
