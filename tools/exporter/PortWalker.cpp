@@ -45,7 +45,9 @@ TPortWalker::~TPortWalker() {
 void TPortWalker::PostNotification(unsigned message, std::uintptr_t wParam, std::intptr_t) {
     // Called from the link's receive path: only note what arrived, and walk on from the event loop.
     if (message == kNotifySlotStatus) {
-        ++slotReports_;
+        if (handler_->AnswersReceived() >= firstOwnAnswer_) {
+            ++slotReports_;
+        }
     } else if (message == kNotifyAlarm) {
         alarmWord_ = static_cast<std::uint16_t>(wParam);
         alarmSeen_ = true;
@@ -92,6 +94,7 @@ void TPortWalker::Begin(std::size_t index) {
     silence_.start();
     lastAnswers_ = handler_->AnswersReceived();
     selectedAtAnswers_ = lastAnswers_;
+    firstOwnAnswer_ = lastAnswers_ + (handler_->AwaitingAnswer() ? 2 : 1);
 }
 
 void TPortWalker::Select(int slot, int unit, std::uint8_t type) {

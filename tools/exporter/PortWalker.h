@@ -76,6 +76,9 @@ private:
     bool advanceQueued_ = false;
     // What arrived for the current multiplexer since its walk began or the selection changed.
     int slotReports_ = 0;
+    // Slot reports count only from this answer on: an answer still due when the walk moved on to this
+    // multiplexer comes from the one before it on the line.
+    std::uint64_t firstOwnAnswer_ = 0;
     bool alarmSeen_ = false;
     unsigned infoSeen_ = 0;
     std::uint16_t alarmWord_ = 0;

@@ -99,6 +99,8 @@ public:
     // the exchange for tools that must not wait forever. Packets that answer nothing we sent (a wrong
     // control byte, unsolicited alarms) do not count, however many arrive.
     std::uint64_t AnswersReceived() const { return answersReceived_; }
+    // A transmission is still waiting for the packet that echoes its control byte.
+    bool AwaitingAnswer() const { return awaitingAnswer_; }
 
     // Reduces the alarm records of reply 190 to one alarm word; p is the reply code position.
     static std::uint16_t ReduceAlarmRecords(const TReceiveBuffer& buffer, std::size_t p);
