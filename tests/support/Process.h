@@ -240,10 +240,12 @@ public:
             waitpid(pid_, &status, 0);
             exited_ = true;
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        struct stat link {};
-        if (!linkPath_.empty() && lstat(linkPath_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-            unlink(linkPath_.c_str());  // a killed simulator cannot remove it
+            // A killed simulator cannot remove its link. Only here, at the kill: later the name may
+            // already be the next simulator's, started on the same link before this object goes.
+            struct stat link {};
+            if (!linkPath_.empty() && lstat(linkPath_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+                unlink(linkPath_.c_str());
+            }
         }
         if (out_ >= 0) {
             close(out_);

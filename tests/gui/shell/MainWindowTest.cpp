@@ -662,8 +662,11 @@ TEST(SerialTransport, VanishedPortIsReopenedSilently) {
 
     sim->Kill(SIGKILL);
     ASSERT_TRUE(PumpUntil([&] { return !mux.LinkUp(); }));
-    sim = std::make_unique<test::TSimulatorProcess>(
+    // The next simulator takes the same link name while the killed one's object still exists.
+    auto next = std::make_unique<test::TSimulatorProcess>(
         std::vector<std::string>{TERVIS_MUXSIM_PATH, "--link", line});
+    ASSERT_FALSE(next->Path().empty());
+    sim = std::move(next);
     ASSERT_TRUE(PumpUntil([&] { return mux.LinkUp(); }));
     EXPECT_TRUE(messages.Messages.empty());
 }
