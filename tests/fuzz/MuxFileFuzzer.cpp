@@ -12,6 +12,11 @@
 #include "core/diagnostics/SignallingGrid.h"
 #include "core/model/Recorders.h"
 
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed) {
+    return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tervis;
     static TSettings settings;
