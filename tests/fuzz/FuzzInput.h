@@ -7,9 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
+
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
 
 namespace tervis::fuzz {
 
@@ -43,6 +46,28 @@ public:
 private:
     std::span<const std::uint8_t> bytes_;
 };
+
+// For targets whose faults hide behind particular values of binary fields (a reply's bytes, a file's
+// words) rather than behind the input's shape, as their LLVMFuzzerCustomMutator: a quarter of the
+// mutations set one byte to any of its 256 values, a quarter flip one bit (the step that brings a value
+// closer to what the code compares it with, which -use_value_profile rewards), the other half are
+// libFuzzer's own. A byte compared with a constant gives libFuzzer no other hint (it records only
+// compares of 4 and 8 bytes), and its own mutations seldom change one byte's value. scripts/fuzz keeps
+// -len_control on for these targets, which a custom mutator turns off by default.
+inline std::size_t MutateByteValues(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                    unsigned seed) {
+    std::minstd_rand random(seed);
+    const auto choice = random() % 4;
+    if (size > 0 && choice == 0) {
+        data[random() % size] = static_cast<std::uint8_t>(random() >> 8);
+        return size;
+    }
+    if (size > 0 && choice == 1) {
+        data[random() % size] ^= static_cast<std::uint8_t>(1U << (random() % 8));
+        return size;
+    }
+    return LLVMFuzzerMutate(data, size, maxSize);
+}
 
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};

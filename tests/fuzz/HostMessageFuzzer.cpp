@@ -23,6 +23,11 @@ tervis::THostMessageReader Collector(TMessages& into) {
 
 }  // namespace
 
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed) {
+    return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tervis::fuzz::TFuzzInput input(data, size);
     const std::uint8_t cut = input.Byte();

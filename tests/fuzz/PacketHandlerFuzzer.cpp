@@ -173,6 +173,11 @@ private:
 
 }  // namespace
 
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed) {
+    return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const test::TTempDir logDirectory;
     fuzz::TFuzzInput input(data, size);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,35 +54,56 @@ TSimMultiplexer Chassis(std::uint8_t type) {
     return mux;
 }
 
-// What the device answers to each poll and read the configurator sends about the slot and unit.
-std::vector<TBytes> Answers(TSimMultiplexer& mux, std::uint8_t type) {
-    const auto unit = static_cast<std::uint8_t>(kSlot + 16 * kUnit);
-    const std::uint16_t endpoint = kSlot * 128 + 1;
-    const std::vector<TBytes> commands = {
-        {cmd::kSlotTypes},
-        {cmd::kSlotLamps},
-        {cmd::kAlarms},
-        {cmd::kCasReceived, unit},
-        {cmd::kCasTransmitted, unit},
-        {cmd::kBoardStatus, unit},
-        {cmd::kDslStatus, unit},
-        {cmd::kCpuStatus},
-        {cmd::kReadSlotType, kSlot},
-        {cmd::kReadBlock, kSlot},
-        {cmd::kReadEndpoint, static_cast<std::uint8_t>(endpoint >> 8), static_cast<std::uint8_t>(endpoint)},
-        {cmd::kReadSettings},
-        {cmd::kTrace, type == board::kCpu ? std::uint8_t{0} : std::uint8_t{kSlot}, 1},
-    };
+constexpr std::uint8_t kUnitByte = kSlot + 16 * kUnit;
+
+std::vector<TBytes> Execute(TSimMultiplexer& mux, const std::vector<TBytes>& commands) {
     std::vector<TBytes> answers;
     for (const TBytes& command : commands) {
         if (auto answer = mux.Execute(command, true)) {
             answers.push_back(*answer);
         }
     }
-    mux.SetAlarmReply(TAlarmReply::kWord);
-    if (auto answer = mux.Execute(TBytes{cmd::kAlarms}, true)) {
-        answers.push_back(*answer);
+    return answers;
+}
+
+// What the board answers to the polls of the unit selected in the information window: the signalling
+// snapshots of a board that carries signalling, the stream or power state of one that reports it, the
+// line record of a DSL board; the bare state answer of a board that reports none of them.
+std::vector<TBytes> UnitAnswers(TSimMultiplexer& mux, std::uint8_t type) {
+    std::vector<TBytes> commands;
+    if (CarriesCas(type)) {
+        commands.push_back({cmd::kCasReceived, kUnitByte});
+        commands.push_back({cmd::kCasTransmitted, kUnitByte});
     }
+    if (ReportsStreamState(type) || type == board::k4C1I || type == board::kDP) {
+        commands.push_back({cmd::kBoardStatus, kUnitByte});
+    }
+    if (IsDslBoard(type)) {
+        commands.push_back({cmd::kDslStatus, kUnitByte});
+    }
+    if (commands.empty()) {
+        commands.push_back({cmd::kBoardStatus, kUnitByte});
+    }
+    return Execute(mux, commands);
+}
+
+// What the device answers about the whole chassis: the slot reports, both alarm replies, the CPU status,
+// the configuration reads, a trace started and its messages.
+std::vector<TBytes> ChassisAnswers(TSimMultiplexer& mux) {
+    const std::uint16_t endpoint = kSlot * 128 + 1;
+    std::vector<TBytes> answers = Execute(mux, {{cmd::kSlotTypes},
+                                                {cmd::kSlotLamps},
+                                                {cmd::kAlarms},
+                                                {cmd::kCpuStatus},
+                                                {cmd::kReadSlotType, kSlot},
+                                                {cmd::kReadBlock, kSlot},
+                                                {cmd::kReadEndpoint, static_cast<std::uint8_t>(endpoint >> 8),
+                                                 static_cast<std::uint8_t>(endpoint)},
+                                                {cmd::kReadSettings},
+                                                {cmd::kTrace, kSlot, 1}});
+    mux.SetAlarmReply(TAlarmReply::kWord);
+    const std::vector<TBytes> word = Execute(mux, {{cmd::kAlarms}});
+    answers.insert(answers.end(), word.begin(), word.end());
     mux.Advance(5000);  // trace messages of the traced channel
     for (const TSimUnsolicited& message : mux.TakeUnsolicited()) {
         answers.push_back(message.Payload);
@@ -89,9 +111,10 @@ std::vector<TBytes> Answers(TSimMultiplexer& mux, std::uint8_t type) {
     return answers;
 }
 
-// The packet target's input: a scene (no immediate transmission, no log, no address path, the board in
+// The packet target's input: a scene (no immediate transmission, no log, no address path, a board in
 // kSlot, its unit selected for information, single commands queued), ten ticks so that a request goes
-// out, then each answer as a reply that echoes the request's header, with ticks between.
+// out, then each answer as a reply that echoes the request's header, with a tick after each. A unit
+// reply names its board type itself.
 TBytes PacketSeed(std::uint8_t type, const std::vector<TBytes>& answers) {
     TBytes seed = {
         0x00, 0x00, 0x00, 0x01, kSlot, type, static_cast<std::uint8_t>(0x80 | (kUnit << 4) | kSlot),
@@ -132,18 +155,38 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path corpus = argv[1];
     std::vector<TBytes> everyReply;  // the first answer of each reply code, whatever the board
-    for (const std::uint8_t type : kBoards) {
-        TSimMultiplexer mux = Chassis(type);
-        const std::vector<TBytes> answers = Answers(mux, type);
-        Write(corpus / "packet_handler" / ("board_" + std::to_string(type) + "_replies"),
-              PacketSeed(type, answers));
+    const auto collect = [&](const std::vector<TBytes>& answers) {
         for (const TBytes& answer : answers) {
             if (std::none_of(everyReply.begin(), everyReply.end(),
                              [&](const TBytes& known) { return known[0] == answer[0]; })) {
                 everyReply.push_back(answer);
             }
         }
+    };
+    // The unit replies: one seed per DSL board, whose line record depends on the type, and one per kind
+    // of the other replies with the answers of every board type that gives it, so that each seed is
+    // short and a mutation lands in the reply it is about more often.
+    std::map<std::string, std::vector<TBytes>> unitReplies;
+    std::map<std::string, std::uint8_t> firstType;
+    for (const std::uint8_t type : kBoards) {
+        TSimMultiplexer mux = Chassis(type);
+        for (const TBytes& answer : UnitAnswers(mux, type)) {
+            const std::string kind = answer[0] == reply::kDslStatus     ? "dsl_" + std::to_string(type)
+                                     : answer[0] == reply::kBoardStatus ? "state"
+                                                                        : "cas";
+            unitReplies[kind].push_back(answer);
+            firstType.try_emplace(kind, type);
+        }
     }
+    for (const auto& [kind, answers] : unitReplies) {
+        Write(corpus / "packet_handler" / (kind + "_replies"), PacketSeed(firstType[kind], answers));
+        collect(answers);
+    }
+    TSimMultiplexer chassis = Chassis(board::k4DSLv2);
+    const std::vector<TBytes> answers = ChassisAnswers(chassis);
+    Write(corpus / "packet_handler" / "chassis_replies", PacketSeed(board::k4DSLv2, answers));
+    collect(answers);
+
     // The longest answer there is: the alarm records of a chassis whose every stream has lost its signal.
     TSimMultiplexer alarmed;
     alarmed.SetHonourAlarmMask(false);
