@@ -48,25 +48,28 @@ private:
 };
 
 // For targets whose faults hide behind particular values of binary fields (a reply's bytes, a file's
-// words) rather than behind the input's shape, as their LLVMFuzzerCustomMutator: a quarter of the
-// mutations set one byte to any of its 256 values, a quarter flip one bit (the step that brings a value
-// closer to what the code compares it with, which -use_value_profile rewards), the other half are
+// words) rather than behind the input's shape, as their LLVMFuzzerCustomMutator: three in eight
+// mutations flip one bit (the step that brings a value closer to what the code compares it with, which
+// -use_value_profile rewards), one in eight sets one byte to any of its 256 values, the other half are
 // libFuzzer's own. A byte compared with a constant gives libFuzzer no other hint (it records only
-// compares of 4 and 8 bytes), and its own mutations seldom change one byte's value. scripts/fuzz keeps
+// compares of 4 and 8 bytes), and its own mutations seldom change one byte's value. When the fields that
+// matter most come first (`head` bytes), three in four of these changes land there. scripts/fuzz keeps
 // -len_control on for these targets, which a custom mutator turns off by default.
-inline std::size_t MutateByteValues(std::uint8_t* data, std::size_t size, std::size_t maxSize,
-                                    unsigned seed) {
+inline std::size_t MutateByteValues(std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned seed,
+                                    std::size_t head = SIZE_MAX) {
     std::minstd_rand random(seed);
-    const auto choice = random() % 4;
-    if (size > 0 && choice == 0) {
-        data[random() % size] = static_cast<std::uint8_t>(random() >> 8);
-        return size;
+    const auto choice = random() % 8;
+    if (size == 0 || choice >= 4) {
+        return LLVMFuzzerMutate(data, size, maxSize);
     }
-    if (size > 0 && choice == 1) {
-        data[random() % size] ^= static_cast<std::uint8_t>(1U << (random() % 8));
-        return size;
+    const std::size_t span = random() % 4 != 0 ? std::min(size, head) : size;
+    std::uint8_t& byte = data[random() % span];
+    if (choice == 0) {
+        byte = static_cast<std::uint8_t>(random() >> 8);
+    } else {
+        byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
     }
-    return LLVMFuzzerMutate(data, size, maxSize);
+    return size;
 }
 
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {

@@ -2,7 +2,9 @@
 // the stream is cut into pieces and whether the connection starts again after it; the messages must
 // come out the same however it is cut, each of a known kind and within the size limit, and a message
 // encoded from what came out reads back as itself.
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -23,9 +25,55 @@ tervis::THostMessageReader Collector(TMessages& into) {
 
 }  // namespace
 
+// Half of the mutations keep the stream's messages whole: one message (after the cut byte) gets a new
+// length with its body cut or grown to match, a bit of its length or of its kind flipped, or one body
+// byte set. Without them, a body of one particular size needs its length field and its byte count
+// changed together, which byte mutations seldom do; with them, -use_value_profile leads the length
+// towards a compared size one bit at a time.
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
                                                unsigned int seed) {
-    return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
+    using tervis::kHostHeaderBytes;
+    std::minstd_rand random(seed);
+    std::vector<std::size_t> starts;  // where each whole message begins
+    for (std::size_t at = 1; at + kHostHeaderBytes <= size;) {
+        starts.push_back(at);
+        at += kHostHeaderBytes + (data[at + 1] | (data[at + 2] << 8));
+    }
+    if (starts.empty() || random() % 2 == 0) {
+        return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
+    }
+    const std::size_t at = starts[random() % starts.size()];
+    const std::size_t length = data[at + 1] | (data[at + 2] << 8);
+    const std::size_t present = std::min(length, size - at - kHostHeaderBytes);
+    std::size_t wanted = length;
+    switch (random() % 4) {
+        case 0:
+            wanted = random() % (tervis::kHostMaxDataBytes + 2);
+            break;
+        case 1:
+            wanted = length ^ (1U << (random() % 9));
+            break;
+        case 2:
+            data[at] ^= static_cast<std::uint8_t>(1U << (random() % 8));
+            return size;
+        default:
+            if (present > 0) {
+                data[at + kHostHeaderBytes + random() % present] = static_cast<std::uint8_t>(random() >> 8);
+            }
+            return size;
+    }
+    const std::size_t body = at + kHostHeaderBytes;
+    if (wanted > present && size + (wanted - present) > maxSize) {
+        return size;
+    }
+    std::vector<std::uint8_t> rest(data + body + present, data + size);
+    for (std::size_t k = present; k < wanted; ++k) {
+        data[body + k] = static_cast<std::uint8_t>(random() >> 8);
+    }
+    std::copy(rest.begin(), rest.end(), data + body + wanted);
+    data[at + 1] = static_cast<std::uint8_t>(wanted & 0xFF);
+    data[at + 2] = static_cast<std::uint8_t>(wanted >> 8);
+    return size - present + wanted;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,21 +1,50 @@
 #pragma once
 
-// What the two ".mux" targets share: a file of arbitrary bytes and length loaded into a model. A file
-// shorter than the image is refused with the model untouched; a longer one loads its first 65534 bytes,
-// which a save writes back unchanged. A short input is then loaded as the start of a file whose rest is
-// that of a new configuration (unconnected channels, default signalling and settings), so that the views
-// see what its bytes would mean in a whole file: the slot types, parameters and first block words of
-// every slot are in its first 256 bytes. All of it in memory: the file functions read and write these
-// same bytes.
-
+// What the two ".mux" targets share: an input of arbitrary bytes and length loaded into a model.
+//
+// An input as long as a file (65534 bytes or more) is a ".mux" file: it loads its first 65534 bytes,
+// which a save writes back unchanged.
+//
+// A shorter input is refused as a file, with the model untouched, and is then read as a compact
+// configuration: slot by slot from slot 0, twelve words each (the board type, the two parameter words and
+// the block words W0..W8), then the settings record, then the link and signalling tables, every word low
+// byte first; what it leaves out is what a new configuration holds. A fault behind one slot's settings
+// then hides a few bytes from the start of an input (24 bytes for a board in slot 0), not somewhere in
+// 64 KB, and the seeds are a board each.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FuzzInput.h"
 #include "core/model/Mux.h"
 
 namespace tervis::fuzz {
+
+// The slot records and the settings record of a compact input.
+constexpr std::size_t kCompactHeadBytes = (kSlotCount * (3 + kBlockWords) + kMuxSettingsWords) * 2;
+
+// The image words in the order a compact input gives them.
+inline const std::vector<std::size_t>& CompactOrder() {
+    static const std::vector<std::size_t> order = [] {
+        std::vector<std::size_t> words;
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            const auto s = static_cast<std::size_t>(slot);
+            words.insert(words.end(), {image::kSlotTypes + s, image::kParam1 + s, image::kParam2 + s});
+            for (int k = 0; k < kBlockWords; ++k) {
+                words.push_back(image::BlockWord(slot, k));
+            }
+        }
+        for (int k = 0; k < kMuxSettingsWords; ++k) {
+            words.push_back(image::kMuxSettings + static_cast<std::size_t>(k));
+        }
+        for (int e = 0; e < 2 * kEndpointCount; ++e) {
+            words.push_back(image::kLinks + static_cast<std::size_t>(e));  // then the signalling table
+        }
+        return words;
+    }();
+    return order;
+}
 
 inline void LoadMuxFile(TMux& mux, const std::uint8_t* data, std::size_t size) {
     constexpr std::size_t kFileBytes = image::kWords * 2;
@@ -23,7 +52,8 @@ inline void LoadMuxFile(TMux& mux, const std::uint8_t* data, std::size_t size) {
     static const std::string kNewFile = TMux(nullptr, nullptr, settings).FileBytes();
     const std::string_view bytes = AsText(data, size);
 
-    mux.SetSlotType(3, TSlotType{7, 0, 0});  // something for a refused file to leave alone
+    // Something for a refused file to leave alone: a change, also to a model that loaded an input before.
+    mux.SetSlotType(3, TSlotType{static_cast<std::uint8_t>(mux.SlotBoardType(3) == 7 ? 8 : 7), 0, 0});
     const TConfigImage before = mux.Image();
     if (mux.LoadFileBytes(bytes)) {
         FUZZ_CHECK(size >= kFileBytes && !mux.Modified());
@@ -32,8 +62,11 @@ inline void LoadMuxFile(TMux& mux, const std::uint8_t* data, std::size_t size) {
     }
     FUZZ_CHECK(size < kFileBytes && mux.Image() == before && mux.Modified());
     static std::string whole;  // made once: a fresh 64 KB string per input is slow under ASan
-    whole.assign(bytes);
-    whole.append(kNewFile, size);
+    whole = kNewFile;
+    const std::vector<std::size_t>& order = CompactOrder();
+    for (std::size_t i = 0; i < size && i / 2 < order.size(); ++i) {
+        whole[2 * order[i / 2] + i % 2] = bytes[i];
+    }
     FUZZ_CHECK(mux.LoadFileBytes(whole) && !mux.Modified());
 }
 

@@ -1,6 +1,7 @@
 // A ".mux" file of arbitrary bytes (see MuxInput.h) shown the ways the programs show a whole file: the
-// text and JSON dumps of tervis-cli (the JSON built back into the same image), the name of every endpoint and of its link, and the cross-connect
-// field page by page.
+// text and JSON dumps of tervis-cli (the JSON built back into the same image), the mismatch report
+// against a new configuration, the connection list, the name of every endpoint and of its link, and the
+// cross-connect field page by page.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "FileCommands.h"
 #include "MuxInput.h"
 #include "core/config/ConfigJson.h"
+#include "core/crossconnect/ConnectionList.h"
 #include "core/crossconnect/JackField.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -23,6 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TSettings builtSettings;
     TMux built(nullptr, nullptr, builtSettings);
     FUZZ_CHECK(boards::BuildFromJson(json, built).empty() && built.Image() == mux.Image());
+    static const TMux empty(nullptr, nullptr, settings);
+    FUZZ_CHECK(mux.CompareWith(empty) == !mux.MismatchLines(empty).empty());
+    (void)ConnectionListLines(mux);
     for (std::uint16_t endpoint = 0; endpoint < kEndpointCount;
          endpoint = static_cast<std::uint16_t>(endpoint + 1)) {
         (void)mux.EndpointName(endpoint);

@@ -6,6 +6,8 @@
 // rendered after each packet. The queue must stay consistent throughout and be empty after an operation.
 #include <cstdint>
 #include <memory>
+#include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -171,10 +173,49 @@ private:
     TFrameDecoder decoder_{[this](const TFrameDecoder::TBuffer& buffer, std::size_t) { Receive(buffer); }};
 };
 
+// Where the bytes of packets lie in an input (raw packets, replies, framed bytes), read as the target
+// reads it: the scene, then the events.
+std::vector<std::span<std::uint8_t>> PacketBytes(std::uint8_t* data, std::size_t size) {
+    std::vector<std::span<std::uint8_t>> found;
+    fuzz::TFuzzInput input(data, size);
+    const auto skip = [&](std::size_t count) { (void)input.Bytes(count); };
+    skip(2);                       // scene, device number
+    skip(input.Byte() % 8);        // address path
+    skip(2 * (input.Byte() % 4));  // boards
+    skip(2);                       // information selection, operation
+    while (!input.Empty()) {
+        const std::uint8_t op = input.Byte();
+        if ((op & 3) != 0 && (op & 7) != 7) {
+            const std::size_t at = size - input.Remaining();
+            const std::size_t count = input.Bytes(input.Byte()).size();
+            if (count > 0) {
+                found.emplace_back(data + at + 1, count);
+            }
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
+// Three in four mutations flip a bit or set a byte of a packet the input carries, where the faults of
+// the receive path hide; the others are those of the binary targets.
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
                                                unsigned int seed) {
+    std::minstd_rand random(seed);
+    if (random() % 4 != 0) {
+        const auto packets = PacketBytes(data, size);
+        if (!packets.empty()) {
+            const std::span<std::uint8_t> packet = packets[random() % packets.size()];
+            std::uint8_t& byte = packet[random() % packet.size()];
+            if (random() % 4 == 0) {
+                byte = static_cast<std::uint8_t>(random() >> 8);
+            } else {
+                byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
+            }
+            return size;
+        }
+    }
     return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
 }
 

@@ -37,7 +37,7 @@ void TCustomPacketHandler::QueueReadTypes() {
 
 void TCustomPacketHandler::QueueReadChannels() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        const int channels = scratch_->SlotChannels(slot);
+        const int channels = Scratch().SlotChannels(slot);
         for (int channel = 0; channel < channels; ++channel) {
             const std::uint16_t e =
                 MakeEndpoint(static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(channel));
@@ -50,7 +50,7 @@ void TCustomPacketHandler::QueueReadChannels() {
 // Reads the device's configuration into the scratch model; true when both phases completed.
 bool TCustomPacketHandler::ReadInto(const char* typesCaption, const char* channelsCaption) {
     ClearQueue();
-    scratch_->Clear();
+    Scratch().Clear();
     QueueReadTypes();
     bool completed = RunPhase(typesCaption);
     if (completed) {
@@ -64,7 +64,7 @@ bool TCustomPacketHandler::ReadInto(const char* typesCaption, const char* channe
 bool TCustomPacketHandler::ReadConfiguration() {
     const bool completed = ReadInto("Чтение конфигурации плат...", "Чтение соединений...");
     if (completed) {
-        owner_.Assign(*scratch_);
+        owner_.Assign(Scratch());
     }
     return completed;
 }
@@ -77,7 +77,7 @@ std::optional<bool> TCustomPacketHandler::CompareConfiguration() {
     if (!ReadInto("Сравнение - чтение типов плат...", "Сравнение - чтение соединений...")) {
         return std::nullopt;
     }
-    return owner_.CompareWith(*scratch_);
+    return owner_.CompareWith(Scratch());
 }
 
 bool TCustomPacketHandler::LoadConfiguration() {

@@ -16,10 +16,16 @@ std::uint8_t SlotPort(int slot, int port) {
 
 }  // namespace
 
-TCustomPacketHandler::TCustomPacketHandler(TMux& owner)
-    : owner_(owner), scratch_(std::make_unique<TMux>(nullptr, nullptr, owner.Settings())) {}
+TCustomPacketHandler::TCustomPacketHandler(TMux& owner) : owner_(owner) {}
 
 TCustomPacketHandler::~TCustomPacketHandler() = default;
+
+TMux& TCustomPacketHandler::Scratch() {
+    if (!scratch_) {
+        scratch_ = std::make_unique<TMux>(nullptr, nullptr, owner_.Settings());
+    }
+    return *scratch_;
+}
 
 void TCustomPacketHandler::Reconnect() {
     Disconnect();

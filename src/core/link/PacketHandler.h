@@ -92,7 +92,8 @@ public:
     void SetProgressFactory(IProgressFactory* factory) { progressFactory_ = factory; }
     // Every trace window that listens gets replies 165 and 170 while its subscription lives.
     TSubscription SubscribeTrace(ITraceSink& sink) { return traceSinks_.Subscribe(sink); }
-    TMux& Scratch() { return *scratch_; }
+    // What a read stores the device's configuration in; made when first needed.
+    TMux& Scratch();
     TMux& Owner() { return owner_; }
     int TickCount() const { return tickCount_; }
     // Transmissions answered by a packet echoing their control byte, counted once each: the progress of
@@ -121,7 +122,7 @@ private:
     bool ReadInto(const char* typesCaption, const char* channelsCaption);
 
     TMux& owner_;
-    std::unique_ptr<TMux> scratch_;
+    std::unique_ptr<TMux> scratch_;  // see Scratch()
     // 65536 slots, full when tail + 1 == head; a slot is made when the queue first reaches it, so that a
     // handler costs what its longest queue needed, and growing never moves a queued packet.
     std::deque<TPacket> ring_;

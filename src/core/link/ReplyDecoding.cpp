@@ -307,7 +307,7 @@ void TCustomPacketHandler::Dispatch(const TReceiveBuffer& buffer, std::size_t p)
         case reply::kEndpoint:
         case reply::kBlock:
         case reply::kSettings:
-            StoreConfigurationReply(*scratch_, code, r);
+            StoreConfigurationReply(Scratch(), code, r);
             break;
         case reply::kLeds:
         case reply::kSlots:

@@ -6,21 +6,10 @@
 
 namespace tervis {
 
-namespace {
-
-std::size_t BlockWordIndex(int slot, int k) {
-    const auto s = static_cast<std::size_t>(slot);
-    const auto w = static_cast<std::size_t>(k);
-    return k < 5 ? image::kBlockLow + 16 * w + s : image::kBlockHigh + 16 * (w - 5) + s;
-}
-
-}  // namespace
-
 TMux::TMux(INotificationSink* owner, IOperatorMessages* operatorMessages, TSettings& settings)
     : owner_(owner),
       operator_(operatorMessages),
       settings_(settings),
-      unitInfo_(std::make_unique<std::array<TUnitInfo, kSlotCount * kUnitCount>>()),
       clock_(std::make_shared<TSystemClock>()) {
     Clear();
 }
@@ -77,7 +66,7 @@ void TMux::Clear() {
         image_[image::kParam1 + s] = 0;
         image_[image::kParam2 + s] = 0;
         for (int k = 0; k < kBlockWords; ++k) {
-            image_[BlockWordIndex(slot, k)] = 0;
+            image_[image::BlockWord(slot, k)] = 0;
         }
     }
     for (std::size_t e = 0; e < kEndpointCount; ++e) {
@@ -308,7 +297,7 @@ TBoardConfig TMux::GetBoardConfig(int slot) const {
     CheckSlot(slot);
     TBoardConfig block{};
     for (int k = 0; k < kBlockWords; ++k) {
-        block[static_cast<std::size_t>(k)] = image_[BlockWordIndex(slot, k)];
+        block[static_cast<std::size_t>(k)] = image_[image::BlockWord(slot, k)];
     }
     return block;
 }
@@ -318,7 +307,7 @@ void TMux::StoreBoardConfig(int slot, const TBoardConfig& block) {
         return;
     }
     for (int k = 0; k < kBlockWords; ++k) {
-        image_[BlockWordIndex(slot, k)] = block[static_cast<std::size_t>(k)];
+        image_[image::BlockWord(slot, k)] = block[static_cast<std::size_t>(k)];
     }
     SetModified(true);
 }
@@ -484,10 +473,17 @@ const TUnitInfo& TMux::UnitInfo(int slot, int unit) const {
     if (slot < 0 || slot >= kSlotCount || unit < 0 || unit >= kUnitCount) {
         throw ERangeError("slot or unit out of range");
     }
+    if (!unitInfo_) {
+        static const TUnitInfo kNothingReported{};
+        return kNothingReported;
+    }
     return (*unitInfo_)[static_cast<std::size_t>(slot * kUnitCount + unit)];
 }
 
 TUnitInfo& TMux::MutableUnitInfo(int slot, int unit) {
+    if (!unitInfo_) {  // made when a device first reports: a model for a file never needs it
+        unitInfo_ = std::make_unique<std::array<TUnitInfo, kSlotCount * kUnitCount>>();
+    }
     return const_cast<TUnitInfo&>(UnitInfo(slot, unit));
 }
 

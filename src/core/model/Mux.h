@@ -27,6 +27,13 @@ constexpr std::size_t kLinks = 0x0080;        // 2048 words, index = endpoint
 constexpr std::size_t kSignalling = 0x0880;   // 2048 words, index = endpoint
 constexpr std::size_t kMuxSettings = 0x1080;  // W0..W9
 constexpr std::size_t kBlockHigh = 0x1C00;    // W5..W8 at 0x1C00 + 16(k-5) + slot
+
+// The image word of block word k (W0..W8) of a slot.
+constexpr std::size_t BlockWord(int slot, int k) {
+    const auto s = static_cast<std::size_t>(slot);
+    const auto w = static_cast<std::size_t>(k);
+    return k < 5 ? kBlockLow + 16 * w + s : kBlockHigh + 16 * (w - 5) + s;
+}
 }  // namespace image
 
 using TConfigImage = std::array<std::uint16_t, image::kWords>;

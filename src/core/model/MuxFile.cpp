@@ -1,5 +1,6 @@
 // The ".mux" file: the configuration image, 32767 little-endian words, nothing else.
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -18,11 +19,17 @@ constexpr std::size_t kFileBytes = image::kWords * 2;  // 65534
 
 }  // namespace
 
+// The file is the image's words, low byte first.
 std::string TMux::FileBytes() const {
     std::string bytes(kFileBytes, '\0');
-    for (std::size_t i = 0; i < image_.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(image_[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(image_[i] >> 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data(), image_.data(), kFileBytes);
+    } else {
+        char* out = bytes.data();
+        for (const std::uint16_t word : image_) {
+            *out++ = static_cast<char>(word & 0xFF);
+            *out++ = static_cast<char>(word >> 8);
+        }
     }
     return bytes;
 }
@@ -31,9 +38,14 @@ bool TMux::LoadFileBytes(std::string_view bytes) {
     if (bytes.size() < kFileBytes) {
         return false;
     }
-    for (std::size_t i = 0; i < image_.size(); ++i) {
-        image_[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(image_.data(), bytes.data(), kFileBytes);
+    } else {
+        const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (std::uint16_t& word : image_) {
+            word = static_cast<std::uint16_t>(in[0] | (in[1] << 8));
+            in += 2;
+        }
     }
     SetModified(false);
     return true;
