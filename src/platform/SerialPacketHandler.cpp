@@ -1,15 +1,15 @@
 #include "platform/SerialPacketHandler.h"
 
-#include <algorithm>
-
+#include "core/link/NetworkPort.h"
 #include "core/model/BoardTypes.h"
 #include "core/model/Mux.h"
 
 namespace tervis {
 
 namespace {
-constexpr int kReopenTicks = 20;             // a closed port is tried again every second
-constexpr int kMaxNetworkReopenTicks = 320;  // a terminal server that stays away: every 16 s
+constexpr int kTickMs = 50;
+constexpr int kFirstReopenMs = 1000;            // a closed port is tried again after a second
+constexpr int kLongestNetworkReopenMs = 16000;  // a terminal server that stays away: every 16 s
 }  // namespace
 
 TSerialPacketHandler::TSerialPacketHandler(TMux& owner, QObject* parent)
@@ -52,10 +52,10 @@ void TSerialPacketHandler::Connect() {
     connect(port_.get(), &TXComm::bytesReceived, this, &TSerialPacketHandler::OnBytes);
     connect(port_.get(), &TXComm::portLost, this, &TSerialPacketHandler::OnPortLost);
     connect(port_.get(), &TXComm::opened, this, &TSerialPacketHandler::OnPortOpened);
-    reopenTicks_ = kReopenTicks;
+    failures_ = 0;
     tellFailure_ = port_->IsNetwork();  // a network port fails later, from the background
     if (!TryOpen()) {
-        reopenCountdown_ = reopenTicks_;
+        reopenCountdown_ = ReopenTicks();
         TellOpenFailure({});
     }
 }
@@ -89,20 +89,28 @@ void TSerialPacketHandler::OnPortLost(const QString& reason) {
     if (tellFailure_) {
         TellOpenFailure(reason.toStdString());
     }
-    reopenCountdown_ = reopenTicks_;
+    reopenCountdown_ = ReopenTicks();
     if (port_ && port_->IsNetwork()) {
-        reopenTicks_ = std::min(reopenTicks_ * 2, kMaxNetworkReopenTicks);
+        ++failures_;
     }
 }
 
 void TSerialPacketHandler::OnPortOpened() {
     tellFailure_ = false;
-    reopenTicks_ = kReopenTicks;
+    failures_ = 0;
+}
+
+// A serial device costs nothing to try and is back within a second of being replugged; a network port
+// waits longer after each failure.
+int TSerialPacketHandler::ReopenTicks() const {
+    const bool network = port_ && port_->IsNetwork();
+    return (network ? ReopenDelayMs(failures_, kFirstReopenMs, kLongestNetworkReopenMs) : kFirstReopenMs) /
+           kTickMs;
 }
 
 void TSerialPacketHandler::OnTimer() {
     if (wanted_ && port_ && !port_->IsOpen() && !port_->IsConnecting() && --reopenCountdown_ <= 0) {
-        reopenCountdown_ = reopenTicks_;
+        reopenCountdown_ = ReopenTicks();
         TryOpen();  // silently: the operator was told once, and the link state shows the rest
     }
     Tick();

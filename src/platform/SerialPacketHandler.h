@@ -35,13 +35,14 @@ private:
     void TellOpenFailure(const std::string& reason);
     void OnTimer() override;
     bool TryOpen();
+    int ReopenTicks() const;
 
     std::unique_ptr<TXComm> port_;
     TFrameDecoder decoder_;
     std::vector<std::uint8_t> frame_;
     bool wanted_ = false;       // Connect was called and Disconnect was not
     int reopenCountdown_ = 0;   // ticks until the next silent attempt to reopen a closed port
-    int reopenTicks_ = 0;       // the pause after the last failure, in ticks
+    int failures_ = 0;          // failed attempts to reach a network port since it was last open
     bool tellFailure_ = false;  // the next failure is the first since Connect: the operator hears of it
 };
 

@@ -286,19 +286,6 @@ TEST_F(HostBridgeTest, ALostNetworkLineIsTriedLessAndLessOftenAndIsCalledBackOnl
     EXPECT_TRUE(said.Lines()[4].ends_with("закрыл соединение; повтор через 40 мс")) << said.Lines()[4];
 }
 
-TEST(HostReopenDelay, DoublesFromTheFirstPauseUpToTheLongest) {
-    const struct {
-        int Failures;
-        int Ms;
-    } cases[] = {{0, 1000},  {1, 2000},  {2, 4000},   {3, 8000},       {4, 16000},
-                 {5, 30000}, {6, 30000}, {40, 30000}, {1 << 30, 30000}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReopenDelayMs(c.Failures, 1000, 30000), c.Ms) << c.Failures;
-    }
-    EXPECT_EQ(ReopenDelayMs(3, 40, 160), 160);
-    EXPECT_EQ(ReopenDelayMs(0, 1000, 500), 500);  // the longest pause wins over the first
-}
-
 TEST_F(HostBridgeTest, TheNumberIsTakenByLockAndTheSocketPathIsCheckedInWords) {
     const THostAddress address = Address();
     const auto expectRefusal = [&](const std::string& words) {

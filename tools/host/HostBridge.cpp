@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/link/NetworkPort.h"
 #include "platform/HostChannel.h"
 
 namespace tervis {
@@ -337,14 +338,6 @@ void THostBridge::Log(const char* direction, std::span<const std::uint8_t> packe
         std::fprintf(stderr, " %02X", b);
     }
     std::fprintf(stderr, "\n");
-}
-
-int ReopenDelayMs(int failures, int firstMs, int longestMs) {
-    long long delay = firstMs;
-    for (int i = 0; i < failures && delay < longestMs; ++i) {
-        delay *= 2;
-    }
-    return static_cast<int>(std::min<long long>(delay, longestMs));
 }
 
 bool SendActivation(long long number, QString& error) {

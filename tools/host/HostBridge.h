@@ -99,10 +99,6 @@ private:
     bool warned_[static_cast<int>(TTrouble::Count)] = {};
 };
 
-// The pause before the next attempt to reopen a lost line after `failures` attempts in a row failed:
-// firstMs, doubled with each failure, at most longestMs.
-int ReopenDelayMs(int failures, int firstMs, int longestMs);
-
 // Asks the running host N to bring its configurators to the front; false with the reason when no host N
 // is listening.
 bool SendActivation(long long number, QString& error);

@@ -1,5 +1,6 @@
 #include "core/link/NetworkPort.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace tervis {
@@ -89,6 +90,14 @@ std::optional<TNetworkPort> ParseNetworkPort(const std::string& name) {
     result.host = std::string(host);
     result.port = *port;
     return result;
+}
+
+int ReopenDelayMs(int failures, int firstMs, int longestMs) {
+    long long delay = firstMs;
+    for (int i = 0; i < failures && delay < longestMs; ++i) {
+        delay *= 2;
+    }
+    return static_cast<int>(std::min<long long>(delay, longestMs));
 }
 
 }  // namespace tervis

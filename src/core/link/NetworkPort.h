@@ -25,4 +25,9 @@ bool IsNetworkPortName(const std::string& name);
 // 1..65535, an unclosed bracket, anything after the port).
 std::optional<TNetworkPort> ParseNetworkPort(const std::string& name);
 
+// The pause before the next attempt to reopen a lost line after `failures` attempts in a row failed:
+// firstMs, doubled with each failure, at most longestMs. A terminal server that stays away is asked less
+// and less often.
+int ReopenDelayMs(int failures, int firstMs, int longestMs);
+
 }  // namespace tervis

@@ -233,5 +233,18 @@ TEST(NetworkPortName, ParsesSchemesHostsAndPorts) {
     EXPECT_FALSE(IsNetworkPortName("/dev/pts/3"));
 }
 
+TEST(ReopenDelay, DoublesFromTheFirstPauseUpToTheLongest) {
+    const struct {
+        int Failures;
+        int Ms;
+    } cases[] = {{0, 1000},  {1, 2000},  {2, 4000},   {3, 8000},       {4, 16000},
+                 {5, 30000}, {6, 30000}, {40, 30000}, {1 << 30, 30000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReopenDelayMs(c.Failures, 1000, 30000), c.Ms) << c.Failures;
+    }
+    EXPECT_EQ(ReopenDelayMs(3, 40, 160), 160);
+    EXPECT_EQ(ReopenDelayMs(0, 1000, 500), 500);  // the longest pause wins over the first
+}
+
 }  // namespace
 }  // namespace tervis
