@@ -27,9 +27,10 @@ tervis::THostMessageReader Collector(TMessages& into) {
 
 // Half of the mutations keep the stream's messages whole: one message (after the cut byte) gets a new
 // length with its body cut or grown to match, a bit of its length or of its kind flipped, or one body
-// byte set. Without them, a body of one particular size needs its length field and its byte count
-// changed together, which byte mutations seldom do; with them, -use_value_profile leads the length
-// towards a compared size one bit at a time.
+// byte set or one of its bits flipped (half of the time in its first eight bytes). Without them, a body
+// of one particular size needs its length field and its byte count changed together, which byte
+// mutations seldom do; with them, -use_value_profile leads the length, or a byte, towards a compared
+// value one bit at a time.
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
                                                unsigned int seed) {
     using tervis::kHostHeaderBytes;
@@ -57,8 +58,15 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
             data[at] ^= static_cast<std::uint8_t>(1U << (random() % 8));
             return size;
         default:
+            // Half of these land in the first bytes of the body, a packet's header and reply code.
             if (present > 0) {
-                data[at + kHostHeaderBytes + random() % present] = static_cast<std::uint8_t>(random() >> 8);
+                const std::size_t span = random() % 2 == 0 ? std::min<std::size_t>(present, 8) : present;
+                std::uint8_t& byte = data[at + kHostHeaderBytes + random() % span];
+                if (random() % 2 == 0) {
+                    byte = static_cast<std::uint8_t>(random() >> 8);
+                } else {
+                    byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
+                }
             }
             return size;
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "SeedSweep.h"
 #include "core/diagnostics/InfoTexts.h"
 #include "core/diagnostics/TraceLines.h"
 #include "core/link/Frame.h"
@@ -198,10 +199,18 @@ std::vector<std::span<std::uint8_t>> PacketBytes(std::uint8_t* data, std::size_t
 
 }  // namespace
 
-// Three in four mutations flip a bit or set a byte of a packet the input carries, where the faults of
-// the receive path hide; the others are those of the binary targets.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    return fuzz::StartSweep(*argc, *argv, PacketBytes);
+}
+
+// First every value of every packet byte of the seeds; then three in four mutations flip a bit or set a
+// byte of a packet the input carries, where the faults of the receive path hide, and the others are
+// those of the binary targets.
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
                                                unsigned int seed) {
+    if (const auto swept = tervis::fuzz::Sweep().Next(data, maxSize)) {
+        return *swept;
+    }
     std::minstd_rand random(seed);
     if (random() % 4 != 0) {
         const auto packets = PacketBytes(data, size);

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -163,23 +162,13 @@ int main(int argc, char** argv) {
             }
         }
     };
-    // The unit replies: one seed per DSL board, whose line record depends on the type, and one per kind
-    // of the other replies with the answers of every board type that gives it, so that each seed is
-    // short and a mutation lands in the reply it is about more often.
-    std::map<std::string, std::vector<TBytes>> unitReplies;
-    std::map<std::string, std::uint8_t> firstType;
+    // The unit replies: one seed per board type with all its unit's answers, so that each seed is short
+    // (the target's first stage sweeps every byte of every seed) and a mutation lands in the reply it is
+    // about more often.
     for (const std::uint8_t type : kBoards) {
         TSimMultiplexer mux = Chassis(type);
-        for (const TBytes& answer : UnitAnswers(mux, type)) {
-            const std::string kind = answer[0] == reply::kDslStatus     ? "dsl_" + std::to_string(type)
-                                     : answer[0] == reply::kBoardStatus ? "state"
-                                                                        : "cas";
-            unitReplies[kind].push_back(answer);
-            firstType.try_emplace(kind, type);
-        }
-    }
-    for (const auto& [kind, answers] : unitReplies) {
-        Write(corpus / "packet_handler" / (kind + "_replies"), PacketSeed(firstType[kind], answers));
+        const std::vector<TBytes> answers = UnitAnswers(mux, type);
+        Write(corpus / "packet_handler" / ("board_" + std::to_string(type)), PacketSeed(type, answers));
         collect(answers);
     }
     TSimMultiplexer chassis = Chassis(board::k4DSLv2);
