@@ -25,9 +25,10 @@ tervis::THostMessageReader Collector(TMessages& into) {
 
 }  // namespace
 
-// Half of the mutations keep the stream's messages whole: one message (after the cut byte) gets a new
-// length with its body cut or grown to match, a bit of its length or of its kind flipped, or one body
-// byte set or one of its bits flipped (half of the time in its first eight bytes). Without them, a body
+// Three in four mutations keep the stream's messages whole: one message (after the cut byte) gets a new
+// length with its body cut or grown to match (1/4 each: any length, one bit of it flipped), a bit of its
+// kind flipped (1/8), or one body byte set or one of its bits flipped (3/8; half of the time in the
+// body's first eight bytes). Without them, a body
 // of one particular size needs its length field and its byte count changed together, which byte
 // mutations seldom do; with them, -use_value_profile leads the length, or a byte, towards a compared
 // value one bit at a time.
@@ -40,21 +41,23 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
         starts.push_back(at);
         at += kHostHeaderBytes + (data[at + 1] | (data[at + 2] << 8));
     }
-    if (starts.empty() || random() % 2 == 0) {
+    if (starts.empty() || random() % 4 == 0) {
         return tervis::fuzz::MutateByteValues(data, size, maxSize, seed);
     }
     const std::size_t at = starts[random() % starts.size()];
     const std::size_t length = data[at + 1] | (data[at + 2] << 8);
     const std::size_t present = std::min(length, size - at - kHostHeaderBytes);
     std::size_t wanted = length;
-    switch (random() % 4) {
+    switch (random() % 8) {
         case 0:
+        case 1:
             wanted = random() % (tervis::kHostMaxDataBytes + 2);
             break;
-        case 1:
+        case 2:
+        case 3:
             wanted = length ^ (1U << (random() % 9));
             break;
-        case 2:
+        case 4:
             data[at] ^= static_cast<std::uint8_t>(1U << (random() % 8));
             return size;
         default:
