@@ -7,12 +7,22 @@
 #include <vector>
 
 #include "MuxInput.h"
+#include "SeedSweep.h"
 #include "core/boards/BlockFields.h"
 #include "core/diagnostics/SignallingGrid.h"
 #include "core/model/Recorders.h"
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    return tervis::fuzz::StartSweep(*argc, *argv, tervis::fuzz::FirstSlotRecord);
+}
+
+// First every value of every byte of each seed's first slot record (a board type's record in a board's
+// seed); then byte values and bit flips, most of them in the slot and settings records.
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
                                                unsigned int seed) {
+    if (const auto swept = tervis::fuzz::Sweep().Next(data, maxSize)) {
+        return *swept;
+    }
     return tervis::fuzz::MutateByteValues(data, size, maxSize, seed, tervis::fuzz::kCompactHeadBytes);
 }
 

@@ -11,7 +11,9 @@
 // byte first; what it leaves out is what a new configuration holds. A fault behind one slot's settings
 // then hides a few bytes from the start of an input (24 bytes for a board in slot 0), not somewhere in
 // 64 KB, and the seeds are a board each.
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +23,20 @@
 
 namespace tervis::fuzz {
 
-// The slot records and the settings record of a compact input.
-constexpr std::size_t kCompactHeadBytes = (kSlotCount * (3 + kBlockWords) + kMuxSettingsWords) * 2;
+// One slot's record, and the slot records and the settings record, of a compact input.
+constexpr std::size_t kCompactSlotBytes = (3 + kBlockWords) * 2;
+constexpr std::size_t kCompactHeadBytes = kSlotCount * kCompactSlotBytes + kMuxSettingsWords * 2;
+// An input as long as a file is loaded as one.
+constexpr std::size_t kFileBytes = image::kWords * 2;
+
+// What the seed sweep goes through: the first slot's record of a compact input, which is the whole of a
+// board's seed.
+inline std::vector<std::span<std::uint8_t>> FirstSlotRecord(std::uint8_t* data, std::size_t size) {
+    if (size >= kFileBytes) {
+        return {};
+    }
+    return {std::span<std::uint8_t>(data, std::min(size, kCompactSlotBytes))};
+}
 
 // The image words in the order a compact input gives them.
 inline const std::vector<std::size_t>& CompactOrder() {
@@ -47,7 +61,6 @@ inline const std::vector<std::size_t>& CompactOrder() {
 }
 
 inline void LoadMuxFile(TMux& mux, const std::uint8_t* data, std::size_t size) {
-    constexpr std::size_t kFileBytes = image::kWords * 2;
     static TSettings settings;
     static const std::string kNewFile = TMux(nullptr, nullptr, settings).FileBytes();
     const std::string_view bytes = AsText(data, size);
