@@ -47,6 +47,15 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+// Sets the byte to any of its 256 values, or flips one of its bits.
+inline void SetOrFlip(std::uint8_t& byte, bool set, std::minstd_rand& random) {
+    if (set) {
+        byte = static_cast<std::uint8_t>(random() >> 8);
+    } else {
+        byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
+    }
+}
+
 // For targets whose faults hide behind particular values of binary fields (a reply's bytes, a file's
 // words) rather than behind the input's shape, as their LLVMFuzzerCustomMutator: three in eight
 // mutations flip one bit (the step that brings a value closer to what the code compares it with, which
@@ -63,12 +72,7 @@ inline std::size_t MutateByteValues(std::uint8_t* data, std::size_t size, std::s
         return LLVMFuzzerMutate(data, size, maxSize);
     }
     const std::size_t span = random() % 4 != 0 ? std::min(size, head) : size;
-    std::uint8_t& byte = data[random() % span];
-    if (choice == 0) {
-        byte = static_cast<std::uint8_t>(random() >> 8);
-    } else {
-        byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
-    }
+    SetOrFlip(data[random() % span], choice == 0, random);
     return size;
 }
 

@@ -65,11 +65,7 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
             if (present > 0) {
                 const std::size_t span = random() % 2 == 0 ? std::min<std::size_t>(present, 8) : present;
                 std::uint8_t& byte = data[at + kHostHeaderBytes + random() % span];
-                if (random() % 2 == 0) {
-                    byte = static_cast<std::uint8_t>(random() >> 8);
-                } else {
-                    byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
-                }
+                tervis::fuzz::SetOrFlip(byte, random() % 2 == 0, random);
             }
             return size;
     }

@@ -217,11 +217,7 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
         if (!packets.empty()) {
             const std::span<std::uint8_t> packet = packets[random() % packets.size()];
             std::uint8_t& byte = packet[random() % packet.size()];
-            if (random() % 4 == 0) {
-                byte = static_cast<std::uint8_t>(random() >> 8);
-            } else {
-                byte ^= static_cast<std::uint8_t>(1U << (random() % 8));
-            }
+            tervis::fuzz::SetOrFlip(byte, random() % 4 == 0, random);
             return size;
         }
     }
